@@ -1,0 +1,111 @@
+// The one process-wide application state. Start-up fills it with its defaults; the
+// worker threads read and write only the fields declared std::atomic here.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+struct SaverInfo;
+
+constexpr const char* kProductName = "Dozelite";
+constexpr const char* kWindowClassName = "DozeliteTrayIconClass";
+constexpr const char* kWindowTitle = "Dozelite";
+
+constexpr int kVersionTextSize = 12;  // 11 characters and the terminator
+constexpr int kLegalTextSize = 52;    // 51 characters and the terminator
+constexpr int kShownTipsSize = 20;
+constexpr int kIdSize = 37;           // 36-character UUID text and the terminator
+constexpr int kMaxSaverPaths = 4096;  // entries of saverpath, the ending empty one included
+constexpr int kAnimationFrames = 9;
+
+struct HotKeyEntry {
+  int id;
+  UINT virtualKey;  // 0: the entry has no hot key
+  UINT modifiers;   // MOD_ALT, MOD_CONTROL, MOD_SHIFT
+  UINT editVirtualKey;
+  UINT editModifiers;
+  const char* description;
+  const char* keyValueName;
+  const char* modifiersValueName;
+};
+
+struct ApplicationState {
+  // Process, window and system
+  HINSTANCE instance;
+  std::atomic<HWND> mainWindow;
+  char versionText[kVersionTextSize];
+  char legalText[kLegalTextSize];
+  OSVERSIONINFOA osVersion;
+
+  // Saver catalog (main thread; the tray icon reads it under the tray lock)
+  SaverInfo* savers;
+  int saverCount;
+
+  // System saver settings, mirrored (main thread and registry watcher)
+  std::atomic<int> saverActive;
+  std::atomic<int> passwordActive;
+  std::atomic<int> saverTimeout;  // seconds
+  std::atomic<int> disableSeconds;
+  std::atomic<DWORD> disableStartTick;
+
+  // Program settings, persisted under the registry value of the same name
+  int delay;  // milliseconds
+  int nosplash;
+  int notips;
+  int tipnumber;
+  char showntips[kShownTipsSize];
+  int randomonclick;
+  int randomonload;
+  int randomonactivate;
+  std::atomic<int> corneraction;
+  int splitlist;
+  int chooselaunch;
+  int unifiedlist;
+  int selectionActionMessageBase;
+  int singleLeftActionMessage;
+  int doubleLeftActionMessage;
+  int singleRightActionMessage;
+  int doubleRightActionMessage;
+  std::atomic<int> topLeftActionMessage;
+  std::atomic<int> bottomLeftActionMessage;
+  std::atomic<int> topRightActionMessage;
+  std::atomic<int> bottomRightActionMessage;
+  char* saverpath[kMaxSaverPaths];  // owned texts, ended by a null entry
+  char id[kIdSize];
+  HotKeyEntry hotKeys[2];
+
+  // Command-line flags (never persisted)
+  int kill;
+  int help;
+  int run;
+  int uninstall;
+
+  // Tray interaction
+  int leftClicks;
+  int rightClicks;
+  POINT clickPoint;
+  DWORD lastMouseMoveTick;
+  std::atomic<int> animationFrame;
+  UINT taskbarCreatedMessage;
+  int recordedCommand;
+
+  // Loaded images
+  HICON frameIcons[kAnimationFrames];
+  HICON crossedFrameIcons[kAnimationFrames];
+  HICON disabledIcon;
+  HBITMAP uncheckedBitmap;
+  HBITMAP checkedBitmap;
+};
+
+extern ApplicationState AppState;
+
+// Gives every field its start value (frees nothing: the saver list and paths of a
+// previous state must have been released by their owners).
+void ResetAppState(HINSTANCE instance);
+
+// Releases the owned search path texts and empties the list.
+void FreeSaverPaths();
+
+bool IsLegacyWindows();
+bool IsNtPlatform();

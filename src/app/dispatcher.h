@@ -1,0 +1,8 @@
+// The command dispatcher: carries out every command identifier on the main thread.
+#pragma once
+
+#include <windows.h>
+
+void DispatchCommand(HWND window, int command);
+bool ChooseRandomSaver();
+void SetSaverTimeout(int seconds);

@@ -1,0 +1,92 @@
+// The tray icon. One NOTIFYICONDATAA record keeps what was last sent, so repeated
+// refreshes with the same state cost no shell call; a tooltip change in letter case
+// only is not sent either.
+#include "app/tray_icon.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "catalog/saver_info.h"
+#include "log/log.h"
+#include "shell/duration.h"
+#include "shell/entry_points.h"
+#include "system/system_saver_settings.h"
+
+namespace {
+
+NOTIFYICONDATAA record;
+CRITICAL_SECTION lock;
+INIT_ONCE lockOnce = INIT_ONCE_STATIC_INIT;
+
+BOOL CALLBACK InitLock(PINIT_ONCE, PVOID, PVOID*) {
+  InitializeCriticalSection(&lock);
+  return TRUE;
+}
+
+}  // namespace
+
+TrayIconLock::TrayIconLock() {
+  InitOnceExecuteOnce(&lockOnce, InitLock, nullptr, nullptr);
+  EnterCriticalSection(&lock);
+}
+
+TrayIconLock::~TrayIconLock() { LeaveCriticalSection(&lock); }
+
+void ResetTrayIconRecord() {
+  TrayIconLock hold;
+  memset(&record, 0, sizeof(record));
+}
+
+int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
+  TrayIconLock hold;
+  if (!window) return 0;
+  if (message == NIM_DELETE || message == NIM_SETFOCUS) return ShellNotifyIconEntry(message, &record);
+  record.uFlags = 0;
+  if (tooltip && lstrcmpiA(tooltip, record.szTip) != 0) {
+    lstrcpynA(record.szTip, tooltip, 63);
+    record.uFlags |= NIF_TIP;
+  }
+  if (icon && icon != record.hIcon) {
+    record.hIcon = icon;
+    record.uFlags |= NIF_ICON;
+  }
+  if (message == NIM_ADD) {
+    record.cbSize = sizeof(NOTIFYICONDATAA);
+    record.hWnd = window;
+    record.uID = 1;
+    record.uCallbackMessage = kTrayCallbackMessage;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    if (!ShellNotifyIconEntry(NIM_ADD, &record)) return 0;
+  }
+  if (record.uFlags != 0) return ShellNotifyIconEntry(NIM_MODIFY, &record);
+  return 1;
+}
+
+int UpdateTrayIcon(DWORD type) {
+  TrayIconLock hold;
+  char tooltip[256];
+  int disableSeconds = AppState.disableSeconds;
+  if (disableSeconds > 0) {
+    DWORD left = static_cast<DWORD>(disableSeconds) * 1000u + AppState.disableStartTick - GetTickCount();
+    char duration[64];
+    FormatDuration(duration, sizeof(duration), left);
+    snprintf(tooltip, sizeof(tooltip), "%s (Disabled - %s Left)", kProductName, duration);
+  } else {
+    const SaverInfo* current = FindCurrentSaver();
+    if (current && current->displayName && strlen(current->displayName) + strlen(kProductName) + 4 < 64)
+      snprintf(tooltip, sizeof(tooltip), "%s (%s)", kProductName, current->displayName);
+    else
+      lstrcpynA(tooltip, kProductName, 64);
+  }
+  int animationFrame = AppState.animationFrame;
+  int frame = (animationFrame + kAnimationFrames) % kAnimationFrames;
+  HICON icon = AppState.saverActive ? AppState.frameIcons[frame] : AppState.crossedFrameIcons[frame];
+  if (disableSeconds > 0 && animationFrame == 0) icon = AppState.disabledIcon;
+  int result = SetTrayIcon(AppState.mainWindow, type, tooltip, icon);
+  if (!result) LogMessage(kLogLogOnly, "UpdateTrayIcon failed on type %d", static_cast<int>(type));
+  return result;
+}

@@ -1,0 +1,8 @@
+// The program's entry point.
+#include <windows.h>
+
+#include "app/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  return RunDozelite(instance, commandLine);
+}

@@ -1,0 +1,304 @@
+// The log: one process-wide buffer of lines, dumped to the log file after every line
+// (auto-log) or when it fills, on request and at exit.
+//
+// Serialisation: one critical section guards the buffer and the switches; message boxes
+// are shown after it is released so a modal box never blocks another thread's logging.
+// A failing dump reports itself through the log once per run of failures and never
+// re-enters the dump from that report; when the file stays unwritable the oldest whole
+// lines are dropped to make room, so the buffer never overflows.
+#include "log/log.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "shell/entry_points.h"
+#include "shell/text_helpers.h"
+
+namespace {
+
+struct LogState {
+  CRITICAL_SECTION lock;
+  bool lockReady = false;
+  HWND owner = nullptr;
+  char caption[128] = "Dozelite";
+  char path[MAX_PATH] = "";
+  char buffer[kLogBufferSize] = "";
+  int length = 0;
+  bool autoLog = true;
+  bool showDebug = false;
+  bool dumping = false;       // a dump is running on the lock owner's stack
+  bool dumpFailing = false;   // the last dump failed; its report was written already
+};
+
+LogState log;
+INIT_ONCE lockOnce = INIT_ONCE_STATIC_INIT;
+
+BOOL CALLBACK InitLock(PINIT_ONCE, PVOID, PVOID*) {
+  InitializeCriticalSection(&log.lock);
+  log.lockReady = true;
+  return TRUE;
+}
+
+struct LogLock {
+  LogLock() {
+    InitOnceExecuteOnce(&lockOnce, InitLock, nullptr, nullptr);
+    EnterCriticalSection(&log.lock);
+  }
+  ~LogLock() { LeaveCriticalSection(&log.lock); }
+  LogLock(const LogLock&) = delete;
+  LogLock& operator=(const LogLock&) = delete;
+};
+
+// Drops whole lines from the front until `needed` more characters fit.
+void DropOldestLines(int needed) {
+  int cut = 0;
+  while (log.length - cut + needed + 1 > kLogBufferSize && cut < log.length) {
+    const char* next = strstr(log.buffer + cut, "\r\n");
+    cut = next ? static_cast<int>(next - log.buffer) + 2 : log.length;
+  }
+  memmove(log.buffer, log.buffer + cut, log.length - cut + 1);
+  log.length -= cut;
+}
+
+void AppendLine(const char* line, int lineLength) {
+  if (lineLength > kLogBufferSize - 3) lineLength = kLogBufferSize - 3;
+  if (log.length + lineLength + 3 > kLogBufferSize) DropOldestLines(lineLength + 2);
+  memcpy(log.buffer + log.length, line, lineLength);
+  log.length += lineLength;
+  log.buffer[log.length++] = '\r';
+  log.buffer[log.length++] = '\n';
+  log.buffer[log.length] = 0;
+}
+
+void BuildErrorText(char* destination, int capacity, const char* context, DWORD code) {
+  char* system = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                 nullptr, code, 0x400, reinterpret_cast<char*>(&system), 0, nullptr);
+  snprintf(destination, capacity, "%s : %s (errorCode: %lu)", context ? context : "", system ? system : "",
+           static_cast<unsigned long>(code));
+  if (system) LocalFree(system);
+}
+
+void AppendTimestamped(const char* message) {
+  char line[kLogMessageSize + 64];
+  FormatDateTime(line, sizeof(line));
+  size_t used = strlen(line);
+  line[used++] = ' ';
+  CopyText(line + used, message, static_cast<int>(sizeof(line) - used));
+  AppendLine(line, static_cast<int>(strlen(line)));
+}
+
+// Called with the lock held. The failure lines go straight into the buffer: reporting
+// through LogMessage would ask for another dump of the same unwritable file.
+int DumpLocked() {
+  if (log.dumping || log.path[0] == 0) return 0;
+  log.dumping = true;
+  HANDLE file = CreateFileA(log.path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    if (!log.dumpFailing) {
+      log.dumpFailing = true;
+      char text[kLogMessageSize];
+      BuildErrorText(text, sizeof(text), "Can't open log file", code);
+      AppendTimestamped(text);
+      BuildErrorText(text, sizeof(text), "LogFileDump failed", code);
+      AppendTimestamped(text);
+    }
+    log.dumping = false;
+    return 0;
+  }
+  log.dumpFailing = false;
+  SetFilePointer(file, 0, nullptr, FILE_END);
+  DWORD written = 0;
+  WriteFile(file, log.buffer, static_cast<DWORD>(log.length), &written, nullptr);
+  log.length = 0;
+  log.buffer[0] = 0;
+  CloseHandle(file);
+  log.dumping = false;
+  return 1;
+}
+
+void BuildMessage(char* message, const char* format, const LogArg& a, const LogArg& b, const LogArg& c) {
+  if (!format) {
+    CopyText(message, "ERROR", kLogMessageSize);
+  } else if (!a.present()) {
+    CopyText(message, format, kLogMessageSize);
+  } else if (!b.present()) {
+    wsprintfA(message, format, a.value);
+  } else if (!c.present()) {
+    wsprintfA(message, format, a.value, b.value);
+  } else {
+    wsprintfA(message, format, a.value, b.value, c.value);
+  }
+  message[kLogMessageSize - 1] = 0;
+}
+
+}  // namespace
+
+void InitLog(HWND owner, const char* caption, const char* path) {
+  LogLock lock;
+  log.owner = owner;
+  CopyText(log.caption, caption ? caption : "", sizeof(log.caption));
+  CopyText(log.path, path ? path : "", sizeof(log.path));
+  log.buffer[0] = 0;
+  log.length = 0;
+  log.autoLog = true;
+  log.showDebug = false;
+  log.dumping = false;
+  log.dumpFailing = false;
+}
+
+void SetLogWindow(HWND owner) {
+  LogLock lock;
+  log.owner = owner;
+}
+
+int LogMessage(int level, const char* format, LogArg a, LogArg b, LogArg c) {
+  char message[kLogMessageSize];
+  bool showBox = false;
+  HWND owner = nullptr;
+  char caption[sizeof(log.caption)];
+  try {
+    BuildMessage(message, format, a, b, c);
+    LogLock lock;
+    char line[kLogMessageSize + 64];
+    FormatDateTime(line, sizeof(line));
+    size_t used = strlen(line);
+    line[used++] = ' ';
+    CopyText(line + used, message, static_cast<int>(sizeof(line) - used));
+    int lineLength = static_cast<int>(strlen(line));
+    if (log.length + lineLength + 3 > kLogBufferSize) DumpLocked();
+    AppendLine(line, lineLength);
+    if (log.autoLog) DumpLocked();
+    showBox = !(level & kLogLogOnly) || log.showDebug;
+    owner = log.owner;
+    CopyText(caption, log.caption, sizeof(caption));
+  } catch (...) {
+    MessageBoxEntry(nullptr, "Error in Log", log.caption, MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  if (showBox) {
+    UINT icon = (level & kLogError) ? MB_ICONERROR : MB_ICONINFORMATION;
+    MessageBoxEntry(owner, message, caption, MB_OK | icon);
+  }
+  return 1;
+}
+
+int LogLastError(int level, const char* context) {
+  DWORD code = GetLastError();
+  char text[kLogMessageSize];
+  BuildErrorText(text, sizeof(text), context, code);
+  return LogMessage(level, text);
+}
+
+int LogFileDump() {
+  LogLock lock;
+  return DumpLocked();
+}
+
+int ClearLog() {
+  LogLock lock;
+  DumpLocked();
+  if (log.path[0] == 0) return 0;
+  HANDLE file = CreateFileA(log.path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    char text[kLogMessageSize];
+    BuildErrorText(text, sizeof(text), "Can't open log file", code);
+    AppendTimestamped(text);
+    BuildErrorText(text, sizeof(text), "ClearLog failed", code);
+    AppendTimestamped(text);
+    return 0;
+  }
+  CloseHandle(file);
+  // Lines buffered by a failed dump above are gone with the file as well.
+  log.length = 0;
+  log.buffer[0] = 0;
+  return 1;
+}
+
+char* ReadLogFile() {
+  char path[MAX_PATH];
+  {
+    LogLock lock;
+    DumpLocked();
+    CopyText(path, log.path, sizeof(path));
+  }
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    LogLastError(kLogLogOnly, "Can't open log file for reading");
+    return static_cast<char*>(calloc(1, 1));
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) {
+    CloseHandle(file);
+    return static_cast<char*>(calloc(1, 1));
+  }
+  DWORD size = info.nFileSizeLow;
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  char* text = static_cast<char*>(malloc(static_cast<size_t>(size) + 1));
+  if (!text) {
+    CloseHandle(file);
+    return static_cast<char*>(calloc(1, 1));
+  }
+  DWORD read = 0;
+  if (!ReadFile(file, text, size, &read, nullptr)) read = 0;
+  text[read] = 0;
+  CloseHandle(file);
+  return text;
+}
+
+void GetLogFilePath(char* destination) {
+  LogLock lock;
+  CopyText(destination, log.path, MAX_PATH);
+}
+
+void SetAutoLogToFile(bool on) {
+  LogLock lock;
+  log.autoLog = on;
+}
+
+bool GetAutoLogToFile() {
+  LogLock lock;
+  return log.autoLog;
+}
+
+void SetShowDebugMessages(bool on) {
+  LogLock lock;
+  log.showDebug = on;
+}
+
+bool GetShowDebugMessages() {
+  LogLock lock;
+  return log.showDebug;
+}
+
+void CloseLog() {
+  LogMessage(kLogLogOnly, "Closing log file.");
+  LogLock lock;
+  DumpLocked();
+  log.length = 0;
+  log.buffer[0] = 0;
+}
+
+int FormatDateTime(char* destination, int capacity, const SYSTEMTIME* time) {
+  if (!destination || capacity <= 0) return 0;
+  char date[512] = "";
+  char clock[512] = "";
+  GetDateFormatA(0, LOCALE_NOUSEROVERRIDE | DATE_SHORTDATE, time, nullptr, date, sizeof(date));
+  GetTimeFormatA(0, LOCALE_NOUSEROVERRIDE | TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT, time, nullptr, clock,
+                 sizeof(clock));
+  snprintf(destination, capacity, "%s %s", date, clock);
+  return 1;
+}
+
+int GetLogBufferedText(char* destination, int capacity) {
+  LogLock lock;
+  CopyText(destination, log.buffer, capacity);
+  return log.length;
+}

@@ -1,0 +1,9 @@
+// Opening programs, documents, web pages, the mail client and Control Panel applets.
+#pragma once
+
+#include <windows.h>
+
+bool ExecuteFile(const char* command);
+bool BrowseWebSite(const char* address);
+bool SendMail(const char* recipient, const char* subject, const char* body);
+int OpenControlPanel(bool useSystemFolder, const char* applet);

@@ -1,0 +1,131 @@
+// Text and path helpers. The destination-and-size pairs make every copy bounded; the
+// path operations take the size of the program's path buffers unless told otherwise.
+#include "shell/text_helpers.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+void CopyText(char* destination, const char* source, int size) {
+  if (!destination || size <= 0) return;
+  if (!source) {
+    destination[0] = 0;
+    return;
+  }
+  size_t length = strnlen(source, static_cast<size_t>(size) - 1);
+  memmove(destination, source, length);
+  destination[length] = 0;
+}
+
+int AppendText(char* destination, const char* source, int size) {
+  if (!destination || size <= 0) return 0;
+  size_t used = strnlen(destination, static_cast<size_t>(size) - 1);
+  size_t wanted = source ? strlen(source) : 0;
+  CopyText(destination + used, source ? source : "", size - static_cast<int>(used));
+  return used + wanted < static_cast<size_t>(size) ? 1 : 0;
+}
+
+char* DuplicateText(const char* text) {
+  if (!text) return nullptr;
+  size_t length = strlen(text);
+  char* copy = static_cast<char*>(malloc(length + 1));
+  if (copy) memcpy(copy, text, length + 1);
+  return copy;
+}
+
+// Works when destination and source are the same buffer.
+int TrimChar(char* destination, const char* source, char character) {
+  if (!destination || !source) return 0;
+  const char* start = source;
+  while (*start == character && *start) start++;
+  size_t length = strlen(start);
+  while (length > 0 && start[length - 1] == character) length--;
+  memmove(destination, start, length);
+  destination[length] = 0;
+  return 1;
+}
+
+void StripQuotes(char* text) {
+  if (text) TrimChar(text, text, '"');
+}
+
+int CollapseRepeats(char* destination, const char* source, char character) {
+  if (!destination || !source || strlen(source) < 2) return 0;
+  char* out = destination;
+  char previous = 0;
+  for (const char* in = source; *in; in++) {
+    if (*in == character && previous == character) continue;
+    previous = *in;
+    *out++ = *in;
+  }
+  *out = 0;
+  return 1;
+}
+
+const char* FindTextNoCase(const char* text, const char* word) {
+  if (!text || !word) return nullptr;
+  if (!*word) return text;
+  size_t wordLength = strlen(word);
+  for (const char* at = text; *at; at++) {
+    size_t i = 0;
+    while (i < wordLength && at[i] &&
+           tolower(static_cast<unsigned char>(at[i])) == tolower(static_cast<unsigned char>(word[i])))
+      i++;
+    if (i == wordLength) return at;
+  }
+  return nullptr;
+}
+
+bool IsEmptyText(const char* text) { return !text || !*text; }
+
+int JoinPath(char* folder, const char* name, int size) {
+  if (IsEmptyText(folder)) return 0;
+  size_t length = strlen(folder);
+  if (folder[length - 1] != '\\' && length + 1 < static_cast<size_t>(size)) {
+    folder[length++] = '\\';
+    folder[length] = 0;
+  }
+  AppendText(folder, name ? name : "", size);
+  return 1;
+}
+
+int SetTrailingBackslash(char* path, bool add, int size) {
+  if (IsEmptyText(path)) return 0;
+  size_t length = strlen(path);
+  bool ends = path[length - 1] == '\\';
+  if (add && !ends && length + 1 < static_cast<size_t>(size)) {
+    path[length] = '\\';
+    path[length + 1] = 0;
+  } else if (!add && ends) {
+    path[length - 1] = 0;
+  }
+  return 1;
+}
+
+static int SplitAtLast(const char* source, char* destination, int size, char separator, bool before) {
+  if (!source || !destination) return 0;
+  const char* last = strrchr(source, separator);
+  if (!last) {
+    CopyText(destination, source, size);
+    return 0;
+  }
+  if (before) {
+    int length = static_cast<int>(last - source);
+    CopyText(destination, source, length + 1 < size ? length + 1 : size);
+  } else {
+    CopyText(destination, last + 1, size);
+  }
+  return 1;
+}
+
+int GetDirectory(const char* source, char* destination, int size) {
+  return SplitAtLast(source, destination, size, '\\', true);
+}
+
+int GetFileName(const char* source, char* destination, int size) {
+  return SplitAtLast(source, destination, size, '\\', false);
+}
+
+int GetExtension(const char* source, char* destination, int size) {
+  return SplitAtLast(source, destination, size, '.', false);
+}

@@ -1,0 +1,22 @@
+// Small text and path helpers shared by every subsystem. Portable: no <windows.h>.
+// Every copy is bounded by its destination.
+#pragma once
+
+// Copies at most size - 1 characters and terminates; nothing for size 0 or less.
+void CopyText(char* destination, const char* source, int size);
+// Appends source to the text in destination (room `size` in all), cut to fit; 0 if cut.
+int AppendText(char* destination, const char* source, int size);
+char* DuplicateText(const char* text);  // free() the result; null for null or no memory
+int TrimChar(char* destination, const char* source, char character);
+void StripQuotes(char* text);
+int CollapseRepeats(char* destination, const char* source, char character);
+const char* FindTextNoCase(const char* text, const char* word);
+bool IsEmptyText(const char* text);
+
+// Paths are at most kPathSize characters with the terminator, as the program's buffers.
+constexpr int kPathSize = 260;
+int JoinPath(char* folder, const char* name, int size = kPathSize);
+int SetTrailingBackslash(char* path, bool add, int size = kPathSize);
+int GetDirectory(const char* source, char* destination, int size = kPathSize);
+int GetFileName(const char* source, char* destination, int size = kPathSize);
+int GetExtension(const char* source, char* destination, int size = kPathSize);

@@ -1,0 +1,10 @@
+// Dialog placement and the open-once rule for the program's modal dialogs.
+#pragma once
+
+#include <windows.h>
+
+void CenterWindow(HWND window);
+// Opens the dialog unless a dialog window with the same title exists; then brings that
+// one to the front and returns 1.
+INT_PTR ShowDialogOnce(HINSTANCE module, HWND owner, const char* templateName, DLGPROC procedure,
+                       const char* titleFormat, const char* titleArgument, LPARAM parameter);

@@ -1,0 +1,4 @@
+// Click and corner actions: which command each click kind and screen corner posts.
+#pragma once
+
+int SetMouseAction(int command);

@@ -1,0 +1,121 @@
+#include "shell/text_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+TEST(CopyText, CutsToTheDestinationAndTerminates) {
+  char small[4] = "xyz";
+  CopyText(small, "abcdef", sizeof(small));
+  EXPECT_STREQ(small, "abc");
+  CopyText(small, "ab", sizeof(small));
+  EXPECT_STREQ(small, "ab");
+  char untouched[2] = "q";
+  CopyText(untouched, "abc", 0);
+  EXPECT_STREQ(untouched, "q");
+  CopyText(small, nullptr, sizeof(small));
+  EXPECT_STREQ(small, "");
+}
+
+TEST(AppendText, ReportsACut) {
+  char buffer[8] = "abc";
+  EXPECT_EQ(AppendText(buffer, "de", sizeof(buffer)), 1);
+  EXPECT_STREQ(buffer, "abcde");
+  EXPECT_EQ(AppendText(buffer, "fghij", sizeof(buffer)), 0);
+  EXPECT_STREQ(buffer, "abcdefg");
+}
+
+TEST(DuplicateText, CopiesAndHandlesNull) {
+  char* copy = DuplicateText("saver");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_STREQ(copy, "saver");
+  free(copy);
+  EXPECT_EQ(DuplicateText(nullptr), nullptr);
+}
+
+TEST(TrimAndStrip, RemoveOuterCharactersOnly) {
+  char text[32] = "\"C:\\a \"b\"\"";
+  StripQuotes(text);
+  EXPECT_STREQ(text, "C:\\a \"b");
+  char quotes[8] = "\"\"\"";
+  StripQuotes(quotes);
+  EXPECT_STREQ(quotes, "");
+  char out[16];
+  EXPECT_EQ(TrimChar(out, "--a-b--", '-'), 1);
+  EXPECT_STREQ(out, "a-b");
+}
+
+TEST(CollapseRepeats, DropsRepeatedCharacters) {
+  char out[32] = "unchanged";
+  EXPECT_EQ(CollapseRepeats(out, "C:\\\\dir\\\\\\x", '\\'), 1);
+  EXPECT_STREQ(out, "C:\\dir\\x");
+  strcpy(out, "unchanged");
+  EXPECT_EQ(CollapseRepeats(out, "a", '\\'), 0);
+  EXPECT_EQ(CollapseRepeats(out, nullptr, '\\'), 0);
+  EXPECT_STREQ(out, "unchanged");
+}
+
+TEST(FindTextNoCase, IgnoresCase) {
+  const char* text = "Picture.SCRap";
+  EXPECT_EQ(FindTextNoCase(text, ".scr"), text + 7);
+  EXPECT_EQ(FindTextNoCase(text, ""), text);
+  EXPECT_EQ(FindTextNoCase(text, "exe"), nullptr);
+  EXPECT_TRUE(IsEmptyText(nullptr));
+  EXPECT_TRUE(IsEmptyText(""));
+  EXPECT_FALSE(IsEmptyText("x"));
+}
+
+TEST(JoinPath, AddsOneBackslash) {
+  char path[kPathSize] = "C:\\";
+  EXPECT_EQ(JoinPath(path, "a"), 1);
+  EXPECT_STREQ(path, "C:\\a");
+  strcpy(path, "C:\\dir");
+  JoinPath(path, "a");
+  EXPECT_STREQ(path, "C:\\dir\\a");
+  char empty[kPathSize] = "";
+  EXPECT_EQ(JoinPath(empty, "a"), 0);
+  EXPECT_STREQ(empty, "");
+}
+
+TEST(JoinPath, NeverWritesPastTheBuffer) {
+  char path[12] = "C:\\folder";
+  JoinPath(path, "name.scr", sizeof(path));
+  EXPECT_EQ(strlen(path), sizeof(path) - 1);
+  EXPECT_STREQ(path, "C:\\folder\\n");
+}
+
+TEST(SetTrailingBackslash, AddsAndRemoves) {
+  char path[kPathSize] = "C:\\dir";
+  SetTrailingBackslash(path, true);
+  EXPECT_STREQ(path, "C:\\dir\\");
+  SetTrailingBackslash(path, true);
+  EXPECT_STREQ(path, "C:\\dir\\");
+  SetTrailingBackslash(path, false);
+  EXPECT_STREQ(path, "C:\\dir");
+  char empty[4] = "";
+  EXPECT_EQ(SetTrailingBackslash(empty, true), 0);
+}
+
+TEST(PathParts, SplitAtTheLastSeparator) {
+  char out[kPathSize];
+  EXPECT_EQ(GetDirectory("C:\\Tools\\a.exe", out), 1);
+  EXPECT_STREQ(out, "C:\\Tools");
+  EXPECT_EQ(GetFileName("C:\\Tools\\a.exe", out), 1);
+  EXPECT_STREQ(out, "a.exe");
+  EXPECT_EQ(GetExtension("C:\\Tools\\a.b.scr", out), 1);
+  EXPECT_STREQ(out, "scr");
+  EXPECT_EQ(GetDirectory("explorer.exe", out), 0);
+  EXPECT_STREQ(out, "explorer.exe");
+  EXPECT_EQ(GetFileName("explorer.exe", out), 0);
+  EXPECT_STREQ(out, "explorer.exe");
+}
+
+TEST(PathParts, CutLongInputToTheDestination) {
+  std::string longFolder(400, 'd');
+  std::string path = longFolder + "\\x.scr";
+  char out[16];
+  GetDirectory(path.c_str(), out, sizeof(out));
+  EXPECT_EQ(strlen(out), sizeof(out) - 1);
+}

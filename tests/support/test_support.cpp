@@ -1,0 +1,184 @@
+// Test helpers for the Windows suite.
+#include "support/test_support.h"
+
+#include <cstring>
+
+#include "shell/entry_points.h"
+
+namespace {
+
+std::vector<MessageBoxRecord> capturedBoxes;
+int capturedAnswer = IDOK;
+
+int CaptureMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+  capturedBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+  return capturedAnswer;
+}
+
+}  // namespace
+
+std::string ExeDirectory() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof(path));
+  char* slash = strrchr(path, '\\');
+  if (slash) *slash = 0;
+  return path;
+}
+
+std::string BuildFilePath(const char* name) { return ExeDirectory() + "\\" + name; }
+
+std::string MakeTempFolder(const char* name) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof(temp), temp);
+  std::string folder = std::string(temp) + "dozelite-test-" + name;
+  RemoveTree(folder);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
+      std::string path = folder + "\\" + data.cFileName;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+std::string ReadTextFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string text;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) text.append(chunk, read);
+  CloseHandle(file);
+  return text;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == text.size();
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+HANDLE StartProcess(const std::string& commandLine, const std::vector<std::string>& environment, DWORD* processId) {
+  // The child gets this process's environment with the given variables replaced.
+  std::vector<char> block;
+  char* current = GetEnvironmentStringsA();
+  for (const char* entry = current; *entry; entry += strlen(entry) + 1) {
+    bool replaced = false;
+    for (const std::string& extra : environment) {
+      size_t equals = extra.find('=');
+      if (_strnicmp(entry, extra.c_str(), equals + 1) == 0) replaced = true;
+    }
+    if (!replaced) block.insert(block.end(), entry, entry + strlen(entry) + 1);
+  }
+  FreeEnvironmentStringsA(current);
+  for (const std::string& extra : environment) block.insert(block.end(), extra.c_str(), extra.c_str() + extra.size() + 1);
+  block.push_back(0);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup, &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  if (processId) *processId = process.dwProcessId;
+  return process.hProcess;
+}
+
+ProcessResult WaitProcess(HANDLE process, DWORD timeoutMs) {
+  ProcessResult result;
+  if (!process) return result;
+  result.started = true;
+  if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+    result.finished = true;
+    GetExitCodeProcess(process, &result.exitCode);
+  }
+  return result;
+}
+
+ProcessResult RunProcess(const std::string& commandLine, const std::vector<std::string>& environment,
+                         DWORD timeoutMs) {
+  HANDLE process = StartProcess(commandLine, environment);
+  ProcessResult result = WaitProcess(process, timeoutMs);
+  if (process) {
+    if (!result.finished) TerminateProcess(process, 99);
+    CloseHandle(process);
+  }
+  return result;
+}
+
+std::vector<int> TakePostedCommands(HWND window) {
+  std::vector<int> commands;
+  MSG message;
+  while (PeekMessageA(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+    commands.push_back(LOWORD(message.wParam));
+  return commands;
+}
+
+void DeleteRegistryTree(HKEY root, const char* subKey) { RegDeleteTreeA(root, subKey), RegDeleteKeyA(root, subKey); }
+
+bool ReadRegistryString(HKEY root, const char* subKey, const char* name, std::string* value) {
+  char data[4096];
+  DWORD size = sizeof(data);
+  DWORD type = 0;
+  if (RegGetValueA(root, subKey, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type, data, &size) !=
+      ERROR_SUCCESS)
+    return false;
+  *value = data;
+  return true;
+}
+
+bool ReadRegistryDword(HKEY root, const char* subKey, const char* name, DWORD* value) {
+  DWORD size = sizeof(*value);
+  return RegGetValueA(root, subKey, name, RRF_RT_REG_DWORD, nullptr, value, &size) == ERROR_SUCCESS;
+}
+
+MessageBoxCapture::MessageBoxCapture() {
+  capturedBoxes.clear();
+  capturedAnswer = IDOK;
+  MessageBoxEntry = CaptureMessageBox;
+}
+
+MessageBoxCapture::~MessageBoxCapture() { MessageBoxEntry = RealMessageBox; }
+
+const std::vector<MessageBoxRecord>& MessageBoxCapture::boxes() const { return capturedBoxes; }
+
+void MessageBoxCapture::set_answer(int answer) { capturedAnswer = answer; }
+
+HWND CreateTestWindow(WNDPROC procedure) {
+  static bool registered = false;
+  static const char* kClass = "DozeliteTestWindow";
+  if (!registered) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClass;
+    RegisterClassA(&windowClass);
+    registered = true;
+  }
+  HWND window = CreateWindowExA(0, kClass, "test", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  if (procedure) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+  return window;
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs the Windows test suite with one persistent wineserver bound to the current
+# display, and stops that server afterwards whatever the outcome.
+# Usage: run_suite.sh <build folder> [ctest args...]
+set -u
+build="$1"
+shift
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -k 2>/dev/null
+wineserver -p
+# Wine's background services start on the first program; let them settle before the
+# tests hold output pipes.
+wine cmd /c exit </dev/null >/dev/null 2>&1
+cd "$build" && ctest --output-on-failure --timeout 600 "$@"
+status=$?
+wineserver -k 2>/dev/null
+exit $status
