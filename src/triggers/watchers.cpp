@@ -5,3 +5,4 @@
 DWORD WINAPI RegistryWatcherThread(void*) { return 0; }
 DWORD WINAPI CornerWatcherThread(void*) { return 0; }
 DWORD WINAPI UpdateSchedulerThread(void*) { return 0; }
+void WakeCornerWatcher() {}
