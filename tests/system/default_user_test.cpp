@@ -293,6 +293,7 @@ TEST_F(UninstallTest, StartsTheRegisteredUninstallerAndExits) {
   EXPECT_EQ(TakePostedCommands(ownWindow), std::vector<int>{kCmdExit});
   EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 15000));
   EXPECT_NE(ReadTextFile(record).find("system_tests.exe"), std::string::npos);
+  RemoveTree(record.substr(0, record.rfind('\\')));
   EXPECT_EQ(BufferedLog().find(kUninstallError), std::string::npos);
 }
 
