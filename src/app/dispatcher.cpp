@@ -65,16 +65,6 @@ void BrowseTrackedPage(const char* address) {
   BrowseWebSite(url);
 }
 
-void RefreshSaverList() {
-  // The tray icon's tooltip looks the current saver up in this list from the registry
-  // watcher's thread: keep it out while the list is half built.
-  TrayIconLock hold;
-  FreeSaverList(AppState.savers, AppState.saverCount);
-  AppState.savers = nullptr;
-  AppState.saverCount = 0;
-  GetSaverEnumeration(&AppState.savers, &AppState.saverCount);
-}
-
 void ShowLogText(HWND window) {
   char* text = ReadLogFile();
   HINSTANCE module = AppState.instance ? AppState.instance : GetModuleHandleA(nullptr);

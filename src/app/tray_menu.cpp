@@ -40,11 +40,11 @@ void Grey(HMENU menu, int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_B
 
 int DisableItemId(int minutes) { return minutes == kOneDayMinutes ? kCmdDisableOneDay : kRangeDisableMinutes + minutes; }
 
-// The time left of the running disable period, never below 0.
+// The time left of the running disable period, never below 0 (the timer may be late).
 DWORD DisableTimeLeftMs() {
-  DWORD total = static_cast<DWORD>(AppState.disableSeconds) * 1000u;
-  DWORD passed = GetTickCount() - AppState.disableStartTick;
-  return passed < total ? total - passed : 0;
+  DWORD end = static_cast<DWORD>(AppState.disableSeconds) * 1000u + AppState.disableStartTick;
+  LONG left = static_cast<LONG>(end - GetTickCount());
+  return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
 // Marks the item of a whole number of minutes, or else writes the duration into the
