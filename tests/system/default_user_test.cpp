@@ -90,7 +90,6 @@ class SystemTest : public ::testing::Test {
     ResetAppState(GetModuleHandleA(nullptr));
     AppState.osVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
     AppState.osVersion.dwMajorVersion = 10;
-    SetShowDebugMessages(false);
     shellCalls.clear();
     shellAnswer = 42;
     ShellExecuteEntry = CaptureShellExecute;
@@ -98,9 +97,10 @@ class SystemTest : public ::testing::Test {
   }
   void TearDown() override { ShellExecuteEntry = RealShellExecute; }
 
+  // A log kept in memory only, emptied, so lines of earlier calls cannot satisfy a search.
   static void ClearBufferedLog() {
-    // Lines logged by earlier tests would satisfy a search: fill the buffer past them.
-    for (int i = 0; i < kLogBufferSize / 16; ++i) LogMessage(kLogLogOnly, "----");
+    InitLog(nullptr, kProductName, "");
+    SetAutoLogToFile(false);
   }
 };
 
