@@ -306,7 +306,9 @@ TEST_F(PathsDialogTest, DropPutsOnlyTheFirstItemIntoTheField) {
   EXPECT_TRUE(items.empty());
 }
 
-TEST_F(PathsDialogTest, BrowsingToASaverAddsItsFolder) {
+TEST_F(PathsDialogTest, BrowsingToASaverAddsItsFolderAndKeepsTheCurrentFolder) {
+  char before[MAX_PATH], after[MAX_PATH];
+  GetCurrentDirectoryA(sizeof(before), before);
   std::vector<std::string> items;
   bool browsed = false;
   Run([&](HWND dialog) {
@@ -325,6 +327,10 @@ TEST_F(PathsDialogTest, BrowsingToASaverAddsItsFolder) {
   });
   EXPECT_TRUE(browsed);
   EXPECT_EQ(items, std::vector<std::string>{root + "\\Delta"});
+  // A current folder moved into Delta would keep it from being deleted.
+  GetCurrentDirectoryA(sizeof(after), after);
+  EXPECT_STREQ(after, before);
+  SetCurrentDirectoryA(before);
 }
 
 TEST_F(PathsDialogTest, AFullListRefusesAnotherFolderAndDoneKeepsAll4095) {

@@ -128,6 +128,8 @@ class DefaultUserTest : public SystemTest {
     SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, timeout, nullptr, SPIF_UPDATEINIFILE);
     RegOverridePredefKey(HKEY_USERS, nullptr);
     DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\DozeliteTestUsers");
+    for (const char* name : {"SCRNSAVE.EXE", "ScreenSaveActive", "ScreenSaveTimeOut", "ScreenSaverIsSecure"})
+      DeleteValue(HKEY_USERS, kDefaultDesktop, name);
     RemoveTree(folder);
     SystemTest::TearDown();
   }
