@@ -395,6 +395,18 @@ TEST_F(TrayMenuTest, ColumnsBeyondTheScreenWidthMoveIntoMoreMenus) {
   DestroyMenu(menu);
 }
 
+// Regression: saver 1000 of the choose list would carry 42000, "set the timeout".
+TEST_F(TrayMenuTest, ListsStopAtTheThousandthSaver) {
+  InstallSavers(NumberedSavers(1200));
+  AppState.splitlist = 0;
+  HMENU menu = nullptr;
+  EXPECT_EQ(ShowPopupMenu(&menu, 41000, nullptr, kLargeScreen), 1);
+  ASSERT_EQ(GetMenuItemCount(menu), 1000);
+  EXPECT_EQ(GetMenuItemID(menu, 999), 41999u);
+  EXPECT_TRUE(Contains(BufferedLog(), "ShowPopupMenu: 1200 savers, only the first 1000 are listed"));
+  DestroyMenu(menu);
+}
+
 TEST_F(TrayMenuTest, PopupMenuOnAnEmptyListAppendsNothing) {
   InstallSavers({});
   HMENU menu = nullptr;
