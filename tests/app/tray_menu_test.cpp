@@ -209,6 +209,16 @@ TEST_F(TrayMenuTest, SaverOutsideTheKnownFoldersAddsItsFolderOnce) {
   RemoveTree(folder);
 }
 
+TEST_F(TrayMenuTest, SaverNamedWithoutAFolderAddsNoFolder) {
+  AppState.saverpath[0] = DuplicateText("C:\\Savers");
+  SetSystemSaver("missing.scr");
+  std::string dump = BuildSubmenu("&Choose");
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(AppState.saverpath[1], nullptr);
+  // Not found after the rebuild either: "(None)" stays the marked item.
+  EXPECT_TRUE(Contains(dump, "< (None) > [40012] default\n")) << dump;
+}
+
 TEST_F(TrayMenuTest, UnifiedListUsesTheSelectionBase) {
   AppState.unifiedlist = 1;
   struct Case {
