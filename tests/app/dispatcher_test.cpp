@@ -115,8 +115,6 @@ class DispatcherTest : public AppFixture {
   SaverRecord record_;
 };
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // ---- recording
 
 TEST_F(DispatcherTest, RecordsOnlyRecordableCommandsWhileAPickIsRunning) {

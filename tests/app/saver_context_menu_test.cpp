@@ -19,8 +19,6 @@ namespace {
 
 int cancelModes = 0;
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CANCELMODE) cancelModes++;
   return TrayWindowProc(window, message, wParam, lParam);

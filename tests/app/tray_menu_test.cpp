@@ -150,8 +150,6 @@ class TrayMenuTest : public AppFixture {
   }
 };
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 TEST_F(TrayMenuTest, WholeTreeWithoutCurrentSaver) { EXPECT_EQ(Build(), kFullTreeWithoutSaver); }
 
 TEST_F(TrayMenuTest, EmptyCatalogGreysTheListsAndRandomItems) {

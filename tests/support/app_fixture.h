@@ -97,6 +97,8 @@ inline void ClearLogBuffer() {
   SetAutoLogToFile(false);
 }
 
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 inline std::string BufferedLog() {
   std::vector<char> text(kLogBufferSize + 1);
   GetLogBufferedText(text.data(), static_cast<int>(text.size()));
