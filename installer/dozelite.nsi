@@ -38,6 +38,8 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
+Caption "${PRODUCT} ${VERSION} Setup"
+UninstallCaption "${PRODUCT} ${VERSION} Uninstall"
 ShowInstDetails show
 ShowUninstDetails show
 

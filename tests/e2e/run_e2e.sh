@@ -127,7 +127,15 @@ wait_for_uninstaller() {
 }
 uninstaller_done() {
   ! reg_key_exists "$uninstall_key" && [ ! -e "$install_dir/uninstall.exe" ] &&
-    [ -z "$(prefix_pids 'Au_\.exe')" ]
+    [ -z "$(prefix_pids "$uninstaller_copy")" ]
+}
+# The uninstaller's copy of itself: ...\Temp\~nsuN.tmp\Un.exe
+uninstaller_copy='nsu[^ ]*\.tmp.Un[^ ]*\.exe'
+
+kill_prefix_processes() {
+  local pid
+  for pid in $(prefix_pids "$1"); do kill "$pid" 2>/dev/null; done
+  wait_until 10 sh -c "! pgrep -f '$1' >/dev/null" || true
 }
 
 # ---------------------------------------------------------------- steps
@@ -162,6 +170,20 @@ step_fresh_prefix() {
   tray_area "$work/tray-before.png"
 }
 
+# The wizard a person meets, page by page as far as the components; then it is ended
+# without installing anything.
+step_setup_wizard() {
+  wine "$setup" </dev/null >/dev/null 2>&1 &
+  check "the setup wizard opens" ctl find "Dozelite $version Setup" 20000 || return
+  sleep 1
+  shot setup-welcome
+  xdotool key Return 2>/dev/null
+  sleep 1
+  shot setup-components
+  kill_prefix_processes "Dozelite-$version-setup\.exe"
+  check "leaving the wizard installs nothing" test ! -e "$install_dir"
+}
+
 step_silent_install() {
   check "setup /S ends with exit code 0" wine "$setup" /S
   check "Dozelite.exe is installed" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
@@ -178,6 +200,20 @@ step_silent_install() {
   size="$(reg_value "$uninstall_key" EstimatedSize)"
   check "EstimatedSize is a size in KB ($size)" test "$((size))" -gt 100
   check "the log-on Run entry is the bare program path" reg_value_is "$run_key" Dozelite "$exe_win"
+}
+
+# The uninstaller's own pages: the confirmation and the choice to keep the settings.
+step_uninstaller_pages() {
+  wine "$install_dir_win\\uninstall.exe" </dev/null >/dev/null 2>&1 &
+  check "the uninstaller opens" ctl find "Dozelite $version Uninstall" 20000 || return
+  sleep 1
+  shot uninstaller-confirm
+  xdotool key Return 2>/dev/null
+  sleep 1
+  shot uninstaller-keep-settings
+  kill_prefix_processes "$uninstaller_copy"
+  check "leaving it removes nothing" test -s "$install_dir/Dozelite.exe"
+  check "the uninstall key stays" reg_key_exists "$uninstall_key"
 }
 
 step_first_start() {
@@ -352,8 +388,9 @@ step_uninstall_command() {
   ctl command 40035
   check "Uninstall starts the registered uninstaller" ctl find "Dozelite $version Uninstall" 20000
   check "and Dozelite ends" wait_until 10 no_dozelite_running
-  shot uninstaller
-  ctl dismiss "Dozelite $version Uninstall" 5000
+  shot uninstall-command
+  kill_prefix_processes "$uninstaller_copy"
+  check "the installation is still there" test -s "$install_dir/Dozelite.exe"
 }
 
 step_exit() {
@@ -453,7 +490,9 @@ started=$SECONDS
 echo "Dozelite $version end-to-end suite ($prefix)"
 step step_setup_built "the setup program is built"
 step step_fresh_prefix "a fresh Wine prefix"
+step step_setup_wizard "the setup wizard"
 step step_silent_install "silent install"
+step step_uninstaller_pages "the uninstaller's pages"
 step step_first_start "first start from the Start menu"
 pending step_splash_and_tip "splash screen and tip of the day" "splash and tips dialogs"
 step step_tray_icon "tray icon"
