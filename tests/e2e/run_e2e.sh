@@ -71,6 +71,7 @@ prefix_pids() {
     fi
   done
 }
+no_prefix_process() { [ -z "$(prefix_pids "$1")" ]; }
 dozelite_count() { prefix_pids 'Dozelite\.exe' | grep -c . ; }
 dozelite_running() { [ "$(dozelite_count)" -ge 1 ]; }
 no_dozelite_running() { [ "$(dozelite_count)" -eq 0 ]; }
@@ -127,7 +128,7 @@ wait_for_uninstaller() {
 }
 uninstaller_done() {
   ! reg_key_exists "$uninstall_key" && [ ! -e "$install_dir/uninstall.exe" ] &&
-    [ -z "$(prefix_pids "$uninstaller_copy")" ]
+    no_prefix_process "$uninstaller_copy"
 }
 # The uninstaller's copy of itself: ...\Temp\~nsuN.tmp\Un.exe
 uninstaller_copy='nsu[^ ]*\.tmp.Un[^ ]*\.exe'
@@ -135,7 +136,7 @@ uninstaller_copy='nsu[^ ]*\.tmp.Un[^ ]*\.exe'
 kill_prefix_processes() {
   local pid
   for pid in $(prefix_pids "$1"); do kill "$pid" 2>/dev/null; done
-  wait_until 10 sh -c "! pgrep -f '$1' >/dev/null" || true
+  wait_until 10 no_prefix_process "$1" || true
 }
 
 # ---------------------------------------------------------------- steps
@@ -202,18 +203,28 @@ step_silent_install() {
   check "the log-on Run entry is the bare program path" reg_value_is "$run_key" Dozelite "$exe_win"
 }
 
-# The uninstaller's own pages: the confirmation and the choice to keep the settings.
-step_uninstaller_pages() {
+# The uninstaller as a person uses it: confirm, tick "Keep my Dozelite settings" (its
+# access key), uninstall, close. Then a silent install puts Dozelite back.
+step_uninstall_wizard_keeping_settings() {
+  wine reg add "$settings_key" /v e2emarker /d wizard /f </dev/null >/dev/null 2>&1
   wine "$install_dir_win\\uninstall.exe" </dev/null >/dev/null 2>&1 &
   check "the uninstaller opens" ctl find "Dozelite $version Uninstall" 20000 || return
   sleep 1
   shot uninstaller-confirm
   xdotool key Return 2>/dev/null
   sleep 1
+  xdotool key alt+k 2>/dev/null
+  sleep 0.5
   shot uninstaller-keep-settings
+  xdotool key Return 2>/dev/null
+  check "the program is removed" wait_until 30 sh -c "[ ! -e '$install_dir' ] && ! wine reg query '$uninstall_key'"
+  sleep 1
+  xdotool key Return 2>/dev/null # Close
+  check "the uninstaller ends" wait_until 20 no_prefix_process "$uninstaller_copy"
   kill_prefix_processes "$uninstaller_copy"
-  check "leaving it removes nothing" test -s "$install_dir/Dozelite.exe"
-  check "the uninstall key stays" reg_key_exists "$uninstall_key"
+  check "the ticked box kept the settings" reg_value_is "$settings_key" e2emarker wizard
+  wine reg delete "$settings_key" /f </dev/null >/dev/null 2>&1
+  check "a silent install puts Dozelite back" wine "$setup" /S
 }
 
 step_first_start() {
@@ -492,7 +503,7 @@ step step_setup_built "the setup program is built"
 step step_fresh_prefix "a fresh Wine prefix"
 step step_setup_wizard "the setup wizard"
 step step_silent_install "silent install"
-step step_uninstaller_pages "the uninstaller's pages"
+step step_uninstall_wizard_keeping_settings "the uninstall wizard, keeping the settings"
 step step_first_start "first start from the Start menu"
 pending step_splash_and_tip "splash screen and tip of the day" "splash and tips dialogs"
 step step_tray_icon "tray icon"
