@@ -303,19 +303,25 @@ step_choose_and_launch_saver() {
   shot saver-chosen
 }
 
+# value_changes <key> <name> <old value>: waits up to 5 s for the value to differ.
+value_changes() { wait_until 5 value_differs "$@"; }
+value_differs() { [ "$(reg_value "$1" "$2")" != "$3" ]; }
+
 step_toggles() {
-  local active secure
-  active="$(reg_value "$desktop_key" ScreenSaveActive)"
+  local before after
+  before="$(reg_value "$desktop_key" ScreenSaveActive)"
   ctl command 40008
-  check "Enable/Disable Screen Saver flips ScreenSaveActive" \
-    wait_until 5 sh -c "[ \"\$(wine reg query '$desktop_key' /v ScreenSaveActive | tr -d '\\r' | awk '/REG_/{print \$3}')\" != '$active' ]"
+  check "Enable/Disable Screen Saver changes ScreenSaveActive" value_changes "$desktop_key" ScreenSaveActive "$before"
+  after="$(reg_value "$desktop_key" ScreenSaveActive)"
   ctl command 40008
-  check "a second toggle restores it" wait_until 5 reg_value_is "$desktop_key" ScreenSaveActive "$active"
-  secure="$(reg_value "$desktop_key" ScreenSaverIsSecure)"
+  check "and changes it back" value_changes "$desktop_key" ScreenSaveActive "$after"
+  before="$(reg_value "$desktop_key" ScreenSaverIsSecure)"
   ctl command 40013
   check "Enable/Disable Saver Password changes ScreenSaverIsSecure" \
-    wait_until 5 sh -c "[ \"\$(wine reg query '$desktop_key' /v ScreenSaverIsSecure | tr -d '\\r' | awk '/REG_/{print \$3}')\" != '$secure' ]"
+    value_changes "$desktop_key" ScreenSaverIsSecure "$before"
+  after="$(reg_value "$desktop_key" ScreenSaverIsSecure)"
   ctl command 40013
+  check "and changes it back" value_changes "$desktop_key" ScreenSaverIsSecure "$after"
 }
 
 step_timeout() {
