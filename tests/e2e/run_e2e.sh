@@ -109,11 +109,13 @@ tray_area() { import -window root -crop 240x30+1040+770 +repage "$1" 2>/dev/null
 images_differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
 images_equal() { ! images_differ "$1" "$2"; }
 # The bare X screen is black (or a black and white pattern); the desktop paints one
-# other colour over it.
+# other colour over it, the notification area's corner included.
 desktop_drawn() {
-  local seen
-  seen="$(import -window root -crop 64x64+608+368 +repage -format '%k %[hex:p{0,0}]' info: 2>/dev/null)"
-  [ "${seen%% *}" = 1 ] && [ "${seen#* }" != 000000 ] && [ "${seen#* }" != FFFFFF ]
+  local area seen
+  for area in 64x64+608+368 240x30+1040+770; do
+    seen="$(import -window root -crop "$area" +repage -format '%k %[hex:p{0,0}]' info: 2>/dev/null)"
+    [ "${seen%% *}" = 1 ] && [ "${seen#* }" != 000000 ] && [ "${seen#* }" != FFFFFF ] || return 1
+  done
 }
 
 start_dozelite_from_shortcut() {
@@ -157,12 +159,17 @@ step_fresh_prefix() {
   # into the registry file before any program runs, so the first desktop is already it.
   printf '\n[Software\\\\Wine\\\\Explorer] %s\n"Desktop"="Default"\n' "$(date +%s)" >>"$prefix/user.reg"
   printf '\n[Software\\\\Wine\\\\Explorer\\\\Desktops] %s\n"Default"="1280x800"\n' "$(date +%s)" >>"$prefix/user.reg"
+  # No menu builder: it would copy the Start menu entry into this machine's own desktop
+  # menus, outside the prefix.
+  printf '\n[Software\\\\Wine\\\\DllOverrides] %s\n"winemenubuilder.exe"=""\n' "$(date +%s)" >>"$prefix/user.reg"
   wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-  # The desktop lives as long as a program has a window: a hidden one holds it open, so
-  # the notification area can be compared before, during and after Dozelite.
+  # The desktop lives as long as a program has a window: a hidden one holds it open from
+  # the start, so the notification area can be compared before, during and after Dozelite.
   wine "$ctl_exe" hold 3600000 </dev/null >/dev/null 2>&1 &
+  wine cmd /c exit </dev/null >/dev/null 2>&1
   check "the virtual desktop is drawn" wait_until 20 desktop_drawn
+  sleep 1
+  check "and stays" desktop_drawn
   check "no Dozelite in the new prefix" test ! -e "$install_dir"
   check "no uninstall key in the new prefix" sh -c "! wine reg query '$uninstall_key'"
   mkdir -p "$(dirname "$record")"
