@@ -242,10 +242,11 @@ FunctionEnd
 Section "Uninstall"
   Call un.EndRunningDozelite
   Call un.RemoveProgramFile
-  Delete "$INSTDIR\${PRODUCT}.chm"
+  ; A help file still open in a separate viewer goes at the next restart.
+  Delete /REBOOTOK "$INSTDIR\${PRODUCT}.chm"
   Delete "$INSTDIR\uninstall.exe"
   ; Only an empty folder is removed: files the user put there stay.
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
   ; The log-on entry goes only when it starts this copy; another copy's entry stays.
