@@ -115,7 +115,9 @@ Function ${prefix}EndRunningDozelite
 FunctionEnd
 
 ; Deletes the program file, waiting up to 10 seconds for an ending instance to let go
-; of it; if it is still held, it is removed at the next restart.
+; of it. If it is still held, the uninstaller removes it at the next restart; setup
+; goes on and lets the copy of the new file report the problem (a file marked for
+; deletion at restart would take the new copy with it).
 Function ${prefix}RemoveProgramFile
   Push $0
   StrCpy $0 0
@@ -127,9 +129,11 @@ Function ${prefix}RemoveProgramFile
     Sleep 250
     IntOp $0 $0 + 1
   ${LoopUntil} $0 >= 40
-  ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
-    Delete /REBOOTOK "$INSTDIR\${PRODUCT}.exe"
-  ${EndIf}
+  !if "${prefix}" == "un."
+    ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+      Delete /REBOOTOK "$INSTDIR\${PRODUCT}.exe"
+    ${EndIf}
+  !endif
   Pop $0
 FunctionEnd
 !macroend
