@@ -38,6 +38,8 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
+Caption "${PRODUCT} ${VERSION} Setup"
+UninstallCaption "${PRODUCT} ${VERSION} Uninstall"
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -113,7 +115,9 @@ Function ${prefix}EndRunningDozelite
 FunctionEnd
 
 ; Deletes the program file, waiting up to 10 seconds for an ending instance to let go
-; of it; if it is still held, it is removed at the next restart.
+; of it. If it is still held, the uninstaller removes it at the next restart; setup
+; goes on and lets the copy of the new file report the problem (a file marked for
+; deletion at restart would take the new copy with it).
 Function ${prefix}RemoveProgramFile
   Push $0
   StrCpy $0 0
@@ -125,9 +129,11 @@ Function ${prefix}RemoveProgramFile
     Sleep 250
     IntOp $0 $0 + 1
   ${LoopUntil} $0 >= 40
-  ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
-    Delete /REBOOTOK "$INSTDIR\${PRODUCT}.exe"
-  ${EndIf}
+  !if "${prefix}" == "un."
+    ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+      Delete /REBOOTOK "$INSTDIR\${PRODUCT}.exe"
+    ${EndIf}
+  !endif
   Pop $0
 FunctionEnd
 !macroend
@@ -240,10 +246,11 @@ FunctionEnd
 Section "Uninstall"
   Call un.EndRunningDozelite
   Call un.RemoveProgramFile
-  Delete "$INSTDIR\${PRODUCT}.chm"
+  ; A help file still open in a separate viewer goes at the next restart.
+  Delete /REBOOTOK "$INSTDIR\${PRODUCT}.chm"
   Delete "$INSTDIR\uninstall.exe"
   ; Only an empty folder is removed: files the user put there stay.
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
   ; The log-on entry goes only when it starts this copy; another copy's entry stays.

@@ -78,15 +78,22 @@ TEST_F(ShowHelpTest, AnUnmappedContextShowsNothingAndIsLogged) {
   EXPECT_NE(log.find("Can't find help file "), std::string::npos) << log;
 }
 
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
+  return count;
+}
+
+// Each help request costs seconds under Wine: the requests of the tests above count,
+// and only when this test runs alone does it make its own.
 TEST_F(ShowHelpTest, TheHelpPathIsResolvedOnceAndReused) {
-  ShowHelp(owner_, 1);
-  CloseHelpWindow();
-  ShowHelp(owner_, 1);
+  while (CountOf(ReadTextFile(logPath_), "ShowHelp\r\n") < 2) {
+    ShowHelp(owner_, 1);
+    CloseHelpWindow();
+  }
   std::string log = ReadTextFile(logPath_);
-  std::string expected = "ShowHelp: '" + BuildFilePath("Dozelite.chm") + "'";
-  size_t first = log.find(expected);
-  ASSERT_NE(first, std::string::npos) << log;
-  EXPECT_EQ(log.find(expected, first + 1), std::string::npos) << "the help system was initialised twice";
+  std::string resolved = "ShowHelp: '" + BuildFilePath("Dozelite.chm") + "'";
+  EXPECT_EQ(CountOf(log, resolved), 1u) << log;
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 //   dozelite_ctl findclass <class> <ms>  the same by window class (menus are "#32768")
 //   dozelite_ctl gone <title> <ms>    wait until no window with that title is left
 //   dozelite_ctl dismiss <title> <ms> post WM_CLOSE to that window and wait until it is gone
+//   dozelite_ctl postto <title> <msg> <wparam> <lparam>  post a message to the window with that title
+//   dozelite_ctl list                 print the visible top-level windows (class, title)
 //   dozelite_ctl hold <ms>            keep a hidden window for that long (holds Wine's desktop open)
 // Exit code 0 on success, 1 when the window was not found in time.
 #include <windows.h>
@@ -29,11 +31,51 @@ static HWND WaitForWindow(DWORD timeoutMs) {
   return window;
 }
 
+// The top-level window with that class (or any, when none is given) and title
+// (or any, when none is given). Titles are compared without trailing blanks, since some
+// programs pad their captions; programs may also keep hidden windows of the same title,
+// so waiting for a window to appear looks at visible ones only.
+struct WindowQuery {
+  const char* className;
+  const char* title;
+  bool visibleOnly;
+  HWND found;
+};
+
+static size_t TrimmedLength(const char* text) {
+  size_t length = strlen(text);
+  while (length > 0 && text[length - 1] == ' ') length--;
+  return length;
+}
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+  WindowQuery* query = reinterpret_cast<WindowQuery*>(parameter);
+  if (query->visibleOnly && !IsWindowVisible(window)) return TRUE;
+  char text[256] = "";
+  if (query->className) {
+    GetClassNameA(window, text, sizeof(text));
+    if (strcmp(text, query->className) != 0) return TRUE;
+  }
+  if (query->title) {
+    GetWindowTextA(window, text, sizeof(text));
+    size_t length = TrimmedLength(text);
+    if (length != TrimmedLength(query->title) || strncmp(text, query->title, length) != 0) return TRUE;
+  }
+  query->found = window;
+  return FALSE;
+}
+
+static HWND FindNamed(const char* className, const char* title, bool visibleOnly) {
+  WindowQuery query = {className, title, visibleOnly, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
 static HWND WaitForNamed(const char* className, const char* title, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
-    HWND window = FindWindowA(className, title);
-    if (window && IsWindowVisible(window)) return window;
+    HWND window = FindNamed(className, title, true);
+    if (window) return window;
     if (GetTickCount() - start > timeoutMs) return nullptr;
     Sleep(50);
   }
@@ -41,7 +83,7 @@ static HWND WaitForNamed(const char* className, const char* title, DWORD timeout
 
 static bool WaitUntilGone(const char* title, DWORD timeoutMs) {
   DWORD start = GetTickCount();
-  while (FindWindowA(nullptr, title)) {
+  while (FindNamed(nullptr, title, false)) {
     if (GetTickCount() - start > timeoutMs) return false;
     Sleep(50);
   }
@@ -53,18 +95,38 @@ static int RunWindowVerb(const char* verb, const char* name, DWORD timeoutMs) {
   if (!strcmp(verb, "find")) return WaitForNamed(nullptr, name, timeoutMs) ? 0 : 1;
   if (!strcmp(verb, "findclass")) return WaitForNamed(name, nullptr, timeoutMs) ? 0 : 1;
   if (!strcmp(verb, "gone")) return WaitUntilGone(name, timeoutMs) ? 0 : 1;
-  HWND window = FindWindowA(nullptr, name);
+  HWND window = FindNamed(nullptr, name, true);
   if (!window) return 1;
   PostMessageA(window, WM_CLOSE, 0, 0);
   return WaitUntilGone(name, timeoutMs) ? 0 : 1;
 }
 
+static BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
+  if (!IsWindowVisible(window)) return TRUE;
+  char className[128] = "";
+  char title[256] = "";
+  GetClassNameA(window, className, sizeof(className));
+  GetWindowTextA(window, title, sizeof(title));
+  printf("%p\t%s\t%s\n", static_cast<void*>(window), className, title);
+  return TRUE;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 2 && !strcmp(argv[1], "list")) return EnumWindows(PrintWindow, 0) ? 0 : 1;
   if (argc < 3) {
     fprintf(stderr, "usage: dozelite_ctl command|tray|wait|close|post|find|findclass|gone|dismiss ...\n");
     return 2;
   }
   const char* verb = argv[1];
+  if (!strcmp(verb, "postto")) {
+    if (argc < 6) return 2;
+    HWND target = WaitForNamed(nullptr, argv[2], 2000);
+    return target && PostMessageA(target, static_cast<UINT>(strtoul(argv[3], nullptr, 0)),
+                                  static_cast<WPARAM>(strtoul(argv[4], nullptr, 0)),
+                                  static_cast<LPARAM>(strtol(argv[5], nullptr, 0)))
+               ? 0
+               : 1;
+  }
   if (!strcmp(verb, "find") || !strcmp(verb, "findclass") || !strcmp(verb, "gone") || !strcmp(verb, "dismiss")) {
     if (argc < 4) return 2;
     return RunWindowVerb(verb, argv[2], static_cast<DWORD>(strtoul(argv[3], nullptr, 0)));
