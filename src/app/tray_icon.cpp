@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr int kTooltipLimit = 63;  // lstrcpynA limit: 62 characters and the terminator
+
 NOTIFYICONDATAA record;
 CRITICAL_SECTION lock;
 INIT_ONCE lockOnce = INIT_ONCE_STATIC_INIT;
@@ -46,8 +48,12 @@ int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
   if (!window) return 0;
   if (message == NIM_DELETE || message == NIM_SETFOCUS) return ShellNotifyIconEntry(message, &record);
   record.uFlags = 0;
-  if (tooltip && lstrcmpiA(tooltip, record.szTip) != 0) {
-    lstrcpynA(record.szTip, tooltip, 63);
+  // Compared as it would be stored: a tooltip cut to 62 characters is not sent again
+  // on every refresh just because its full text is longer than the stored one.
+  char candidate[kTooltipLimit];
+  if (tooltip) lstrcpynA(candidate, tooltip, kTooltipLimit);
+  if (tooltip && lstrcmpiA(candidate, record.szTip) != 0) {
+    lstrcpynA(record.szTip, candidate, kTooltipLimit);
     record.uFlags |= NIF_TIP;
   }
   if (icon && icon != record.hIcon) {
@@ -71,7 +77,11 @@ int UpdateTrayIcon(DWORD type) {
   char tooltip[256];
   int disableSeconds = AppState.disableSeconds;
   if (disableSeconds > 0) {
-    DWORD left = static_cast<DWORD>(disableSeconds) * 1000u + AppState.disableStartTick - GetTickCount();
+    // Counted with wrap-safe tick differences; an overdue period shows no time left
+    // instead of a wrapped-around one.
+    DWORD period = static_cast<DWORD>(disableSeconds) * 1000u;
+    DWORD elapsed = GetTickCount() - AppState.disableStartTick;
+    DWORD left = elapsed < period ? period - elapsed : 0;
     char duration[64];
     FormatDuration(duration, sizeof(duration), left);
     snprintf(tooltip, sizeof(tooltip), "%s (Disabled - %s Left)", kProductName, duration);

@@ -1,8 +1,198 @@
-// Not yet built: the catalog arrives with the settings and catalog work. Until then the
-// program starts with an empty saver list.
+// The saver catalog: every *.scr of the search paths as one record with its display
+// name, full path and menu bitmap, sorted by display name and kept in AppState. The
+// list is published under the tray icon's lock, so the tooltip's lookup of the current
+// saver on the registry watcher never meets a list that is being replaced.
 #include "catalog/saver_catalog.h"
 
+#include <shellapi.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/tray_icon.h"
+#include "catalog/file_enumeration.h"
+#include "catalog/saver_names.h"
+#include "log/log.h"
+#include "shell/text_helpers.h"
+
+namespace {
+
+constexpr UINT kNonClientMetricsSize = 344;  // the structure with its padded border width
+static_assert(sizeof(NONCLIENTMETRICSA) >= kNonClientMetricsSize);
+
+// The GDI objects one build draws with, created once and released on every path.
+struct DrawingTools {
+  HWND window = nullptr;
+  HDC windowDc = nullptr;
+  HDC iconDc = nullptr;    // holds the icon-size bitmap and the menu font
+  HDC bitmapDc = nullptr;  // receives each record's check-mark-size bitmap
+  HBITMAP iconBitmap = nullptr;
+  HGDIOBJ oldIconBitmap = nullptr;
+  HFONT font = nullptr;
+  HGDIOBJ oldFont = nullptr;
+  HGDIOBJ oldBitmap = nullptr;
+  HBRUSH menuBrush = nullptr;
+  int checkWidth = 0;
+  int checkHeight = 0;
+  int iconWidth = 0;
+  int iconHeight = 0;
+};
+
+void PrepareMemoryDc(HDC dc, HDC model) {
+  SetMapMode(dc, GetMapMode(model));
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+}
+
+void OpenDrawingTools(DrawingTools* tools) {
+  if (IsNtPlatform()) {
+    LONG dimensions = GetMenuCheckMarkDimensions();
+    tools->checkWidth = LOWORD(dimensions);
+    tools->checkHeight = HIWORD(dimensions);
+  } else {
+    tools->checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    tools->checkHeight = GetSystemMetrics(SM_CYMENUCHECK);
+  }
+  tools->iconWidth = GetSystemMetrics(SM_CXICON);
+  tools->iconHeight = GetSystemMetrics(SM_CYICON);
+  tools->menuBrush = GetSysColorBrush(COLOR_MENU);
+  tools->window = AppState.mainWindow;
+  tools->windowDc = GetDC(tools->window);
+  tools->iconDc = CreateCompatibleDC(tools->windowDc);
+  tools->bitmapDc = CreateCompatibleDC(tools->windowDc);
+  if (tools->iconDc) PrepareMemoryDc(tools->iconDc, tools->windowDc);
+  if (tools->bitmapDc) PrepareMemoryDc(tools->bitmapDc, tools->windowDc);
+  tools->iconBitmap = CreateCompatibleBitmap(tools->windowDc, tools->iconWidth, tools->iconHeight);
+  if (tools->iconDc && tools->iconBitmap) tools->oldIconBitmap = SelectObject(tools->iconDc, tools->iconBitmap);
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = kNonClientMetricsSize;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0))
+    tools->font = CreateFontIndirectA(&metrics.lfMenuFont);
+  if (tools->iconDc && tools->font) tools->oldFont = SelectObject(tools->iconDc, tools->font);
+}
+
+void CloseDrawingTools(DrawingTools* tools) {
+  if (tools->iconDc) {
+    if (tools->oldFont) SelectObject(tools->iconDc, tools->oldFont);
+    if (tools->oldIconBitmap) SelectObject(tools->iconDc, tools->oldIconBitmap);
+    DeleteDC(tools->iconDc);
+  }
+  if (tools->font) DeleteObject(tools->font);
+  if (tools->iconBitmap) DeleteObject(tools->iconBitmap);
+  if (tools->bitmapDc) DeleteDC(tools->bitmapDc);
+  if (tools->windowDc) ReleaseDC(tools->window, tools->windowDc);
+}
+
+// From the string resource 1 (NT family), the 16-bit module description, or the file name.
+char* FindDisplayName(const SaverInfo& saver) {
+  char name[kPathSize] = "";
+  if (saver.fullPath && IsNtPlatform()) {
+    HMODULE module = LoadLibraryExA(saver.fullPath, nullptr, LOAD_LIBRARY_AS_DATAFILE | DONT_RESOLVE_DLL_REFERENCES);
+    if (module) {
+      SetLastError(0);  // LoadStringA leaves an earlier error in place when it succeeds
+      int length = LoadStringA(module, 1, name, sizeof(name));
+      bool taken = length > 0 && GetLastError() == 0 && name[0];
+      FreeLibrary(module);
+      if (taken) return DuplicateText(name);
+    }
+  }
+  if (saver.fullPath) {
+    char description[kPathSize];
+    if (GetPortableExeDescription(saver.fullPath, description, sizeof(description)) && description[0] &&
+        DescriptionDisplayName(description, name, sizeof(name)))
+      return DuplicateText(name);
+  }
+  FileDisplayName(saver.longName, saver.shortName, name, sizeof(name));
+  return DuplicateText(name);
+}
+
+HICON ExtractSaverIcon(const char* fullPath, bool* owned) {
+  *owned = false;
+  if (fullPath) {
+    char buffer[MAX_PATH];  // ExtractAssociatedIconA may write its own path into it
+    CopyText(buffer, fullPath, sizeof(buffer));
+    WORD index = 0;
+    HICON icon = ExtractAssociatedIconA(AppState.instance, buffer, &index);
+    if (icon && icon != reinterpret_cast<HICON>(1)) {
+      *owned = true;
+      return icon;
+    }
+  }
+  return LoadIconA(nullptr, IDI_APPLICATION);
+}
+
+void DrawMenuBitmap(DrawingTools* tools, SaverInfo* saver) {
+  bool owned = false;
+  HICON icon = ExtractSaverIcon(saver->fullPath, &owned);
+  HBITMAP bitmap = CreateCompatibleBitmap(tools->windowDc, tools->checkWidth, tools->checkHeight);
+  tools->oldBitmap = bitmap ? SelectObject(tools->bitmapDc, bitmap) : nullptr;
+  if (!DrawIconEx(tools->iconDc, 0, 0, icon, tools->iconWidth, tools->iconHeight, 0, tools->menuBrush, DI_NORMAL))
+    LogMessage(kLogDebugError, "GetSaverEnumeration: Error drawing icon, filename=%s",
+               saver->fullPath ? saver->fullPath : "{NULL}");
+  if (bitmap) {
+    StretchBlt(tools->bitmapDc, 0, 0, tools->checkWidth, tools->checkHeight, tools->iconDc, 0, 0, tools->iconWidth,
+               tools->iconHeight, SRCCOPY);
+    SelectObject(tools->bitmapDc, tools->oldBitmap);
+  }
+  if (owned) DestroyIcon(icon);
+  saver->menuBitmap = bitmap;
+}
+
+void MeasureItem(DrawingTools* tools, SaverInfo* saver) {
+  SIZE size = {0, 0};
+  GetTextExtentPoint32A(tools->iconDc, saver->displayName, static_cast<int>(strlen(saver->displayName)), &size);
+  saver->itemWidth = size.cx + 3 * tools->checkWidth;
+  saver->itemHeight = size.cy;
+}
+
+char* BuildFullPath(const char* folder, const char* shortName, const char* longName) {
+  const char* name = !IsEmptyText(shortName) ? shortName : !IsEmptyText(longName) ? longName : nullptr;
+  if (!name || !folder) return nullptr;
+  size_t folderLength = strlen(folder);
+  size_t nameLength = strlen(name);
+  char* path = static_cast<char*>(malloc(folderLength + nameLength + 1));
+  if (!path) return nullptr;
+  memcpy(path, folder, folderLength);
+  memcpy(path + folderLength, name, nameLength + 1);
+  return path;
+}
+
+// Records without a display name (only after an allocation failure) are destroyed and
+// the last record takes their place.
+void DropNameless(SaverInfo* savers, int* count) {
+  for (int i = 0; i < *count;) {
+    if (savers[i].displayName) {
+      i++;
+      continue;
+    }
+    DestroySaverInfo(&savers[i]);
+    savers[i] = savers[*count - 1];
+    savers[*count - 1] = SaverInfo{};
+    (*count)--;
+  }
+}
+
+bool SortByDisplayName(SaverInfo* savers, int count) {
+  std::vector<const char*> names(static_cast<size_t>(count));
+  std::vector<int> order(static_cast<size_t>(count));
+  std::vector<SaverInfo> sorted(static_cast<size_t>(count));
+  for (int i = 0; i < count; i++) names[i] = savers[i].displayName;
+  if (!OrderByDisplayName(names.data(), count, order.data())) return false;
+  for (int i = 0; i < count; i++) sorted[i] = savers[order[i]];
+  for (int i = 0; i < count; i++) savers[i] = sorted[i];
+  return true;
+}
+
+void Publish(SaverInfo** place, int* countPlace, SaverInfo* savers, int count) {
+  TrayIconLock hold;
+  *place = savers;
+  *countPlace = count;
+}
+
+}  // namespace
 
 int DestroySaverInfo(SaverInfo* saver) {
   if (!saver) return 1;
@@ -24,16 +214,89 @@ int FreeSaverList(SaverInfo* savers, int count) {
 }
 
 int GetSaverEnumeration(SaverInfo** savers, int* count) {
-  *savers = nullptr;
-  *count = 0;
+  if (!savers || !count) return 0;
+  DWORD start = GetTickCount();
+  Publish(savers, count, nullptr, 0);
+
+  SaverFileEntry* files = nullptr;
+  int fileCount = 0;
+  if (!GetFileEnumeration(AppState.saverpath, "*.scr", &files, &fileCount)) {
+    LogMessage(kLogError, "Error - could'nt get saver file enumeration");
+    return 0;
+  }
+  SaverInfo* list = static_cast<SaverInfo*>(calloc(fileCount > 0 ? fileCount : 1, sizeof(SaverInfo)));
+  if (!list) {
+    FreeFileEntries(files, fileCount);
+    LogMessage(kLogError, "GetSaverEnumeration: Memory Allocation Error");
+    return 0;
+  }
+  for (int i = 0; i < fileCount; i++) {
+    list[i].longName = files[i].longName;
+    list[i].shortName = files[i].shortName;
+    list[i].folder = files[i].folder;
+  }
+  free(files);  // the texts now belong to the records
+
+  DrawingTools tools;
+  OpenDrawingTools(&tools);
+  for (int i = 0; i < fileCount; i++) {
+    SaverInfo& saver = list[i];
+    saver.fullPath = BuildFullPath(saver.folder, saver.shortName, saver.longName);
+    saver.displayName = FindDisplayName(saver);
+    if (!saver.displayName) continue;
+    MeasureItem(&tools, &saver);
+    DrawMenuBitmap(&tools, &saver);
+  }
+  CloseDrawingTools(&tools);
+
+  int used = fileCount;
+  DropNameless(list, &used);
+  SortByDisplayName(list, used);
+  Publish(savers, count, list, used);
+  LogMessage(kLogLogOnly, "GetSaverEnumeration processed %d savers (%d ms)", used,
+             static_cast<int>(GetTickCount() - start));
   return 1;
 }
 
-int GetPortableExeDescription(const char*, char* destination, int length) {
-  if (destination && length > 0) destination[0] = 0;
-  return 0;
+int RefreshSaverList() {
+  SaverInfo* fresh = nullptr;
+  int freshCount = 0;
+  int result = GetSaverEnumeration(&fresh, &freshCount);
+  SaverInfo* old;
+  int oldCount;
+  {
+    TrayIconLock hold;
+    old = AppState.savers;
+    oldCount = AppState.saverCount;
+    AppState.savers = result ? fresh : nullptr;
+    AppState.saverCount = result ? freshCount : 0;
+  }
+  FreeSaverList(old, oldCount);
+  return result;
 }
 
-const char* GetRandomScreenSaver() { return nullptr; }
+const char* GetRandomScreenSaver() {
+  if (AppState.saverCount <= 0 || !AppState.savers) return nullptr;
+  DWORD position = GetTickCount() % static_cast<DWORD>(AppState.saverCount);
+  const SaverInfo& saver = AppState.savers[position];
+  LogMessage(kLogLogOnly, "GetRandomScreenSaver: %s", saver.displayName ? saver.displayName : "{NULL}");
+  return IsEmptyText(saver.fullPath) ? nullptr : saver.fullPath;
+}
 
-int DumpSavers() { return 1; }
+static const char* OrNull(const char* text) { return text ? text : "{NULL}"; }
+
+int DumpSavers() {
+  LogMessage(kLogLogOnly, "\n\nSavers Dump\n");
+  LogMessage(kLogLogOnly, "total count=%d", AppState.saverCount);
+  for (int i = 0; i < AppState.saverCount && AppState.savers; i++) {
+    const SaverInfo& saver = AppState.savers[i];
+    char line[kLogMessageSize];
+    snprintf(line, sizeof(line), "#%d\t'%s'\t'%s'\t'%s'\t'%s'\t'%s'\t%X\t%d", i, OrNull(saver.displayName),
+             OrNull(saver.fullPath), OrNull(saver.folder), OrNull(saver.longName), OrNull(saver.shortName),
+             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(saver.menuBitmap)), saver.itemWidth);
+    LogMessage(kLogLogOnly, "%s", line);
+  }
+  LogMessage(kLogLogOnly, "\nEnd Savers Dump\n\n");
+  LogFileDump();
+  return 1;
+}

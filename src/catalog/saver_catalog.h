@@ -4,6 +4,8 @@
 #include "catalog/saver_info.h"
 
 int GetSaverEnumeration(SaverInfo** savers, int* count);
+// Command 40011: builds a fresh catalog and swaps it into AppState under the tray lock.
+int RefreshSaverList();
 int GetPortableExeDescription(const char* path, char* destination, int length);
 const char* GetRandomScreenSaver();
 int DumpSavers();

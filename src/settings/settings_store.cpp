@@ -1,10 +1,254 @@
-// Not yet built: the settings store arrives with the settings and catalog work. Until
-// then the program runs on its defaults and saves nothing.
+// LoadSettings and SaveSettings: the whole set of the program's settings, read and
+// written in one pass each, driven by one table of value names and fields. A value that
+// is missing, of another size or unreadable leaves its field as it was; every text read
+// from the registry is terminated inside its field, whatever length was stored.
 #include "settings/settings_store.h"
 
-int LoadSettings() { return 0; }
-int SaveSettings() { return 0; }
-LONG QueryRegValue(HKEY, const char*, DWORD, void*, DWORD) { return ERROR_CALL_NOT_IMPLEMENTED; }
-LONG SaveRegValue(HKEY, const char*, DWORD, const void*, DWORD) { return ERROR_CALL_NOT_IMPLEMENTED; }
-bool GetLoadAtStartup(const char*) { return false; }
-bool SetLoadAtStartup(const char*, bool) { return false; }
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "log/log.h"
+#include "shell/text_helpers.h"
+
+namespace {
+
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kPathValuePrefix = "saverpath";
+constexpr int kRunPathSize = 300;
+
+struct IntSetting {
+  const char* name;
+  int* plain;
+  std::atomic<int>* shared;  // fields the corner watcher reads
+};
+
+// The DWORD block as LoadSettings reads it.
+const IntSetting kLoadOrder[] = {
+    {"delay", &AppState.delay, nullptr},
+    {"nosplash", &AppState.nosplash, nullptr},
+    {"notips", &AppState.notips, nullptr},
+    {"tipnumber", &AppState.tipnumber, nullptr},
+    {"randomonactivate", &AppState.randomonactivate, nullptr},
+    {"randomonclick", &AppState.randomonclick, nullptr},
+    {"randomonload", &AppState.randomonload, nullptr},
+    {"corneraction", nullptr, &AppState.corneraction},
+    {"splitlist", &AppState.splitlist, nullptr},
+    {"chooselaunch", &AppState.chooselaunch, nullptr},
+    {"unifiedlist", &AppState.unifiedlist, nullptr},
+    {"singleLeftActionMessage", &AppState.singleLeftActionMessage, nullptr},
+    {"doubleLeftActionMessage", &AppState.doubleLeftActionMessage, nullptr},
+    {"singleRightActionMessage", &AppState.singleRightActionMessage, nullptr},
+    {"doubleRightActionMessage", &AppState.doubleRightActionMessage, nullptr},
+    {"topLeftActionMessage", nullptr, &AppState.topLeftActionMessage},
+    {"bottomLeftActionMessage", nullptr, &AppState.bottomLeftActionMessage},
+    {"topRightActionMessage", nullptr, &AppState.topRightActionMessage},
+    {"bottomRightActionMessage", nullptr, &AppState.bottomRightActionMessage},
+    {"selectionActionMessageBase", &AppState.selectionActionMessageBase, nullptr},
+};
+
+void SetInt(const IntSetting& setting, int value) {
+  if (setting.plain)
+    *setting.plain = value;
+  else
+    *setting.shared = value;
+}
+
+int GetInt(const IntSetting& setting) { return setting.plain ? *setting.plain : setting.shared->load(); }
+
+void SettingsKeyPath(char* path, int size) { snprintf(path, size, "Software\\%s", kProductName); }
+
+bool ReadInt(HKEY key, const char* name, int* value) {
+  DWORD data = 0;
+  if (QueryRegValue(key, name, REG_DWORD, &data, sizeof(data)) != ERROR_SUCCESS) return false;
+  *value = static_cast<int>(data);
+  return true;
+}
+
+// Reads a text into a local buffer of the field's size, so a failed read never touches
+// the field, and ends it inside the field even when the stored data had no terminator.
+bool ReadText(HKEY key, const char* name, char* field, int size) {
+  char buffer[kPathSize];
+  if (size <= 0 || size > kPathSize) return false;
+  DWORD capacity = static_cast<DWORD>(size);
+  LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &capacity);
+  if (status != ERROR_SUCCESS) return false;
+  DWORD end = capacity < static_cast<DWORD>(size) ? capacity : static_cast<DWORD>(size) - 1;
+  buffer[end] = 0;
+  CopyText(field, buffer, size);
+  return true;
+}
+
+void ReadSearchPaths(HKEY key) {
+  FreeSaverPaths();
+  for (int n = 0; n < kMaxSaverPaths - 1; n++) {
+    char name[32];
+    char folder[kPathSize];
+    snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, n);
+    if (!ReadText(key, name, folder, sizeof(folder))) break;
+    AppState.saverpath[n] = DuplicateText(folder);
+    if (!AppState.saverpath[n]) break;
+  }
+}
+
+void AddDefaultFolder(int slot, UINT (*getter)(LPSTR, UINT)) {
+  char folder[kPathSize] = "";
+  UINT length = getter(folder, sizeof(folder));
+  if (length == 0 || length >= sizeof(folder)) return;
+  SetTrailingBackslash(folder, false);
+  AppState.saverpath[slot] = DuplicateText(folder);
+}
+
+void UseDefaultSearchPaths() {
+  FreeSaverPaths();
+  AddDefaultFolder(0, GetWindowsDirectoryA);
+  AddDefaultFolder(AppState.saverpath[0] ? 1 : 0, GetSystemDirectoryA);
+}
+
+void WriteInt(HKEY key, const char* name, int value) { SaveRegValue(key, name, REG_DWORD, &value, sizeof(value)); }
+
+void WriteSearchPaths(HKEY key) {
+  int n = 0;
+  char name[32];
+  for (; n < kMaxSaverPaths - 1 && AppState.saverpath[n]; n++) {
+    snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, n);
+    SaveRegValue(key, name, REG_SZ, AppState.saverpath[n], 0);
+  }
+  // Values left over from a longer list go, up to the first number that is not there.
+  for (;; n++) {
+    snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, n);
+    if (RegDeleteValueA(key, name) != ERROR_SUCCESS) break;
+  }
+}
+
+}  // namespace
+
+LONG QueryRegValue(HKEY key, const char* name, DWORD, void* data, DWORD size) {
+  DWORD capacity = size;
+  return RegQueryValueExA(key, name, nullptr, nullptr, static_cast<BYTE*>(data), &capacity);
+}
+
+LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWORD) {
+  switch (type) {
+    case REG_DWORD:
+      if (!data) return ERROR_INVALID_PARAMETER;
+      return RegSetValueExA(key, name, 0, REG_DWORD, static_cast<const BYTE*>(data), sizeof(DWORD));
+    case REG_SZ: {
+      if (!data) return ERROR_INVALID_PARAMETER;
+      const char* text = static_cast<const char*>(data);
+      return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                            static_cast<DWORD>(strlen(text) + 1));
+    }
+    default:
+      LogMessage(kLogError, "SaveRegValue: invalid dwType");
+      return ERROR_INVALID_PARAMETER;
+  }
+}
+
+int LoadSettings() {
+  char path[64];
+  SettingsKeyPath(path, sizeof(path));
+  HKEY key = nullptr;
+  int result = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
+  if (result) {
+    for (const IntSetting& setting : kLoadOrder) {
+      int value;
+      if (ReadInt(key, setting.name, &value)) SetInt(setting, value);
+    }
+    ReadText(key, "showntips", AppState.showntips, sizeof(AppState.showntips));
+    ReadText(key, "id", AppState.id, sizeof(AppState.id));
+    int value;
+    if (ReadInt(key, "debug", &value)) SetShowDebugMessages(value != 0);
+    if (ReadInt(key, "autolog", &value)) SetAutoLogToFile(value != 0);
+    for (HotKeyEntry& hotKey : AppState.hotKeys) {
+      if (ReadInt(key, hotKey.keyValueName, &value)) hotKey.virtualKey = static_cast<UINT>(value);
+      if (ReadInt(key, hotKey.modifiersValueName, &value)) hotKey.modifiers = static_cast<UINT>(value);
+    }
+    ReadSearchPaths(key);
+    RegCloseKey(key);
+  }
+  if (!AppState.saverpath[0]) UseDefaultSearchPaths();
+  if (!result) LogMessage(kLogLogOnly, "Error loading settings from registry");
+  return result;
+}
+
+int SaveSettings() {
+  char path[64];
+  SettingsKeyPath(path, sizeof(path));
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    LogMessage(kLogError, "Error saving settings to registry");
+    return 0;
+  }
+  const HotKeyEntry& activate = AppState.hotKeys[0];
+  const HotKeyEntry& powerOff = AppState.hotKeys[1];
+  WriteInt(key, "debug", GetShowDebugMessages() ? 1 : 0);
+  WriteInt(key, "delay", AppState.delay);
+  WriteInt(key, "loadatstartup", GetLoadAtStartup(kProductName) ? 1 : 0);
+  WriteInt(key, "nosplash", AppState.nosplash);
+  WriteInt(key, "notips", AppState.notips);
+  WriteInt(key, "tipnumber", AppState.tipnumber);
+  WriteInt(key, "randomonactivate", AppState.randomonactivate);
+  WriteInt(key, "randomonclick", AppState.randomonclick);
+  WriteInt(key, "randomonload", AppState.randomonload);
+  WriteInt(key, "corneraction", AppState.corneraction);
+  WriteInt(key, "autolog", GetAutoLogToFile() ? 1 : 0);
+  WriteInt(key, "splitlist", AppState.splitlist);
+  WriteInt(key, "chooselaunch", AppState.chooselaunch);
+  WriteInt(key, "unifiedlist", AppState.unifiedlist);
+  WriteInt(key, activate.keyValueName, static_cast<int>(activate.virtualKey));
+  WriteInt(key, activate.modifiersValueName, static_cast<int>(activate.modifiers));
+  WriteInt(key, powerOff.keyValueName, static_cast<int>(powerOff.virtualKey));
+  WriteInt(key, powerOff.modifiersValueName, static_cast<int>(powerOff.modifiers));
+  // The action messages in the order the store has always written them.
+  for (const char* name : {"selectionActionMessageBase", "singleLeftActionMessage", "doubleLeftActionMessage",
+                           "singleRightActionMessage", "doubleRightActionMessage", "topLeftActionMessage",
+                           "bottomLeftActionMessage", "topRightActionMessage", "bottomRightActionMessage"}) {
+    for (const IntSetting& setting : kLoadOrder)
+      if (strcmp(setting.name, name) == 0) WriteInt(key, name, GetInt(setting));
+  }
+  SaveRegValue(key, "showntips", REG_SZ, AppState.showntips, 0);
+  SaveRegValue(key, "id", REG_SZ, AppState.id, 0);
+  WriteSearchPaths(key);
+  RegCloseKey(key);
+  return 1;
+}
+
+bool GetLoadAtStartup(const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char data[kRunPathSize];
+  LONG status = QueryRegValue(key, name, REG_SZ, data, sizeof(data));
+  RegCloseKey(key);
+  // A longer entry than the buffer exists all the same.
+  return status == ERROR_SUCCESS || status == ERROR_MORE_DATA;
+}
+
+bool SetLoadAtStartup(const char* name, bool on, const char* path) {
+  if (!on && !GetLoadAtStartup(name)) return true;
+  // Adding creates the "Run" key where a fresh profile has none yet.
+  HKEY key = nullptr;
+  LONG opened = on ? RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                     nullptr, &key, nullptr)
+                   : RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &key);
+  if (opened != ERROR_SUCCESS) return false;
+  LONG status;
+  if (on) {
+    char own[kRunPathSize] = "";
+    if (!path) {
+      DWORD length = GetModuleFileNameA(nullptr, own, sizeof(own));
+      if (length == 0 || length >= sizeof(own)) {
+        RegCloseKey(key);
+        return false;
+      }
+      path = own;
+    }
+    status = SaveRegValue(key, name, REG_SZ, path, 0);
+  } else {
+    status = RegDeleteValueA(key, name);
+  }
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}

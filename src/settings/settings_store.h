@@ -4,9 +4,15 @@
 
 #include <windows.h>
 
-int LoadSettings();
-int SaveSettings();
+int LoadSettings();  // 1 if the key could be opened
+int SaveSettings();  // 1, or 0 if the key could not be opened or created
+// RegQueryValueExA's status; the value's type is neither asked for nor checked (the
+// `type` argument is unused), `size` is the capacity of `data` in bytes.
 LONG QueryRegValue(HKEY key, const char* name, DWORD type, void* data, DWORD size);
+// ERROR_SUCCESS or a Windows status. REG_DWORD writes the 4 bytes at `data`; REG_SZ the
+// text at `data` with its terminator (`size` is not used for either); a null text or any
+// other type fails with ERROR_INVALID_PARAMETER, the latter also logged as an error.
 LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size);
 bool GetLoadAtStartup(const char* name);
-bool SetLoadAtStartup(const char* name, bool on);
+// Adds (with `path`, or this executable's path when none) or removes the "Run" value.
+bool SetLoadAtStartup(const char* name, bool on, const char* path = nullptr);

@@ -1,11 +1,157 @@
-// Not yet built: the system saver settings arrive with the settings and catalog work.
+// The system's screen saver settings, mirrored into AppState and written straight back.
+// The NT family keeps all of them under Control Panel\desktop; the 9x family keeps the
+// password switch there as a REG_DWORD and the current saver in system.ini. Which family
+// applies is read from the platform detected at start-up.
 #include "system/system_saver_settings.h"
 
-int LoadWindowsSaverSettings() { return 0; }
-int SaveWindowsSaverSettings(HKEY) { return 0; }
-bool GetCurrentSaverPath(char* destination, int length) {
-  if (destination && length > 0) destination[0] = 0;
-  return false;
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/tray_icon.h"
+#include "catalog/saver_info.h"
+#include "log/log.h"
+#include "settings/settings_store.h"
+#include "shell/text_helpers.h"
+
+namespace {
+
+constexpr const char* kDesktopKey = "Control Panel\\desktop";
+constexpr const char* kSaverValue = "SCRNSAVE.EXE";
+constexpr int kValueBufferSize = 50;
+constexpr int kSaverPathBufferSize = 512;
+
+// One of the three switches: read as decimal text (`atoi`), or on 9x the password as
+// the first byte of its data taken as a signed number.
+bool ReadSetting(HKEY key, const char* name, bool firstByte, std::atomic<int>* field) {
+  char data[kValueBufferSize + 1] = {};
+  if (QueryRegValue(key, name, REG_SZ, data, kValueBufferSize) != ERROR_SUCCESS) {
+    LogMessage(kLogLogOnly, "No %s value in registry. using value %d.", name, field->load());
+    return false;
+  }
+  *field = firstByte ? static_cast<int>(static_cast<signed char>(data[0])) : atoi(data);
+  return true;
 }
-SaverInfo* FindCurrentSaver() { return nullptr; }
-int SetCurrentSaver(const char*, HKEY) { return 0; }
+
+bool WriteDecimal(HKEY key, const char* name, int value) {
+  char text[16];
+  snprintf(text, sizeof(text), "%d", value);
+  return SaveRegValue(key, name, REG_SZ, text, 0) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+int LoadWindowsSaverSettings() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    LogMessage(kLogError, "LoadWindowsSaverSettings: Error accessing HKEY_CURRENT_USER\\Control Panel\\desktop");
+    return 0;
+  }
+  int active = AppState.saverActive;
+  int timeout = AppState.saverTimeout;
+  int password = AppState.passwordActive;
+  ReadSetting(key, "ScreenSaveActive", false, &AppState.saverActive);
+  ReadSetting(key, "ScreenSaveTimeOut", false, &AppState.saverTimeout);
+  if (IsNtPlatform())
+    ReadSetting(key, "ScreenSaverIsSecure", false, &AppState.passwordActive);
+  else
+    ReadSetting(key, "ScreenSaveUsePassword", true, &AppState.passwordActive);
+  RegCloseKey(key);
+  return (active != AppState.saverActive || timeout != AppState.saverTimeout || password != AppState.passwordActive)
+             ? 1
+             : 0;
+}
+
+int SaveWindowsSaverSettings(HKEY root) {
+  bool ok = false;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, kDesktopKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+    ok = WriteDecimal(key, "ScreenSaveActive", AppState.saverActive);
+    ok = WriteDecimal(key, "ScreenSaveTimeOut", AppState.saverTimeout) && ok;
+    if (IsNtPlatform()) {
+      ok = WriteDecimal(key, "ScreenSaverIsSecure", AppState.passwordActive) && ok;
+    } else {
+      int password = AppState.passwordActive;
+      ok = SaveRegValue(key, "ScreenSaveUsePassword", REG_DWORD, &password, sizeof(password)) == ERROR_SUCCESS && ok;
+    }
+    RegCloseKey(key);
+  }
+  if (!ok) LogMessage(kLogError, "SaveWindowsSaverSettings: Error writing to registry");
+  // The running system follows in every case; these act on the current user.
+  const UINT flags = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, AppState.saverActive, nullptr, flags);
+  SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, AppState.saverTimeout, nullptr, flags);
+  SystemParametersInfoA(SPI_SETSCREENSAVESECURE, AppState.passwordActive, nullptr, flags);
+  return ok ? 1 : 0;
+}
+
+bool GetCurrentSaverPath(char* destination, int length) {
+  char path[kSaverPathBufferSize] = {};
+  if (IsNtPlatform()) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      // One byte short of the buffer, so a value stored without its terminator still ends.
+      if (QueryRegValue(key, kSaverValue, REG_SZ, path, sizeof(path) - 1) != ERROR_SUCCESS) path[0] = 0;
+      RegCloseKey(key);
+    }
+  } else {
+    GetPrivateProfileStringA("boot", kSaverValue, "", path, sizeof(path), "system.ini");
+  }
+  path[sizeof(path) - 1] = 0;
+  StripQuotes(path);
+  if (destination && length > 0) CopyText(destination, path, length);
+  return path[0] && _stricmp(path, "(NONE)") != 0;
+}
+
+SaverInfo* FindCurrentSaver() {
+  char current[kPathSize];
+  if (!GetCurrentSaverPath(current, sizeof(current))) return nullptr;
+  SaverInfo* byName = nullptr;
+  for (int i = 0; i < AppState.saverCount && AppState.savers; i++) {
+    SaverInfo* saver = &AppState.savers[i];
+    if (!saver->displayName) continue;
+    if (!IsEmptyText(saver->fullPath) && FindTextNoCase(current, saver->fullPath)) return saver;
+    if ((!IsEmptyText(saver->longName) && FindTextNoCase(current, saver->longName)) ||
+        (!IsEmptyText(saver->shortName) && FindTextNoCase(current, saver->shortName)))
+      byName = saver;
+  }
+  return byName;
+}
+
+int SetCurrentSaver(const char* path, HKEY root) {
+  if (!root) root = HKEY_CURRENT_USER;
+  bool empty = IsEmptyText(path);
+  if (!empty) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      LogMessage(kLogError, "Error setting screen saver\nCan't open file: %s\nRefreshing savers list...", path);
+      HWND window = AppState.mainWindow;
+      if (window) SendMessageA(window, WM_COMMAND, kCmdRefreshSavers, 0);
+      return 0;
+    }
+    CloseHandle(file);
+  }
+  bool ok = false;
+  if (IsNtPlatform()) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, kDesktopKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+      if (empty) {
+        LONG status = RegDeleteValueA(key, kSaverValue);
+        ok = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+      } else {
+        ok = SaveRegValue(key, kSaverValue, REG_SZ, path, 0) == ERROR_SUCCESS;
+      }
+      RegCloseKey(key);
+    }
+  } else {
+    ok = WritePrivateProfileStringA("boot", kSaverValue, empty ? nullptr : path, "system.ini") != 0;
+  }
+  if (!ok) LogMessage(kLogError, "Error setting screen saver");
+  UpdateTrayIcon(NIM_MODIFY);
+  return ok ? 1 : 0;
+}

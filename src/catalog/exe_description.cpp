@@ -1,0 +1,30 @@
+// GetPortableExeDescription: the module description of a 16-bit saver, read from the
+// file's own bytes without loading it. The header walk itself is in ne_description.cpp.
+#include <windows.h>
+
+#include "catalog/ne_description.h"
+#include "catalog/saver_catalog.h"
+#include "log/log.h"
+
+static bool ReadFileAt(void* context, uint32_t offset, void* buffer, uint32_t size) {
+  HANDLE file = static_cast<HANDLE>(context);
+  LARGE_INTEGER position;
+  position.QuadPart = offset;
+  if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) return false;
+  DWORD read = 0;
+  return ReadFile(file, buffer, size, &read, nullptr) && read == size;
+}
+
+int GetPortableExeDescription(const char* path, char* destination, int length) {
+  if (destination && length > 0) destination[0] = 0;
+  if (!path || !*path) return 0;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    LogMessage(kLogDebugError, "GetPortableExeDescription: Can't open file: %s", path);
+    return 0;
+  }
+  int result = ReadNeDescription(ReadFileAt, file, destination, length);
+  CloseHandle(file);
+  return result;
+}

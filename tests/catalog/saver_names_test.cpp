@@ -1,0 +1,96 @@
+// Display names from module descriptions and file names, and the order of names.
+#include "catalog/saver_names.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(SaverNames, DescriptionsThatNameASaver) {
+  struct Case {
+    const char* description;
+    int result;
+    const char* name;
+  } cases[] = {
+      {"SCRNSAVE : Flying Windows", 1, "Flying Windows"},
+      {"scrnsave:Mystify", 1, "Mystify"},
+      {"ScrnSave :   Spaced", 1, "Spaced"},
+      {"SCRNSAVE Plain", 1, "SCRNSAVE Plain"},   // no ":": the whole description
+      {"SCRNSAVE : ", 1, ""},                    // nothing after ":" and its spaces
+      {"SCRNSAVE : a:b", 1, "a:b"},              // only the first ":" splits
+      {"SCRNSAVE", 1, "SCRNSAVE"},
+      {"SCRNSAV", 0, ""},
+      {"Calendar Utility", 0, ""},
+      {" SCRNSAVE : leading space", 0, ""},
+      {"", 0, ""},
+  };
+  for (const auto& c : cases) {
+    char out[260] = "";
+    EXPECT_EQ(DescriptionDisplayName(c.description, out, sizeof(out)), c.result) << c.description;
+    if (c.result) {
+      EXPECT_STREQ(out, c.name) << c.description;
+    }
+  }
+}
+
+TEST(SaverNames, DescriptionCutToTheDestination) {
+  char out[5];
+  EXPECT_EQ(DescriptionDisplayName("SCRNSAVE : Flying Windows", out, sizeof(out)), 1);
+  EXPECT_STREQ(out, "Flyi");
+  EXPECT_EQ(DescriptionDisplayName(nullptr, out, sizeof(out)), 0);
+}
+
+TEST(SaverNames, FileNames) {
+  struct Case {
+    const char* longName;
+    const char* shortName;
+    const char* name;
+  } cases[] = {
+      {"SSMYST.SCR", nullptr, "Ssmyst"},
+      {"Bubbles.scr", nullptr, "Bubbles"},
+      {"my.saver.scr", "MYSAVE~1.SCR", "My"},
+      {"", "PICT~N3T.SCR", "Pict~n3t"},
+      {nullptr, nullptr, "(nameless)"},
+      {"", "", "(nameless)"},
+      {"3D Pipes.scr", nullptr, "3d pipes"},  // the first character is no letter
+      {".scr", nullptr, ""},
+      {"\xC4pfel.scr", nullptr, "\xC4pfel"},  // only ASCII letters change case
+  };
+  for (const auto& c : cases) {
+    char out[260];
+    FileDisplayName(c.longName, c.shortName, out, sizeof(out));
+    EXPECT_STREQ(out, c.name) << (c.longName ? c.longName : "(null)");
+  }
+  char small[4];
+  FileDisplayName("ABCDEFG.SCR", nullptr, small, sizeof(small));
+  EXPECT_STREQ(small, "Abc");
+}
+
+TEST(SaverNames, CompareIgnoresAsciiCaseOnly) {
+  EXPECT_EQ(CompareDisplayNames("Bubbles", "BUBBLES"), 0);
+  EXPECT_LT(CompareDisplayNames("aurora", "Bubbles"), 0);
+  EXPECT_GT(CompareDisplayNames("b2", "B1"), 0);
+  EXPECT_LT(CompareDisplayNames("Star", "Starlight"), 0);
+  // "_" (0x5F) sorts before letters once both sides are lower case.
+  EXPECT_LT(CompareDisplayNames("_x", "a"), 0);
+  // High bytes compare unsigned, after every ASCII character.
+  EXPECT_GT(CompareDisplayNames("\xE9t\xE9", "zebra"), 0);
+  EXPECT_EQ(CompareDisplayNames(nullptr, ""), 0);
+}
+
+TEST(SaverNames, FileExtension) {
+  char out[260];
+  EXPECT_EQ(GetFileExtension("*.scr", out, sizeof(out)), 1);
+  EXPECT_STREQ(out, "scr");
+  EXPECT_EQ(GetFileExtension("Picture.scrap", out, sizeof(out)), 1);
+  EXPECT_STREQ(out, "scrap");
+  EXPECT_EQ(GetFileExtension("my.saver.scr", out, sizeof(out)), 1);
+  EXPECT_STREQ(out, "scr");
+  EXPECT_EQ(GetFileExtension("*.*", out, sizeof(out)), 1);
+  EXPECT_STREQ(out, "*");
+  EXPECT_EQ(GetFileExtension("README", out, sizeof(out)), 0);
+  EXPECT_STREQ(out, "README");
+}
+
+}  // namespace
