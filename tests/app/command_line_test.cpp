@@ -14,7 +14,9 @@ constexpr const char* kSettingsKey = "Software\\Dozelite";
 constexpr const char* kDesktopKey = "Control Panel\\desktop";
 constexpr DWORD kRunTimeoutMs = 30000;
 
-bool ReadSetting(const char* name, DWORD* value) { return ReadRegistryDword(HKEY_CURRENT_USER, kSettingsKey, name, value); }
+bool ReadSetting(const char* name, DWORD* value) {
+  return ReadRegistryDword(HKEY_CURRENT_USER, kSettingsKey, name, value);
+}
 
 DWORD Setting(const char* name) {
   DWORD value = 0xDEADBEEF;
