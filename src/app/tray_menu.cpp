@@ -122,7 +122,12 @@ bool IsSaverFolder(const char* folder) {
 const SaverInfo* AdoptCurrentSaverFolder() {
   char folder[kPathSize] = "";
   GetCurrentSaverPath(folder, sizeof(folder));
-  if (char* slash = strrchr(folder, '\\')) *slash = 0;
+  // A bare file name has no folder to add (the system looks for it in its own folders).
+  char* slash = strrchr(folder, '\\');
+  if (slash)
+    *slash = 0;
+  else
+    folder[0] = 0;
   TrimBackslashes(folder);
   if (folder[0] && !IsSaverFolder(folder)) {
     int n = 0;

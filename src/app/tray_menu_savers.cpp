@@ -9,10 +9,14 @@
 // fit in the screen width, the list moves on into a new popup named "More"; all those
 // popups (the first part of the list among them) hang in one holder menu, which then
 // replaces the caller's menu.
+//
+// A list shows at most the first 1000 savers: identifiers are base + index, and past
+// 1000 they would run into the next range (41000 + 1000 is "set the timeout to 0").
 #include <cstdio>
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "app/tray_menu.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
@@ -24,6 +28,8 @@ HBITMAP checkChecked = nullptr;
 
 constexpr char kMoreText[] = "More";
 
+int ListedCount() { return AppState.saverCount < kRangeSize ? AppState.saverCount : kRangeSize; }
+
 int ItemWidth(int index) {
   int width = AppState.savers[index].itemWidth;
   return width > 0 ? width : 0;
@@ -32,7 +38,7 @@ int ItemWidth(int index) {
 int LargestWidth(int first, int count) {
   int largest = 0;
   int end = first + count;
-  if (end > AppState.saverCount) end = AppState.saverCount;
+  if (end > ListedCount()) end = ListedCount();
   for (int j = first; j < end; j++)
     if (ItemWidth(j) > largest) largest = ItemWidth(j);
   return largest;
@@ -54,20 +60,23 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
   if (!*menu) *menu = CreatePopupMenu();
   if (AppState.saverCount < 1 || !AppState.savers || !*menu) return 0;
 
+  int listed = ListedCount();
+  if (listed < AppState.saverCount)
+    LogMessage(kLogLogOnly, "ShowPopupMenu: %d savers, only the first %d are listed", AppState.saverCount, listed);
   HMENU list = *menu;
   int position = GetMenuItemCount(list);
   if (position < 0) position = 0;
   int itemHeight = screen.itemHeight > 0 ? screen.itemHeight : 1;
   int rowsThatFit = screen.height / itemHeight - 1;
   if (rowsThatFit < 1) rowsThatFit = 1;
-  int total = position + AppState.saverCount;
+  int total = position + listed;
   int columns = (total + rowsThatFit - 1) / rowsThatFit;
   int rowsPerColumn = (total + columns - 1) / columns;
 
   int usedWidth = 0;
   int columnWidth = 0;
   HMENU holder = nullptr;
-  for (int j = 0; j < AppState.saverCount; j++) {
+  for (int j = 0; j < listed; j++) {
     const SaverInfo& saver = AppState.savers[j];
     UINT id = static_cast<UINT>(base + j);
     UINT flags = MF_STRING;
@@ -99,7 +108,9 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
     } else {
       AppendMenuA(list, flags | MF_STRING, id, name);
     }
-    if (!SetMenuItemBitmaps(list, id, MF_BYCOMMAND, saver.menuBitmap, saver.menuBitmap))
+    // `position` is the item's place in the current list: found at once, where a search
+    // by identifier would make long lists quadratic.
+    if (!SetMenuItemBitmaps(list, static_cast<UINT>(position), MF_BYPOSITION, saver.menuBitmap, saver.menuBitmap))
       LogMessage(kLogDebugError, "ShowPopupMenu: Can't set menu item bitmap.\nName=%s, hIcon=%X, Error=%X", name,
                  static_cast<unsigned>(reinterpret_cast<UINT_PTR>(saver.menuBitmap)),
                  static_cast<unsigned>(GetLastError()));

@@ -1,7 +1,9 @@
 // GetPortableExeDescription: the module description of a 16-bit saver, read from the
-// file's own bytes without loading it. The header walk itself is in ne_description.cpp.
+// file's own bytes without loading it, and the header check that keeps damaged images
+// away from the system's resource readers. The header walks are in the portable core.
 #include <windows.h>
 
+#include "catalog/exe_header.h"
 #include "catalog/ne_description.h"
 #include "catalog/saver_catalog.h"
 #include "log/log.h"
@@ -27,4 +29,16 @@ int GetPortableExeDescription(const char* path, char* destination, int length) {
   int result = ReadNeDescription(ReadFileAt, file, destination, length);
   CloseHandle(file);
   return result;
+}
+
+ExeKind ClassifySaverFile(const char* path) {
+  if (!path || !*path) return ExeKind::kOther;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ExeKind::kOther;
+  LARGE_INTEGER size;
+  ExeKind kind = GetFileSizeEx(file, &size) ? ClassifyExecutable(ReadFileAt, file, static_cast<uint64_t>(size.QuadPart))
+                                            : ExeKind::kOther;
+  CloseHandle(file);
+  return kind;
 }

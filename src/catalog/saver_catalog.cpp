@@ -87,9 +87,9 @@ void CloseDrawingTools(DrawingTools* tools) {
 }
 
 // From the string resource 1 (NT family), the 16-bit module description, or the file name.
-char* FindDisplayName(const SaverInfo& saver) {
+char* FindDisplayName(const SaverInfo& saver, bool damaged) {
   char name[kPathSize] = "";
-  if (saver.fullPath && IsNtPlatform()) {
+  if (saver.fullPath && IsNtPlatform() && !damaged) {
     HMODULE module = LoadLibraryExA(saver.fullPath, nullptr, LOAD_LIBRARY_AS_DATAFILE | DONT_RESOLVE_DLL_REFERENCES);
     if (module) {
       SetLastError(0);  // LoadStringA leaves an earlier error in place when it succeeds
@@ -109,9 +109,9 @@ char* FindDisplayName(const SaverInfo& saver) {
   return DuplicateText(name);
 }
 
-HICON ExtractSaverIcon(const char* fullPath, bool* owned) {
+HICON ExtractSaverIcon(const char* fullPath, bool damaged, bool* owned) {
   *owned = false;
-  if (fullPath) {
+  if (fullPath && !damaged) {
     char buffer[MAX_PATH];  // ExtractAssociatedIconA may write its own path into it
     CopyText(buffer, fullPath, sizeof(buffer));
     WORD index = 0;
@@ -124,9 +124,9 @@ HICON ExtractSaverIcon(const char* fullPath, bool* owned) {
   return LoadIconA(nullptr, IDI_APPLICATION);
 }
 
-void DrawMenuBitmap(DrawingTools* tools, SaverInfo* saver) {
+void DrawMenuBitmap(DrawingTools* tools, SaverInfo* saver, bool damaged) {
   bool owned = false;
-  HICON icon = ExtractSaverIcon(saver->fullPath, &owned);
+  HICON icon = ExtractSaverIcon(saver->fullPath, damaged, &owned);
   HBITMAP bitmap = CreateCompatibleBitmap(tools->windowDc, tools->checkWidth, tools->checkHeight);
   tools->oldBitmap = bitmap ? SelectObject(tools->bitmapDc, bitmap) : nullptr;
   if (!DrawIconEx(tools->iconDc, 0, 0, icon, tools->iconWidth, tools->iconHeight, 0, tools->menuBrush, DI_NORMAL))
@@ -242,10 +242,14 @@ int GetSaverEnumeration(SaverInfo** savers, int* count) {
   for (int i = 0; i < fileCount; i++) {
     SaverInfo& saver = list[i];
     saver.fullPath = BuildFullPath(saver.folder, saver.shortName, saver.longName);
-    saver.displayName = FindDisplayName(saver);
+    // A damaged image is named from its description or file and shown with the
+    // application icon: the system's readers would read past its end.
+    bool damaged = saver.fullPath && ClassifySaverFile(saver.fullPath) == ExeKind::kDamaged;
+    if (damaged) LogMessage(kLogDebugError, "GetSaverEnumeration: damaged executable, filename=%s", saver.fullPath);
+    saver.displayName = FindDisplayName(saver, damaged);
     if (!saver.displayName) continue;
     MeasureItem(&tools, &saver);
-    DrawMenuBitmap(&tools, &saver);
+    DrawMenuBitmap(&tools, &saver, damaged);
   }
   CloseDrawingTools(&tools);
 

@@ -131,8 +131,10 @@ void OnBrowse(HWND dialog) {
   choice.lpstrFile = file;
   choice.nMaxFile = sizeof(file);
   choice.lpstrTitle = "Screen Saver Path";
+  // The program's current folder stays as it was: relative names typed later resolve as
+  // before, and the folder browsed to is not held open while the program runs.
   choice.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NONETWORKBUTTON | OFN_EXPLORER |
-                 OFN_LONGNAMES;
+                 OFN_LONGNAMES | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameA(&choice)) return;
   // Keep the folder and its trailing backslash: "Add" removes the backslash.
   if (choice.nFileOffset < sizeof(file)) file[choice.nFileOffset] = 0;

@@ -41,6 +41,7 @@ uint64_t ReadField(HWND dialog, int id) {
 void SetField(HWND dialog, int id, int value) {
   char text[kFieldSize];
   snprintf(text, sizeof(text), "%d", value);
+  SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, kFieldSize - 1, 0);  // no more than is read back
   SetDlgItemTextA(dialog, id, text);
 }
 

@@ -150,8 +150,6 @@ class TrayMenuTest : public AppFixture {
   }
 };
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 TEST_F(TrayMenuTest, WholeTreeWithoutCurrentSaver) { EXPECT_EQ(Build(), kFullTreeWithoutSaver); }
 
 TEST_F(TrayMenuTest, EmptyCatalogGreysTheListsAndRandomItems) {
@@ -207,6 +205,16 @@ TEST_F(TrayMenuTest, SaverOutsideTheKnownFoldersAddsItsFolderOnce) {
   EXPECT_EQ(boxes().size(), 1u);
   EXPECT_EQ(AppState.saverpath[2], nullptr);
   RemoveTree(folder);
+}
+
+TEST_F(TrayMenuTest, SaverNamedWithoutAFolderAddsNoFolder) {
+  AppState.saverpath[0] = DuplicateText("C:\\Savers");
+  SetSystemSaver("missing.scr");
+  std::string dump = BuildSubmenu("&Choose");
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(AppState.saverpath[1], nullptr);
+  // Not found after the rebuild either: "(None)" stays the marked item.
+  EXPECT_TRUE(Contains(dump, "< (None) > [40012] default\n")) << dump;
 }
 
 TEST_F(TrayMenuTest, UnifiedListUsesTheSelectionBase) {
@@ -392,6 +400,18 @@ TEST_F(TrayMenuTest, ColumnsBeyondTheScreenWidthMoveIntoMoreMenus) {
   EXPECT_EQ(GetMenuItemID(GetSubMenu(choose, 0), 0), static_cast<UINT>(kCmdChooseNoSaver));
   EXPECT_EQ(GetMenuItemID(GetSubMenu(choose, 1), 0), 41017u);
   EXPECT_EQ(GetMenuItemID(GetSubMenu(choose, 2), 4), 41039u);
+  DestroyMenu(menu);
+}
+
+// Regression: saver 1000 of the choose list would carry 42000, "set the timeout".
+TEST_F(TrayMenuTest, ListsStopAtTheThousandthSaver) {
+  InstallSavers(NumberedSavers(1200));
+  AppState.splitlist = 0;
+  HMENU menu = nullptr;
+  EXPECT_EQ(ShowPopupMenu(&menu, 41000, nullptr, kLargeScreen), 1);
+  ASSERT_EQ(GetMenuItemCount(menu), 1000);
+  EXPECT_EQ(GetMenuItemID(menu, 999), 41999u);
+  EXPECT_TRUE(Contains(BufferedLog(), "ShowPopupMenu: 1200 savers, only the first 1000 are listed"));
   DestroyMenu(menu);
 }
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -91,6 +94,51 @@ TEST(SaverNames, FileExtension) {
   EXPECT_STREQ(out, "*");
   EXPECT_EQ(GetFileExtension("README", out, sizeof(out)), 0);
   EXPECT_STREQ(out, "README");
+}
+
+// The exchange procedure itself, on the names and their original positions.
+std::vector<int> ExchangeOrder(const std::vector<std::string>& names) {
+  std::vector<std::pair<std::string, int>> items;
+  for (size_t k = 0; k < names.size(); k++) items.push_back({names[k], static_cast<int>(k)});
+  for (size_t i = 0; i < items.size(); i++)
+    for (size_t j = i + 1; j < items.size(); j++)
+      if (CompareDisplayNames(items[i].first.c_str(), items[j].first.c_str()) > 0) std::swap(items[i], items[j]);
+  std::vector<int> order;
+  for (const auto& item : items) order.push_back(item.second);
+  return order;
+}
+
+std::vector<int> Order(const std::vector<std::string>& names) {
+  std::vector<const char*> pointers;
+  for (const std::string& name : names) pointers.push_back(name.c_str());
+  std::vector<int> order(names.size());
+  EXPECT_TRUE(OrderByDisplayName(pointers.data(), static_cast<int>(names.size()), order.data()));
+  return order;
+}
+
+TEST(SaverOrder, EqualNamesListedBeforeASmallerOne) {
+  // B1, B2, A gives A, B2, B1.
+  EXPECT_EQ(Order({"B", "b", "A"}), (std::vector<int>{2, 1, 0}));
+  EXPECT_EQ(Order({}), std::vector<int>{});
+  EXPECT_EQ(Order({"Only"}), std::vector<int>{0});
+}
+
+TEST(SaverOrder, MatchesTheExchangeProcedureOnManyLists) {
+  std::mt19937 random(1234);
+  const char* pool[] = {"alpha", "Alpha", "beta", "BETA", "gamma", "b", "", "Zeta", "zeta", "\xE9t\xE9"};
+  for (int round = 0; round < 300; round++) {
+    std::vector<std::string> names(random() % 40);
+    for (std::string& name : names) name = pool[random() % 10];
+    ASSERT_EQ(Order(names), ExchangeOrder(names)) << "round " << round;
+  }
+}
+
+TEST(SaverOrder, MissingArguments) {
+  int order[2];
+  const char* names[] = {"a", "b"};
+  EXPECT_FALSE(OrderByDisplayName(nullptr, 2, order));
+  EXPECT_FALSE(OrderByDisplayName(names, 2, nullptr));
+  EXPECT_TRUE(OrderByDisplayName(nullptr, 0, nullptr));
 }
 
 }  // namespace

@@ -89,6 +89,16 @@ inline std::string DesktopValue(const char* name) {
   return ReadRegistryString(HKEY_CURRENT_USER, kDesktopKey, name, &value) ? value : "<absent>";
 }
 
+constexpr const char* kTestLogPath = "C:\\dozelite-test\\Dozelite.log";
+
+// Empties the in-memory log (the test log file's folder does not exist: nothing is written).
+inline void ClearLogBuffer() {
+  InitLog(nullptr, kProductName, kTestLogPath);
+  SetAutoLogToFile(false);
+}
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 inline std::string BufferedLog() {
   std::vector<char> text(kLogBufferSize + 1);
   GetLogBufferedText(text.data(), static_cast<int>(text.size()));
@@ -104,8 +114,7 @@ class AppFixture : public ::testing::Test {
     AppState.delay = 0;
     strcpy(AppState.versionText, "2.5.0");
     strcpy(AppState.id, "0f8fad5b-d9cb-469f-a165-70867728950e");
-    InitLog(nullptr, kProductName, "C:\\dozelite-test\\Dozelite.log");
-    SetAutoLogToFile(false);
+    ClearLogBuffer();
     checkBitmap_ = CreateBitmap(13, 13, 1, 32, nullptr);
     SetMenuCheckBitmaps(nullptr, checkBitmap_);
     window_ = CreateTestWindow(TrayWindowProc);
@@ -120,6 +129,8 @@ class AppFixture : public ::testing::Test {
 
   void TearDown() override {
     for (UINT_PTR timer : {234u, 345u, 656u, 776u}) KillTimer(window_, timer);
+    // The real procedure would post WM_QUIT when its window is destroyed.
+    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
     DestroyWindow(window_);
     AppState.mainWindow = nullptr;
     InstallSavers({});

@@ -51,6 +51,15 @@ TEST_F(SaverOperationsTest, SaverInAFolderWithASpaceIsStartedQuoted) {
   RemoveTree(saver.substr(0, saver.rfind('\\')));
 }
 
+TEST_F(SaverOperationsTest, CommandLineThatDoesNotFitStartsNothing) {
+  // Cut short, the line would lose its closing quote and name another file.
+  std::string saver = CopySampleSaver("aurora.scr", "long arguments");
+  EXPECT_EQ(RunSaverFile(saver.c_str(), std::string(400, 'x').c_str()), 1);
+  EXPECT_TRUE(record_.LinesAfterQuiet().empty());
+  EXPECT_TRUE(Contains(BufferedLog(), "RunSaverFile: command line too long"));
+  RemoveTree(saver.substr(0, saver.rfind('\\')));
+}
+
 TEST_F(SaverOperationsTest, NullPathStartsTheCurrentSaverOrNothing) {
   EXPECT_EQ(RunSaverFile(nullptr, "/S"), 0);
   EXPECT_EQ(ChangePassword(nullptr), 0);
