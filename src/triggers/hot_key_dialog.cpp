@@ -29,7 +29,8 @@ void OnSample(HWND dialog) {
   // Only a change is sent, so the field does not repaint ten times a second.
   char shown[kHotKeyTextSize];
   GetDlgItemTextA(dialog, IDC_HOTKEY_TEXT, shown, sizeof(shown));
-  if (strcmp(shown, text) != 0) SendDlgItemMessageA(dialog, IDC_HOTKEY_TEXT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  if (strcmp(shown, text) != 0)
+    SendDlgItemMessageA(dialog, IDC_HOTKEY_TEXT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 INT_PTR OnInitDialog(HWND dialog, HotKeyEntry* entry) {

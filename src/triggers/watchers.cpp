@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/tray_icon.h"
 #include "system/system_saver_settings.h"
+#include "update/update_scheduler.h"
 
 namespace {
 
@@ -122,9 +123,8 @@ DWORD WINAPI CornerWatcherThread(void*) {
   }
 }
 
-// The update check runs on the update developer's scheduler; until it is part of the
-// program this thread has nothing to do.
-DWORD WINAPI UpdateSchedulerThread(void*) { return 0; }
+// Checks for a newer version at once and then after randomised waits of hours or days.
+DWORD WINAPI UpdateSchedulerThread(void*) { RunUpdateScheduler(); }
 
 void WakeCornerWatcher() {
   HANDLE event = cornersEvent;

@@ -1,0 +1,249 @@
+// The command line end to end: Dozelite.exe started under the emulator with options,
+// its effects read back from the registry and from its own log (each run gets its own
+// temporary folder, so its own log), and the hand-off to a running instance.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+constexpr const char* kSettingsKey = "Software\\Dozelite";
+constexpr const char* kDesktopKey = "Control Panel\\desktop";
+constexpr DWORD kRunTimeoutMs = 30000;
+
+bool ReadSetting(const char* name, DWORD* value) {
+  return ReadRegistryDword(HKEY_CURRENT_USER, kSettingsKey, name, value);
+}
+
+DWORD Setting(const char* name) {
+  DWORD value = 0xDEADBEEF;
+  ReadSetting(name, &value);
+  return value;
+}
+
+void WriteSetting(const char* name, DWORD value) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0)
+    return;
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(key);
+}
+
+std::string DesktopValue(const char* name) {
+  std::string value;
+  ReadRegistryString(HKEY_CURRENT_USER, kDesktopKey, name, &value);
+  return value;
+}
+
+void SetDesktopValue(const char* name, const std::string& value) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &key) != 0) return;
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(key);
+}
+
+HWND FindDozelite() { return FindWindowA("DozeliteTrayIconClass", "Dozelite"); }
+
+// One start of the program with its own temporary folder.
+class Start {
+ public:
+  explicit Start(const char* name) : folder_(MakeTempFolder(name)) {}
+  ~Start() {
+    if (process_) {
+      if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
+      CloseHandle(process_);
+    }
+  }
+  std::vector<std::string> Environment() const { return {"TEMP=" + folder_, "TMP=" + folder_}; }
+  std::string CommandLine(const std::string& options) const {
+    return "\"" + BuildFilePath("Dozelite.exe") + "\"" + (options.empty() ? "" : " " + options);
+  }
+  // Runs to the end; returns the exit code, or -1 when it did not end in time.
+  long Run(const std::string& options) {
+    ProcessResult result = RunProcess(CommandLine(options), Environment(), kRunTimeoutMs);
+    return result.finished ? static_cast<long>(result.exitCode) : -1;
+  }
+  // Starts a resident instance and waits for its main window.
+  HWND StartResident(const std::string& options) {
+    process_ = StartProcess(CommandLine(options), Environment());
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindDozelite()) != nullptr; }, kRunTimeoutMs);
+    return window;
+  }
+  bool Close(HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return WaitForEnd();
+  }
+  bool WaitForEnd() { return process_ && WaitForSingleObject(process_, kRunTimeoutMs) == WAIT_OBJECT_0; }
+  std::string Log() const { return ReadTextFile(folder_ + "\\Dozelite.log"); }
+  const std::string& folder() const { return folder_; }
+
+ private:
+  std::string folder_;
+  HANDLE process_ = nullptr;
+};
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
+    savedTimeout_ = DesktopValue("ScreenSaveTimeOut");
+    savedSaver_ = DesktopValue("SCRNSAVE.EXE");
+  }
+  void TearDown() override {
+    if (HWND left = FindDozelite()) PostMessageA(left, WM_CLOSE, 0, 0);
+    SetDesktopValue("ScreenSaveTimeOut", savedTimeout_.empty() ? "600" : savedTimeout_);
+    if (savedSaver_.empty())
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE");
+    else
+      SetDesktopValue("SCRNSAVE.EXE", savedSaver_);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
+  }
+  std::string savedTimeout_;
+  std::string savedSaver_;
+};
+
+// A saver file in a folder whose name has a dash, as a path would be given.
+std::string FixtureSaver(const std::string& folder) {
+  std::string savers = folder + "\\my-savers";
+  CreateDirectoryA(savers.c_str(), nullptr);
+  std::string path = savers + "\\Fixture.scr";
+  CopyFileA(BuildFilePath("savers\\aurora.scr").c_str(), path.c_str(), FALSE);
+  return path;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+TEST_F(CommandLineTest, CapitalsAndSlashesActLikeDashedLowerCaseOptions) {
+  Start start("cmd-capitals");
+  EXPECT_EQ(start.Run("/KILL /NoSplash -NOTIPS /SplitList=0 CornerAction"), 0);
+  EXPECT_EQ(Setting("nosplash"), 1u);
+  EXPECT_EQ(Setting("notips"), 1u);
+  EXPECT_EQ(Setting("splitlist"), 0u);
+  EXPECT_EQ(Setting("corneraction"), 1u);
+  // The value is on unless it begins with 0; a word that only begins with the name counts.
+  EXPECT_EQ(start.Run("kill nosplash=0 notipsplease randomonclick=yes"), 0);
+  EXPECT_EQ(Setting("nosplash"), 0u);
+  EXPECT_EQ(Setting("notips"), 1u);
+  EXPECT_EQ(Setting("randomonclick"), 1u);
+}
+
+TEST_F(CommandLineTest, DelayAndTimeoutIgnoreValuesOutOfRange) {
+  Start start("cmd-numbers");
+  SetDesktopValue("ScreenSaveTimeOut", "300");
+  EXPECT_EQ(start.Run("kill delay=250 timeout=0"), 0);
+  EXPECT_EQ(Setting("delay"), 250u);
+  EXPECT_EQ(DesktopValue("ScreenSaveTimeOut"), "300");
+  // A dash separates words, so a negative value needs quotes to arrive whole.
+  EXPECT_EQ(start.Run("kill \"delay=-5\" \"timeout=-60\""), 0);
+  EXPECT_EQ(Setting("delay"), 250u);
+  EXPECT_EQ(DesktopValue("ScreenSaveTimeOut"), "300");
+  EXPECT_EQ(start.Run("kill delay=0 timeout=600 delay=99999999999"), 0);
+  EXPECT_EQ(Setting("delay"), 2147483647u) << "the last occurrence counts, kept within range";
+  EXPECT_EQ(DesktopValue("ScreenSaveTimeOut"), "600");
+  EXPECT_EQ(start.Run("kill delay=12 delay=0"), 0);
+  EXPECT_EQ(Setting("delay"), 0u);
+}
+
+TEST_F(CommandLineTest, PowerModeNeedsOneOfItsFourValues) {
+  Start start("cmd-power");
+  EXPECT_EQ(start.Run("kill powermode"), 0);
+  EXPECT_EQ(start.Run("kill powermode=sideways"), 0);
+  EXPECT_EQ(start.Log().find("SetPowerMode"), std::string::npos);
+  EXPECT_EQ(start.Run("kill PowerMode=Off"), 0);
+  EXPECT_NE(start.Log().find("SetPowerMode: 2"), std::string::npos);
+  EXPECT_EQ(start.Run("kill powermode=standby"), 0);
+  EXPECT_NE(start.Log().find("SetPowerMode: 0"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, QuotedSaverPathKeepsItsDash) {
+  Start start("cmd-setsaver");
+  std::string saver = FixtureSaver(start.folder());
+  EXPECT_EQ(start.Run("kill \"setsaver=" + saver + "\""), 0);
+  EXPECT_EQ(Lower(DesktopValue("SCRNSAVE.EXE")), Lower(saver)) << "the command line is read in lower case";
+}
+
+TEST_F(CommandLineTest, SeparatorsAloneSaveButAnEmptyLineSavesNothing) {
+  WriteSetting("nosplash", 1);
+  WriteSetting("notips", 1);
+  // With an identifier stored, start-up itself has nothing to save.
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key), 0);
+  const char id[] = "0f0e0d0c-0b0a-4908-8706-050403020100";
+  RegSetValueExA(key, "id", 0, REG_SZ, reinterpret_cast<const BYTE*>(id), sizeof(id));
+  RegCloseKey(key);
+  {
+    Start start("cmd-empty");
+    HWND window = start.StartResident("");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(start.Close(window));
+  }
+  DWORD value;
+  EXPECT_FALSE(ReadSetting("splitlist", &value)) << "an empty command line saved the settings";
+  {
+    Start start("cmd-separators");
+    HWND window = start.StartResident("- / -");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(start.Close(window));
+  }
+  EXPECT_TRUE(ReadSetting("splitlist", &value));
+  EXPECT_EQ(value, 1u);
+}
+
+TEST_F(CommandLineTest, SecondStartChangesTheSaverAndTheRunningInstanceReloads) {
+  Start first("cmd-first");
+  HWND window = first.StartResident("nosplash notips delay=150");
+  ASSERT_NE(window, nullptr);
+  // Any command that changes a setting saves them all, so what the running instance
+  // holds can be read back: first its own delay...
+  PostMessageA(window, WM_COMMAND, 40021, 0);
+  ASSERT_TRUE(WaitFor([] { return Setting("randomonclick") == 1; }, 5000));
+  WriteSetting("delay", 1);
+  PostMessageA(window, WM_COMMAND, 40021, 0);
+  ASSERT_TRUE(WaitFor([] { return Setting("randomonclick") == 0; }, 5000));
+  EXPECT_EQ(Setting("delay"), 150u) << "a write behind its back is not picked up without a reload";
+
+  Start second("cmd-second");
+  std::string saver = FixtureSaver(second.folder());
+  EXPECT_EQ(second.Run("kill delay=777 \"setsaver=" + saver + "\""), 0);
+  EXPECT_EQ(Lower(DesktopValue("SCRNSAVE.EXE")), Lower(saver)) << "the second process set the saver itself";
+  EXPECT_EQ(Setting("delay"), 777u);
+  EXPECT_EQ(second.Log().find("Tray icon"), std::string::npos);
+
+  // ...then, after the hand-off, the value the second start saved.
+  Sleep(500);
+  PostMessageA(window, WM_COMMAND, 40021, 0);
+  ASSERT_TRUE(WaitFor([] { return Setting("randomonclick") == 1; }, 5000));
+  EXPECT_EQ(Setting("delay"), 777u) << "the running instance did not reload";
+  EXPECT_TRUE(first.Close(window));
+}
+
+TEST_F(CommandLineTest, HelpAndUninstallAreHandedToTheRunningInstance) {
+  Start first("cmd-resident");
+  HWND window = first.StartResident("nosplash notips");
+  ASSERT_NE(window, nullptr);
+
+  Start help("cmd-help");
+  EXPECT_EQ(help.Run("help nosplash=0"), 0);
+  ASSERT_TRUE(WaitFor([&] { return first.Log().find("ShowHelp") != std::string::npos; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return first.Log().find("ShowHelp: '") != std::string::npos; }, 5000));
+  EXPECT_EQ(help.Log().find("ShowHelp: '"), std::string::npos) << "the help opened in the second process";
+  EXPECT_TRUE(IsWindow(window));
+
+  Start uninstall("cmd-uninstall");
+  EXPECT_EQ(uninstall.Run("uninstall"), 0);
+  EXPECT_NE(uninstall.Log().find("UninstallDozelite()"), std::string::npos);
+  // The running instance carries the request out; with no uninstaller registered it
+  // reports that in its log and ends.
+  EXPECT_TRUE(first.WaitForEnd());
+  EXPECT_NE(first.Log().find("UninstallDozelite()"), std::string::npos);
+}
