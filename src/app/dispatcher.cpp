@@ -1,19 +1,335 @@
-// DispatchCommand. Not yet built beyond what the window procedure needs: reload (40001),
-// the icon animation (40002), the tray menu (40003) and exit (40005). The other
-// identifiers arrive with the commands and menu work.
+// DispatchCommand: the one place where a command identifier is carried out, on the main
+// thread. Fixed identifiers 40001-40065 go through one switch; the six ranges of 1000
+// name a saver of the list or a number of minutes. While a click or corner action is
+// being picked, every recordable identifier is also written down for the picker.
 #include "app/dispatcher.h"
 
 #include <shellapi.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu.h"
+#include "build_config.h"
+#include "catalog/saver_catalog.h"
+#include "dialogs/paths_dialog.h"
+#include "dialogs/splash_dialog.h"
+#include "dialogs/timeout_dialog.h"
+#include "dialogs/tips_dialog.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
-#include "system/system_saver_settings.h"
+#include "shell/help.h"
+#include "shell/shell_operations.h"
+#include "shell/text_helpers.h"
+#include "system/default_user.h"
 #include "system/saver_operations.h"
-#include "catalog/saver_catalog.h"
+#include "system/system_saver_settings.h"
+#include "triggers/hot_keys.h"
+#include "triggers/mouse_actions.h"
+#include "triggers/watchers.h"
+#include "update/update_check.h"
+
+namespace {
+
+constexpr int kTrackedUrlSize = 1024;
+constexpr const char* kRunValueName = "Dozelite";
+constexpr const char* kTellAFriendBody =
+    "Hi!\n\nI Just thought you should check out this cool screen saver utility called 'Dozelite' at "
+    DOZELITE_WEB_URL " ...";
+
+// Identifiers that only serve the picker itself or cannot sensibly be bound to a click
+// or corner are never recorded.
+bool IsRecordable(int command) {
+  switch (command) {
+    case kCmdAnimateIcon:
+    case kCmdShowTrayMenu:
+    case kCmdExit:
+    case kCmdRefreshSavers:
+    case kCmdToggleLoadAtStartup:
+    case kCmdUninstall:
+      return false;
+    default:
+      return !(command >= kCmdSetLeftClick && command <= kCmdRestoreCornerDefaults);
+  }
+}
+
+void Invert(int* setting) { *setting = *setting ? 0 : 1; }
+
+void BrowseTrackedPage(const char* address) {
+  char url[kTrackedUrlSize];
+  BuildTrackedUrl(url, sizeof(url), address);
+  BrowseWebSite(url);
+}
+
+void ShowLogText(HWND window) {
+  char* text = ReadLogFile();
+  HINSTANCE module = AppState.instance ? AppState.instance : GetModuleHandleA(nullptr);
+  DialogBoxParamA(module, "TEXTDIALOG", window, TextDlgProc, reinterpret_cast<LPARAM>(text ? text : ""));
+  free(text);
+}
+
+void OpenLogFolder() {
+  LogFileDump();
+  char path[MAX_PATH] = "";
+  GetLogFilePath(path);
+  char command[MAX_PATH + 32] = "explorer.exe /select,";
+  AppendText(command, path, sizeof(command));
+  ExecuteFile(command);
+}
+
+void StartAnimation() {
+  HWND main = AppState.mainWindow;
+  KillTimer(main, kTimerAnimation);
+  AppState.animationFrame = 0;
+  SetTimer(main, kTimerAnimation, kAnimationPeriodMs, nullptr);
+}
+
+void DisableForMinutes(int minutes) {
+  AppState.disableSeconds = minutes * 60;
+  DisableSaverTimeout(minutes * 60);
+}
+
+// Carries out a fixed identifier; returns whether the program settings are to be saved.
+bool RunFixedCommand(HWND window, int command) {
+  switch (command) {
+    case kCmdReloadSettings:
+      LoadSettings();
+      UpdateTrayIcon(NIM_DELETE);
+      UpdateTrayIcon(NIM_ADD);
+      PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
+      return false;
+    case kCmdAnimateIcon:
+      StartAnimation();
+      return false;
+    case kCmdShowTrayMenu:
+      ShowTrayMenu(window, (GetKeyState(VK_SHIFT) & 0x8000) ? kTrayMenuShift : 0);
+      return false;
+    case kCmdDisplayProperties:
+      LogMessage(kLogLogOnly, "OpenControlPanel desktop");
+      OpenControlPanel(IsNtPlatform(), "desk.cpl,,1");
+      return false;
+    case kCmdExit:
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      return false;
+    case kCmdRunSaverNow:
+      if (AppState.randomonclick) ChooseRandomSaver();
+      LaunchScreenSaver();
+      return false;
+    case kCmdConfigureCurrentSaver:
+      ConfigureScreenSaver(nullptr);
+      return false;
+    case kCmdToggleSaver:
+      EnableSaver(AppState.saverActive == 0);
+      return false;
+    case kCmdChooseRandomSaver:
+      ChooseRandomSaver();
+      if (AppState.chooselaunch) LaunchScreenSaver();
+      return false;
+    case kCmdLaunchRandomSaver: {
+      if (AppState.delay > 0) Sleep(static_cast<DWORD>(AppState.delay));
+      RunSaverFile(GetRandomScreenSaver(), "/S");
+      return false;
+    }
+    case kCmdRefreshSavers:
+      RefreshSaverList();
+      return false;
+    case kCmdChooseNoSaver:
+      LogMessage(kLogLogOnly, "Chosen saver: (None)");
+      SetCurrentSaver(nullptr);
+      return false;
+    case kCmdTogglePassword:
+      EnablePassword(AppState.passwordActive == 0);
+      return false;
+    case kCmdChangePassword:
+      ChangePassword(nullptr);
+      return false;
+    case kCmdPowerOn:
+      SetPowerMode(-1);
+      return false;
+    case kCmdPowerOff:
+      SetPowerMode(2);
+      return false;
+    case kCmdPowerSuspend:
+      SetPowerMode(1);
+      return false;
+    case kCmdPowerStandby:
+      SetPowerMode(0);
+      return false;
+    case kCmdPowerOptions:
+      LogMessage(kLogLogOnly, "OpenControlPanel power");
+      OpenControlPanel(IsNtPlatform(), "powercfg.cpl");
+      return false;
+    case kCmdToggleLoadAtStartup: {
+      bool on = !GetLoadAtStartup(kRunValueName);
+      LogMessage(kLogLogOnly, "LoadAtStartup: %d", on ? 1 : 0);
+      SetLoadAtStartup(kRunValueName, on);
+      return false;
+    }
+    case kCmdToggleRandomOnClick:
+      Invert(&AppState.randomonclick);
+      return true;
+    case kCmdToggleRandomOnLoad:
+      Invert(&AppState.randomonload);
+      return true;
+    case kCmdToggleRandomOnActivate:
+      Invert(&AppState.randomonactivate);
+      SetRandomSaverOnActivate(AppState.randomonactivate != 0);
+      return true;
+    case kCmdSetLeftClick:
+    case kCmdSetLeftDoubleClick:
+    case kCmdSetRightClick:
+    case kCmdSetRightDoubleClick:
+    case kCmdRestoreClickDefaults:
+    case kCmdSetTopLeftCorner:
+    case kCmdSetBottomLeftCorner:
+    case kCmdSetTopRightCorner:
+    case kCmdSetBottomRightCorner:
+    case kCmdRestoreCornerDefaults:
+      SetMouseAction(command);
+      return true;
+    case kCmdSetWindowsDefault:
+      SaveDefaultUserSettings();
+      return false;
+    case kCmdUninstall:
+      UninstallDozelite();
+      return false;
+    case kCmdToggleSplash:
+      Invert(&AppState.nosplash);
+      return true;
+    case kCmdEditSaverPaths:
+      ShowPathsDialog(window);
+      return false;
+    case kCmdToggleCornerActions:
+      AppState.corneraction = AppState.corneraction ? 0 : 1;
+      // Saved before the watcher wakes, so it never acts on a switch that is not stored.
+      SaveSettings();
+      WakeCornerWatcher();
+      return false;
+    case kCmdOtherTimeout:
+      SetSaverTimeout(ShowTimeOutDialog(window, AppState.saverTimeout));
+      return false;
+    case kCmdOtherDisablePeriod: {
+      int seconds = ShowTimeOutDialog(window, AppState.disableSeconds);
+      if (seconds > 0) DisableSaverTimeout(seconds);
+      return false;
+    }
+    case kCmdDumpLogToFile:
+      LogFileDump();
+      return false;
+    case kCmdDumpLogToDisplay:
+      ShowLogText(window);
+      return false;
+    case kCmdOpenLogFolder:
+      OpenLogFolder();
+      return false;
+    case kCmdDumpSavers:
+      DumpSavers();
+      return false;
+    case kCmdClearLog:
+      ClearLog();
+      return false;
+    case kCmdToggleAutoLog:
+      SetAutoLogToFile(!GetAutoLogToFile());
+      return true;
+    case kCmdToggleDebugMessages:
+      SetShowDebugMessages(!GetShowDebugMessages());
+      return true;
+    case kCmdToggleSplitList:
+      Invert(&AppState.splitlist);
+      return true;
+    case kCmdToggleChooseLaunch:
+      Invert(&AppState.chooselaunch);
+      return true;
+    case kCmdToggleUnifiedList:
+      Invert(&AppState.unifiedlist);
+      return true;
+    case kCmdUnifiedChoose:
+      AppState.selectionActionMessageBase = kRangeChooseSaver;
+      return true;
+    case kCmdUnifiedLaunch:
+      AppState.selectionActionMessageBase = kRangeLaunchSaver;
+      return true;
+    case kCmdUnifiedConfigure:
+      AppState.selectionActionMessageBase = kRangeConfigureSaver;
+      return true;
+    case kCmdHelp:
+      ShowHelp(window, 0);
+      return false;
+    case kCmdActivationHotKey:
+      ShowHotKeyDialog(window, &AppState.hotKeys[0]);
+      return true;
+    case kCmdPowerOffHotKey:
+      ShowHotKeyDialog(window, &AppState.hotKeys[1]);
+      return true;
+    case kCmdToggleTips:
+      Invert(&AppState.notips);
+      return true;
+    case kCmdTipOfTheDay:
+      ShowTipsDialog(window, -1);
+      return false;
+    case kCmdBrowseWebsite:
+      BrowseTrackedPage(DOZELITE_WEB_URL);
+      return false;
+    case kCmdCheckForUpdates:
+      CheckForServerUpdates(true);
+      return false;
+    case kCmdDonate:
+      BrowseTrackedPage(DOZELITE_DONATE_URL);
+      return false;
+    case kCmdFeedback:
+      SendMail(DOZELITE_SUPPORT_EMAIL, nullptr, nullptr);
+      return false;
+    case kCmdTellAFriend:
+      SendMail(nullptr, nullptr, kTellAFriendBody);
+      return false;
+    case kCmdAbout:
+      ShowSplash(AppState.mainWindow, 0);
+      return false;
+    default:  // 40050 has no command
+      return false;
+  }
+}
+
+// The four saver ranges: base + index into the saver list. Indexes past the list are
+// ignored without a word; a record without a path is named in the log and left alone.
+void RunSaverCommand(int base, int index) {
+  if (index < 0 || index >= AppState.saverCount || !AppState.savers) return;
+  SaverInfo* saver = &AppState.savers[index];
+  const char* name = saver->displayName ? saver->displayName : "";
+  const char* path = saver->fullPath;
+  switch (base) {
+    case kRangeChooseSaver:
+      LogMessage(kLogLogOnly, "Chosen saver: %s", name);
+      if (IsEmptyText(path)) return;
+      SetCurrentSaver(path);
+      if (AppState.chooselaunch) LaunchScreenSaver();
+      break;
+    case kRangeLaunchSaver:
+      LogMessage(kLogLogOnly, "Launching saver: %s", name);
+      if (IsEmptyText(path)) return;
+      if (AppState.delay > 0) Sleep(static_cast<DWORD>(AppState.delay));
+      RunSaverFile(path, "/S");
+      break;
+    case kRangeConfigureSaver:
+      LogMessage(kLogLogOnly, "Configuring saver: %s", name);
+      if (IsEmptyText(path)) return;
+      ConfigureScreenSaver(path);
+      break;
+    case kRangeSaverProperties:
+      LogMessage(kLogLogOnly, "Properties of saver: %s", name);
+      if (IsEmptyText(path)) return;
+      ShowSaverProperties(saver);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
 
 bool ChooseRandomSaver() {
   const char* path = GetRandomScreenSaver();
@@ -27,25 +343,29 @@ void SetSaverTimeout(int seconds) {
 }
 
 void DispatchCommand(HWND window, int command) {
-  switch (command) {
-    case kCmdReloadSettings:
-      LoadSettings();
-      UpdateTrayIcon(NIM_DELETE);
-      UpdateTrayIcon(NIM_ADD);
-      PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
-      break;
-    case kCmdAnimateIcon:
-      KillTimer(AppState.mainWindow, kTimerAnimation);
-      AppState.animationFrame = 0;
-      SetTimer(AppState.mainWindow, kTimerAnimation, kAnimationPeriodMs, nullptr);
-      break;
-    case kCmdShowTrayMenu:
-      ShowTrayMenu(window, (GetKeyState(VK_SHIFT) & 0x8000) ? kTrayMenuShift : 0);
-      break;
-    case kCmdExit:
-      PostMessageA(window, WM_CLOSE, 0, 0);
-      break;
-    default:
-      break;
+  if (AppState.recordedCommand != 0 && IsRecordable(command)) AppState.recordedCommand = command;
+
+  if (command >= kFirstFixedCommand && command <= kLastFixedCommand) {
+    if (RunFixedCommand(window, command)) SaveSettings();
+    return;
+  }
+  if (command == kCmdDisableOneDay) {
+    DisableForMinutes(kOneDayMinutes);
+    return;
+  }
+  const int ranges[] = {kRangeChooseSaver, kRangeLaunchSaver, kRangeConfigureSaver, kRangeSaverProperties};
+  for (int base : ranges) {
+    if (command >= base && command < base + kRangeSize) {
+      RunSaverCommand(base, command - base);
+      return;
+    }
+  }
+  if (command >= kRangeSetTimeout && command < kRangeSetTimeout + kRangeSize) {
+    SetSaverTimeout((command - kRangeSetTimeout) * 60);
+    return;
+  }
+  if (command >= kRangeDisableMinutes && command < kRangeDisableMinutes + kRangeSize) {
+    DisableForMinutes(command - kRangeDisableMinutes);
+    return;
   }
 }

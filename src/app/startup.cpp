@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "app/dispatcher.h"
 #include "app/tray_icon.h"
+#include "app/tray_menu.h"
 #include "app/window_proc.h"
 #include "catalog/saver_catalog.h"
 #include "dialogs/splash_dialog.h"
@@ -112,6 +113,7 @@ void StartThread(LPTHREAD_START_ROUTINE routine) {
 
 int RunResident() {
   LoadIcons();
+  SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
   while (!UpdateTrayIcon(NIM_ADD)) {
     LogMessage(kLogLogOnly, "Tray icon not ready yet - will retry soon");
     Sleep(kTrayRetryMs);

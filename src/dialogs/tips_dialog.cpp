@@ -1,4 +1,123 @@
-// Not yet built: the tips dialog arrives with the dialogs work.
+// The tips dialog: one tip of the day at a time from the string table, a "Next Tip"
+// button and the "show at start-up" box. Each tip shown advances the stored tip number,
+// which wraps after the last tip; closing the dialog saves it.
 #include "dialogs/tips_dialog.h"
 
-INT_PTR ShowTipsDialog(HWND, int) { return 0; }
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "log/log.h"
+#include "resources/tips_dialog_ids.h"
+#include "settings/settings_store.h"
+#include "shell/window_helpers.h"
+
+namespace {
+
+constexpr const char* kTitleFormat = "%s Tip of the Day";
+constexpr int kTipSize = 300;
+// Tip numbers beyond the string table's id range are taken as "none shown yet".
+constexpr int kMaxTipNumber = 0xFFFF;
+
+// The dialog's parameter (-1: the tip of the day) and the fonts made for it; one tips
+// dialog exists at a time.
+int tipsParameter = -1;
+HFONT headingFont = nullptr;
+HFONT tipFont = nullptr;
+
+int ControlHeight(HWND dialog, int id) {
+  RECT area = {};
+  GetClientRect(GetDlgItem(dialog, id), &area);
+  return area.bottom - area.top;
+}
+
+HFONT GiveFont(HWND dialog, int id, int height, int weight, DWORD pitchAndFamily) {
+  HFONT font = CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 0, pitchAndFamily, nullptr);
+  if (font) SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  return font;
+}
+
+void ShowNextTip(HWND dialog) {
+  char tip[kTipSize];
+  tip[0] = 0;
+  if (AppState.tipnumber < 0 || AppState.tipnumber >= kMaxTipNumber) AppState.tipnumber = 0;
+  if (LoadStringA(AppState.instance, AppState.tipnumber + 1, tip, sizeof(tip)) <= 0) {
+    AppState.tipnumber = 0;
+    tip[0] = 0;
+    LoadStringA(AppState.instance, IDS_FIRST_TIP, tip, sizeof(tip));
+  }
+  ++AppState.tipnumber;
+  SetDlgItemTextA(dialog, IDC_TIPS_TEXT, tip);
+}
+
+void OnInitDialog(HWND dialog, LPARAM parameter) {
+  tipsParameter = static_cast<int>(parameter);
+  char title[100];
+  snprintf(title, sizeof(title), kTitleFormat, kProductName);
+  SetWindowTextA(dialog, title);
+  CenterWindow(dialog);
+
+  headingFont = GiveFont(dialog, IDC_TIPS_HEADING, ControlHeight(dialog, IDC_TIPS_HEADING), FW_BOLD, FF_ROMAN);
+  tipFont = GiveFont(dialog, IDC_TIPS_TEXT, (ControlHeight(dialog, IDC_TIPS_TEXT) + 1) / 8, 0, 0);
+
+  SetDlgItemTextA(dialog, IDC_TIPS_SHOW_AT_STARTUP, "&Show tips at startup");
+  CheckDlgButton(dialog, IDC_TIPS_SHOW_AT_STARTUP, AppState.notips == 0 ? BST_CHECKED : BST_UNCHECKED);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_TIPS_NEXT, BN_CLICKED), 0);
+  ShowWindow(GetDlgItem(dialog, IDC_TIPS_NEXT), SW_SHOW);
+}
+
+void Close(HWND dialog) {
+  SaveSettings();
+  // The controls go with the dialog; the fonts they were given are ours to delete.
+  for (HFONT* font : {&headingFont, &tipFont}) {
+    if (*font) DeleteObject(*font);
+    *font = nullptr;
+  }
+  EndDialog(dialog, 0);
+}
+
+INT_PTR OnControlColour(HDC context, HWND control) {
+  switch (GetDlgCtrlID(control)) {
+    case IDC_TIPS_HEADING:
+    case IDC_TIPS_TEXT:
+    case IDC_TIPS_PANEL:
+      SetBkColor(context, GetSysColor(COLOR_WINDOW));
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+    case IDC_TIPS_ICON:
+    case IDC_TIPS_LINE:
+    case IDC_TIPS_STRIP:
+      return reinterpret_cast<INT_PTR>(GetStockObject(GRAY_BRUSH));
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK TipsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog(dialog, lParam);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_TIPS_NEXT:
+          ShowNextTip(dialog);
+          return TRUE;
+        case IDOK:
+          AppState.notips = IsDlgButtonChecked(dialog, IDC_TIPS_SHOW_AT_STARTUP) == BST_CHECKED ? 0 : 1;
+          Close(dialog);
+          return TRUE;
+        case IDCANCEL:
+          Close(dialog);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CTLCOLORSTATIC:
+      return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+  }
+  return FALSE;
+}
+
+INT_PTR ShowTipsDialog(HWND owner, int tip) {
+  LogMessage(kLogLogOnly, "ShowTipsDialog");
+  return ShowDialogOnce(AppState.instance, owner, "TIPSDIALOG", TipsDlgProc, kTitleFormat, kProductName, tip);
+}

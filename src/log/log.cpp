@@ -4,8 +4,9 @@
 // Serialisation: one critical section guards the buffer and the switches; message boxes
 // are shown after it is released so a modal box never blocks another thread's logging.
 // A failing dump reports itself through the log once per run of failures and never
-// re-enters the dump from that report; when the file stays unwritable the oldest whole
-// lines are dropped to make room, so the buffer never overflows.
+// re-enters the dump from that report. When the file stays unwritable and the buffer is
+// full, new lines are dropped (the oldest ones, with the failure report, are kept) and
+// counted; the next successful dump notes how many were lost.
 #include "log/log.h"
 
 #include <cstdio>
@@ -28,8 +29,8 @@ struct LogState {
   int length = 0;
   bool autoLog = true;
   bool showDebug = false;
-  bool dumping = false;       // a dump is running on the lock owner's stack
   bool dumpFailing = false;   // the last dump failed; its report was written already
+  int droppedLines = 0;       // lines lost while the buffer was full and the file unwritable
 };
 
 LogState log;
@@ -51,20 +52,12 @@ struct LogLock {
   LogLock& operator=(const LogLock&) = delete;
 };
 
-// Drops whole lines from the front until `needed` more characters fit.
-void DropOldestLines(int needed) {
-  int cut = 0;
-  while (log.length - cut + needed + 1 > kLogBufferSize && cut < log.length) {
-    const char* next = strstr(log.buffer + cut, "\r\n");
-    cut = next ? static_cast<int>(next - log.buffer) + 2 : log.length;
-  }
-  memmove(log.buffer, log.buffer + cut, log.length - cut + 1);
-  log.length -= cut;
-}
-
 void AppendLine(const char* line, int lineLength) {
   if (lineLength > kLogBufferSize - 3) lineLength = kLogBufferSize - 3;
-  if (log.length + lineLength + 3 > kLogBufferSize) DropOldestLines(lineLength + 2);
+  if (log.length + lineLength + 3 > kLogBufferSize) {
+    log.droppedLines++;
+    return;
+  }
   memcpy(log.buffer + log.length, line, lineLength);
   log.length += lineLength;
   log.buffer[log.length++] = '\r';
@@ -93,8 +86,7 @@ void AppendTimestamped(const char* message) {
 // Called with the lock held. The failure lines go straight into the buffer: reporting
 // through LogMessage would ask for another dump of the same unwritable file.
 int DumpLocked() {
-  if (log.dumping || log.path[0] == 0) return 0;
-  log.dumping = true;
+  if (log.path[0] == 0) return 0;
   HANDLE file = CreateFileA(log.path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -107,17 +99,24 @@ int DumpLocked() {
       BuildErrorText(text, sizeof(text), "LogFileDump failed", code);
       AppendTimestamped(text);
     }
-    log.dumping = false;
     return 0;
   }
   log.dumpFailing = false;
   SetFilePointer(file, 0, nullptr, FILE_END);
   DWORD written = 0;
   WriteFile(file, log.buffer, static_cast<DWORD>(log.length), &written, nullptr);
+  if (log.droppedLines > 0) {
+    char note[kLogMessageSize + 64];
+    FormatDateTime(note, sizeof(note));
+    size_t used = strlen(note);
+    snprintf(note + used, sizeof(note) - used, " LogFileDump: %d lines were dropped while the log file could not be opened\r\n",
+             log.droppedLines);
+    WriteFile(file, note, static_cast<DWORD>(strlen(note)), &written, nullptr);
+    log.droppedLines = 0;
+  }
   log.length = 0;
   log.buffer[0] = 0;
   CloseHandle(file);
-  log.dumping = false;
   return 1;
 }
 
@@ -147,8 +146,8 @@ void InitLog(HWND owner, const char* caption, const char* path) {
   log.length = 0;
   log.autoLog = true;
   log.showDebug = false;
-  log.dumping = false;
   log.dumpFailing = false;
+  log.droppedLines = 0;
 }
 
 void SetLogWindow(HWND owner) {

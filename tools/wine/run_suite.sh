@@ -3,7 +3,7 @@
 # display, and stops that server afterwards whatever the outcome.
 # Usage: run_suite.sh <build folder> [ctest args...]
 set -u
-build="$1"
+build="$(cd "$1" && pwd)"
 shift
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all

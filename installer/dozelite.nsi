@@ -1,0 +1,265 @@
+; Dozelite setup: installs the program and its help file into the program files folder,
+; a Start menu entry, optionally the log-on "Run" entry, and an uninstaller registered
+; with Windows. Built by "./dev package"; the defines below come from its command line.
+;
+; Setup options:       /S (silent), /NOSTARTUP (no log-on entry), /D=<folder> (last, unquoted)
+; Uninstaller options: /S (silent), /KEEPSETTINGS (keep HKCU\Software\Dozelite)
+
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!ifndef VERSION
+  !define VERSION "3.0"
+!endif
+!ifndef SOURCE_DIR
+  !define SOURCE_DIR ".."
+!endif
+!ifndef BUILD_DIR
+  !define BUILD_DIR "..\build\windows"
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "..\build\Dozelite-${VERSION}-setup.exe"
+!endif
+
+!define PRODUCT "Dozelite"
+!define PUBLISHER "The Dozelite developers"
+!define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dozelite"
+!define RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+!define SETTINGS_KEY "Software\Dozelite"
+; The running instance's main window, as the program registers it.
+!define WINDOW_CLASS "DozeliteTrayIconClass"
+!define WINDOW_TITLE "Dozelite"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${PRODUCT} ${VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}.0.0"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "WinMessages.nsh"
+!include "nsDialogs.nsh"
+!include "Sections.nsh"
+
+!define MUI_ICON "${SOURCE_DIR}\src\resources\art\dozelite.ico"
+!define MUI_UNICON "${SOURCE_DIR}\src\resources\art\dozelite.ico"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_WELCOMEPAGE_TEXT "This will install ${PRODUCT} ${VERSION} on your computer.$\r$\n$\r$\n${PRODUCT} lives in the notification area and puts your screen savers one click away: choose, start and configure them, switch the screen saver and its password on and off, pause it for a while, and pick random savers.$\r$\n$\r$\nA running ${PRODUCT} is ended before its files are replaced; your settings are kept.$\r$\n$\r$\n$_CLICK"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartDozelite
+!define MUI_FINISHPAGE_SHOWREADME
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the ${PRODUCT} help"
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenHelp
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+UninstPage custom un.SettingsPage un.SettingsPageLeave
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+Var KeepSettings
+Var KeepSettingsBox
+
+; Ends every running instance of this user's session: WM_CLOSE to its main window, the
+; same path as the program's own "Exit", then waits for the window to go (10 seconds
+; at most, asking again every 2 seconds).
+!macro DEFINE_END_RUNNING prefix
+Function ${prefix}EndRunningDozelite
+  Push $0
+  Push $1
+  StrCpy $1 0
+  ${Do}
+    FindWindow $0 "${WINDOW_CLASS}" "${WINDOW_TITLE}"
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    ${If} $1 = 0
+      DetailPrint "Ending the running ${PRODUCT}"
+    ${EndIf}
+    IntOp $0 $1 % 10
+    ${If} $0 = 0
+      FindWindow $0 "${WINDOW_CLASS}" "${WINDOW_TITLE}"
+      SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+    ${EndIf}
+    Sleep 200
+    IntOp $1 $1 + 1
+  ${LoopUntil} $1 >= 50
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Deletes the program file, waiting up to 10 seconds for an ending instance to let go
+; of it; if it is still held, it is removed at the next restart.
+Function ${prefix}RemoveProgramFile
+  Push $0
+  StrCpy $0 0
+  ${Do}
+    Delete "$INSTDIR\${PRODUCT}.exe"
+    ${IfNot} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+      ${Break}
+    ${EndIf}
+    Sleep 250
+    IntOp $0 $0 + 1
+  ${LoopUntil} $0 >= 40
+  ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+    Delete /REBOOTOK "$INSTDIR\${PRODUCT}.exe"
+  ${EndIf}
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DEFINE_END_RUNNING ""
+!insertmacro DEFINE_END_RUNNING "un."
+
+Section "${PRODUCT} (required)" SecProgram
+  SectionIn RO
+  Call EndRunningDozelite
+  Call RemoveProgramFile
+  SetOutPath "$INSTDIR"
+  File "${BUILD_DIR}\${PRODUCT}.exe"
+  File "${BUILD_DIR}\${PRODUCT}.chm"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0 \
+      SW_SHOWNORMAL "" "Screen savers one click away"
+
+  ; The program starts "UninstallString" as one file with the shell's default action, so
+  ; the value is the bare path; tools that want quoting read QuietUninstallString.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" "$INSTDIR\uninstall.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT}.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+SectionEnd
+
+; The same value the program's "Run When Windows Starts" writes: the executable's full
+; path, unquoted and without arguments, so the menu shows it checked.
+Section "Start ${PRODUCT} when Windows starts" SecStartup
+  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" "$INSTDIR\${PRODUCT}.exe"
+SectionEnd
+
+Function .onInit
+  SetRegView 64
+  SetShellVarContext all
+  ; An update keeps the user's choice: no log-on entry is added when an installed copy
+  ; runs without one.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ReadRegStr $1 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $0 != ""
+  ${AndIf} $1 == ""
+    !insertmacro UnselectSection ${SecStartup}
+  ${EndIf}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/NOSTARTUP" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SecStartup}
+  ${EndIf}
+FunctionEnd
+
+; Started through Explorer, so that the program runs with the user's own rights rather
+; than the elevated rights of the setup program.
+Function StartDozelite
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\${PRODUCT}.exe"'
+FunctionEnd
+
+Function OpenHelp
+  ExecShell "open" "$INSTDIR\${PRODUCT}.chm"
+FunctionEnd
+
+; ---------------------------------------------------------------- uninstaller
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+  StrCpy $KeepSettings 0
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/KEEPSETTINGS" $1
+  ${IfNot} ${Errors}
+    StrCpy $KeepSettings 1
+  ${EndIf}
+FunctionEnd
+
+Function un.SettingsPage
+  !insertmacro MUI_HEADER_TEXT "Your settings" "Choose whether to keep your ${PRODUCT} settings."
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $0 == error
+    Abort
+  ${EndIf}
+  ${NSD_CreateLabel} 0 0 100% 40u "${PRODUCT} keeps your choices in your user profile: hot keys, click and corner actions, random savers, search folders and the other switches of its Settings menu. Keep them if you plan to install ${PRODUCT} again. Your screen saver itself stays as it is either way."
+  Pop $0
+  ${NSD_CreateCheckbox} 0 48u 100% 12u "&Keep my ${PRODUCT} settings"
+  Pop $KeepSettingsBox
+  ${If} $KeepSettings = 1
+    ${NSD_Check} $KeepSettingsBox
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function un.SettingsPageLeave
+  ${NSD_GetState} $KeepSettingsBox $0
+  ${If} $0 = ${BST_CHECKED}
+    StrCpy $KeepSettings 1
+  ${Else}
+    StrCpy $KeepSettings 0
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Call un.EndRunningDozelite
+  Call un.RemoveProgramFile
+  Delete "$INSTDIR\${PRODUCT}.chm"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only an empty folder is removed: files the user put there stay.
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+
+  ; The log-on entry goes only when it starts this copy; another copy's entry stays.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $0 == "$INSTDIR\${PRODUCT}.exe"
+  ${OrIf} $0 == '"$INSTDIR\${PRODUCT}.exe"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${EndIf}
+
+  ${If} $KeepSettings = 0
+    DetailPrint "Removing your ${PRODUCT} settings"
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    Delete "$TEMP\${PRODUCT}.log"
+  ${Else}
+    DetailPrint "Keeping your ${PRODUCT} settings"
+  ${EndIf}
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,129 @@
+// The "Se&ttings" and "&Help" submenus of the tray menu.
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/tray_menu.h"
+#include "app/tray_menu_parts.h"
+#include "log/log.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+void AppendItem(HMENU menu, int id, const char* text) { AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text); }
+
+void AppendSwitch(HMENU menu, int id, const char* text, bool on) {
+  AppendItem(menu, id, text);
+  CheckMenuItemWithBitmaps(menu, static_cast<UINT>(id), on);
+}
+
+HMENU BuildClickMenu() {
+  HMENU menu = CreatePopupMenu();
+  AppendItem(menu, kCmdSetLeftClick, "&Left Click");
+  AppendItem(menu, kCmdSetLeftDoubleClick, "L&eft Double-Click");
+  AppendItem(menu, kCmdSetRightClick, "&Right Click");
+  AppendItem(menu, kCmdSetRightDoubleClick, "R&ight Double-Click");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdRestoreClickDefaults, "Restore &Defaults");
+  return menu;
+}
+
+HMENU BuildCornerMenu() {
+  HMENU menu = CreatePopupMenu();
+  AppendItem(menu, kCmdToggleCornerActions,
+             AppState.corneraction ? "Disable &Corner Actions" : "Enable &Corner Actions");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdSetTopLeftCorner, "Top-&Left Corner");
+  AppendItem(menu, kCmdSetBottomLeftCorner, "Bottom-L&eft Corner");
+  AppendItem(menu, kCmdSetTopRightCorner, "Top-&Right Corner");
+  AppendItem(menu, kCmdSetBottomRightCorner, "Bottom-R&ight Corner");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdRestoreCornerDefaults, "Restore &Defaults");
+  return menu;
+}
+
+HMENU BuildRandomMenu() {
+  HMENU menu = CreatePopupMenu();
+  char text[128];
+  snprintf(text, sizeof(text), "Every %d Minutes (Saver &Timeout)", static_cast<int>(AppState.saverTimeout) / 60);
+  AppendSwitch(menu, kCmdToggleRandomOnActivate, text, AppState.randomonactivate != 0);
+  snprintf(text, sizeof(text), "When %s &Activates a Saver", kProductName);
+  AppendSwitch(menu, kCmdToggleRandomOnClick, text, AppState.randomonclick != 0);
+  snprintf(text, sizeof(text), "When %s is &Loaded", kProductName);
+  AppendSwitch(menu, kCmdToggleRandomOnLoad, text, AppState.randomonload != 0);
+  return menu;
+}
+
+HMENU BuildSelectionActionMenu() {
+  HMENU menu = CreatePopupMenu();
+  int base = AppState.selectionActionMessageBase;
+  AppendSwitch(menu, kCmdUnifiedChoose, "&Choose", base == kRangeChooseSaver);
+  AppendSwitch(menu, kCmdUnifiedLaunch, "&Launch", base == kRangeLaunchSaver);
+  AppendSwitch(menu, kCmdUnifiedConfigure, "Confi&gure", base == kRangeConfigureSaver);
+  return menu;
+}
+
+HMENU BuildDebugMenu() {
+  HMENU menu = CreatePopupMenu();
+  char logPath[MAX_PATH] = "";
+  GetLogFilePath(logPath);
+  AppendItem(menu, kCmdOpenLogFolder, logPath);
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdDumpSavers, "Dump &Savers Info");
+  AppendItem(menu, kCmdDumpLogToDisplay, "Dump Log To &Display");
+  AppendItem(menu, kCmdDumpLogToFile, "Dump Log To &File");
+  AppendItem(menu, kCmdClearLog, "&Clear Log");
+  AppendSeparator(menu);
+  AppendSwitch(menu, kCmdToggleAutoLog, "&Auto Log To File", GetAutoLogToFile());
+  AppendSwitch(menu, kCmdToggleDebugMessages, "Show Debug &Messages", GetShowDebugMessages());
+  return menu;
+}
+
+}  // namespace
+
+HMENU BuildSettingsMenu(UINT flags) {
+  HMENU menu = CreatePopupMenu();
+  AppendItem(menu, kCmdActivationHotKey, "Saver Activation &HotKey...");
+  AppendItem(menu, kCmdPowerOffHotKey, "Mo&nitor Power Off HotKey...");
+  AppendSubmenu(menu, BuildClickMenu(), "&Mouse Click Action");
+  AppendSubmenu(menu, BuildCornerMenu(), "Screen &Corner Action");
+  AppendSeparator(menu);
+  AppendSubmenu(menu, BuildRandomMenu(), "Set &Random Saver");
+  AppendItem(menu, kCmdSetWindowsDefault, "Set Current as Windows &Default");
+  AppendItem(menu, kCmdEditSaverPaths, "Edit Saver &Paths...");
+  AppendSeparator(menu);
+  AppendSwitch(menu, kCmdToggleChooseLaunch, "Launch Saver &When Chosen", AppState.chooselaunch != 0);
+  AppendSwitch(menu, kCmdToggleSplitList, "Split Lon&g Saver List", AppState.splitlist != 0);
+  if (!IsLegacyWindows()) {
+    AppendSwitch(menu, kCmdToggleUnifiedList, "Use &Unified Saver List", AppState.unifiedlist != 0);
+    AppendSubmenu(menu, BuildSelectionActionMenu(), "Unified List Selection &Action", AppState.unifiedlist == 0);
+  }
+  AppendSeparator(menu);
+  AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", GetLoadAtStartup(kProductName));
+  AppendSwitch(menu, kCmdToggleTips, "Show &Tips at Startup", AppState.notips == 0);
+  AppendSwitch(menu, kCmdToggleSplash, "Hide &Splash Screen", AppState.nosplash != 0);
+  if (GetShowDebugMessages() || (flags & kTrayMenuShift)) {
+    AppendSeparator(menu);
+    AppendSubmenu(menu, BuildDebugMenu(), "Debug");
+  }
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdUninstall, "Uninstall");
+  return menu;
+}
+
+HMENU BuildHelpMenu() {
+  HMENU menu = CreatePopupMenu();
+  AppendItem(menu, kCmdHelp, "&Help...");
+  AppendItem(menu, kCmdTipOfTheDay, "&Tip of the Day");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdDonate, "&Donate");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdBrowseWebsite, "Browse &Website");
+  AppendItem(menu, kCmdFeedback, "&Feedback && Support");
+  AppendItem(menu, kCmdTellAFriend, "T&ell a Friend");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdCheckForUpdates, "Check for &Updates");
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdAbout, "&About");
+  return menu;
+}

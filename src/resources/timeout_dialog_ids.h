@@ -1,0 +1,6 @@
+/* Control ids of "TIMEOUTDIALOG". */
+#pragma once
+
+#define IDC_TIMEOUT_HOURS 1011
+#define IDC_TIMEOUT_MINUTES 1012
+#define IDC_TIMEOUT_SECONDS 1013

@@ -1,0 +1,80 @@
+// Start-up as a process: the real Dozelite.exe under Wine, with its own temporary
+// folder so its log can be read back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    temp_ = MakeTempFolder("startup");
+    environment_ = {"TEMP=" + temp_, "TMP=" + temp_};
+    exe_ = "\"" + BuildFilePath("Dozelite.exe") + "\"";
+    ASSERT_EQ(FindWindowA("DozeliteTrayIconClass", "Dozelite"), nullptr) << "another Dozelite is running";
+  }
+  void TearDown() override {
+    if (HWND window = FindWindowA("DozeliteTrayIconClass", "Dozelite")) PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitFor([] { return FindWindowA("DozeliteTrayIconClass", "Dozelite") == nullptr; }, 5000);
+    RemoveTree(temp_);
+  }
+  std::string Log() { return ReadTextFile(temp_ + "\\Dozelite.log"); }
+  std::string temp_;
+  std::vector<std::string> environment_;
+  std::string exe_;
+};
+
+HWND WaitForMainWindow() {
+  HWND window = nullptr;
+  WaitFor([&] { return (window = FindWindowA("DozeliteTrayIconClass", "Dozelite")) != nullptr; }, 15000);
+  return window;
+}
+
+}  // namespace
+
+TEST_F(StartupTest, FirstInstanceStaysSecondHandsOffAndBothEndWithZero) {
+  DWORD firstId = 0;
+  HANDLE first = StartProcess(exe_ + " nosplash notips", environment_, &firstId);
+  ASSERT_NE(first, nullptr);
+  HWND window = WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  EXPECT_EQ(owner, firstId);
+  EXPECT_FALSE(IsWindowVisible(window));
+
+  // The log begins with the banner after the first line's time stamp.
+  ASSERT_TRUE(WaitFor([&] { return Log().find(" icon sizes: ") != std::string::npos; }, 15000));
+  std::string log = Log();
+  size_t banner = log.find(" \r\n\r\nDozelite Version 3.0\r\n");
+  ASSERT_NE(banner, std::string::npos) << log;
+  EXPECT_EQ(log.find("\r\n"), banner + 1);
+  EXPECT_NE(log.find("\r\nInitializing at "), std::string::npos);
+  EXPECT_NE(log.find(" OS detected: platformID=2, info="), std::string::npos);
+  EXPECT_NE(log.find(" UUID: "), std::string::npos);
+  EXPECT_NE(log.find(" icon sizes: "), std::string::npos);
+
+  // A second start finds the first, hands over and ends with 0; the first keeps running.
+  ProcessResult second = RunProcess(exe_ + " nosplash=0 notips", environment_, 20000);
+  EXPECT_TRUE(second.finished);
+  EXPECT_EQ(second.exitCode, 0u);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  // Closing the main window ends the first instance with 0 and closes its log.
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  ProcessResult ended = WaitProcess(first, 10000);
+  CloseHandle(first);
+  EXPECT_TRUE(ended.finished);
+  EXPECT_EQ(ended.exitCode, 0u);
+  log = Log();
+  EXPECT_EQ(log.substr(log.size() - 19), "Closing log file.\r\n");
+  size_t banners = 0;
+  for (size_t at = log.find("Dozelite Version 3.0"); at != std::string::npos;
+       at = log.find("Dozelite Version 3.0", at + 1))
+    banners++;
+  EXPECT_EQ(banners, 2u);
+}

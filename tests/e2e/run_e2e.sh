@@ -1,0 +1,482 @@
+#!/usr/bin/env bash
+# The end-to-end suite: installs the built setup program silently into a fresh Wine
+# prefix, uses the installed Dozelite only from outside, as a person and the shell would
+# (the Start menu shortcut, tray callbacks and WM_COMMANDs posted by dozelite_ctl,
+# second starts with options, the registry, the log, the sample savers' records of how
+# they were started, screenshots), and finally uninstalls it and looks for leftovers.
+#
+# Run by "./dev e2e" on a private X display. Usage: run_e2e.sh <build folder> <version>
+# Each step prints PASS, FAIL (with the checks that failed) or SKIP (pending: <what>);
+# the last line is "N passed, M failed". The exit code is 0 only when nothing failed.
+set -u
+
+build="$(cd "$1" && pwd)"
+version="$2"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+
+setup="$build/Dozelite-$version-setup.exe"
+ctl_exe="$build/windows/dozelite_ctl.exe"
+shots="$build/screenshots"
+work="$build/e2e"
+prefix="$work/prefix"
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+install_dir_win='C:\Program Files\Dozelite'
+install_dir="$prefix/drive_c/Program Files/Dozelite"
+exe_win="$install_dir_win\\Dozelite.exe"
+shortcut_win='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Dozelite.lnk'
+shortcut="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Dozelite.lnk"
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dozelite'
+run_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+settings_key='HKCU\Software\Dozelite'
+desktop_key='HKCU\Control Panel\Desktop'
+record_win='C:\e2e\saver_record.txt'
+record="$prefix/drive_c/e2e/saver_record.txt"
+export DOZELITE_SAVER_RECORD="$record_win"
+
+# ---------------------------------------------------------------- helpers
+
+note() { printf '      %s\n' "$*"; }
+
+# check <description> <command...>: one expectation of the current step.
+step_failures=0
+check() {
+  local description="$1"
+  shift
+  if "$@" >/dev/null 2>&1; then return 0; fi
+  note "not so: $description"
+  step_failures=$((step_failures + 1))
+  return 1
+}
+
+ctl() { wine "$ctl_exe" "$@" </dev/null >/dev/null 2>&1; }
+
+# reg_value <key> <name>: the data of one value, empty when it is missing.
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | head -n1
+}
+reg_key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
+reg_value_exists() { wine reg query "$1" /v "$2" </dev/null >/dev/null 2>&1; }
+reg_value_is() { [ "$(reg_value "$1" "$2")" = "$3" ]; }
+
+# Processes of this prefix only: other Wine sessions may run on the same machine.
+prefix_pids() {
+  local pattern="$1" pid
+  for pid in $(pgrep -f "$pattern" 2>/dev/null); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+      echo "$pid"
+    fi
+  done
+}
+dozelite_count() { prefix_pids 'Dozelite\.exe' | grep -c . ; }
+dozelite_running() { [ "$(dozelite_count)" -ge 1 ]; }
+no_dozelite_running() { [ "$(dozelite_count)" -eq 0 ]; }
+one_dozelite_running() { [ "$(dozelite_count)" -eq 1 ]; }
+
+# wait_until <seconds> <command...>
+wait_until() {
+  local seconds="$1"
+  shift
+  local deadline=$((SECONDS + seconds))
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
+}
+
+log_file() {
+  local temp
+  temp="$(ls -d "$prefix"/drive_c/users/*/Temp 2>/dev/null | grep -v '/Public/' | head -n1)"
+  echo "${temp:-$prefix/drive_c/windows/temp}/Dozelite.log"
+}
+log_has() { grep -qF -- "$1" "$(log_file)" 2>/dev/null; }
+log_lines() { wc -l <"$(log_file)" 2>/dev/null || echo 0; }
+# log_has_since <line count> <text>: the text appears after the first <count> lines.
+log_has_since() { tail -n +"$(($1 + 1))" "$(log_file)" 2>/dev/null | grep -qF -- "$2"; }
+
+shot() {
+  local file="$shots/e2e-$1.png"
+  import -window root "$file" 2>/dev/null || xwd -root -silent | convert xwd:- "$file"
+  note "screenshot: ${file#"$build"/}"
+}
+
+# The notification area sits at the right end of the virtual desktop's taskbar.
+tray_area() { import -window root -crop 240x30+1040+770 +repage "$1" 2>/dev/null; }
+images_differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+images_equal() { ! images_differ "$1" "$2"; }
+# The bare X screen is black (or a black and white pattern); the desktop paints one
+# other colour over it.
+desktop_drawn() {
+  local seen
+  seen="$(import -window root -crop 64x64+608+368 +repage -format '%k %[hex:p{0,0}]' info: 2>/dev/null)"
+  [ "${seen%% *}" = 1 ] && [ "${seen#* }" != 000000 ] && [ "${seen#* }" != FFFFFF ]
+}
+
+start_dozelite_from_shortcut() {
+  wine start "$shortcut_win" </dev/null >/dev/null 2>&1
+  ctl wait 20000
+}
+
+# The uninstaller copies itself to the temporary folder and returns at once: wait
+# until the copy has finished, seen by its key, its folder and its process.
+wait_for_uninstaller() {
+  wait_until 60 uninstaller_done
+}
+uninstaller_done() {
+  ! reg_key_exists "$uninstall_key" && [ ! -e "$install_dir/uninstall.exe" ] &&
+    [ -z "$(prefix_pids 'Au_\.exe')" ]
+}
+
+# ---------------------------------------------------------------- steps
+
+step_setup_built() {
+  check "the setup program exists" test -s "$setup"
+  check "it is a 64-bit Windows program" sh -c "file -b '$setup' | grep -q 'PE32+.*x86-64'"
+}
+
+step_fresh_prefix() {
+  wineserver -k 2>/dev/null
+  rm -rf "$work"
+  mkdir -p "$work" "$shots"
+  rm -f "$shots"/e2e-*.png
+  check "the Windows build's prefix exists" test -f "$build/windows/wineprefix/system.reg" || return
+  cp -a "$build/windows/wineprefix" "$prefix"
+  # A virtual desktop gives windows their captions and a taskbar with the tray. Written
+  # into the registry file before any program runs, so the first desktop is already it.
+  printf '\n[Software\\\\Wine\\\\Explorer] %s\n"Desktop"="Default"\n' "$(date +%s)" >>"$prefix/user.reg"
+  printf '\n[Software\\\\Wine\\\\Explorer\\\\Desktops] %s\n"Default"="1280x800"\n' "$(date +%s)" >>"$prefix/user.reg"
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+  # The desktop lives as long as a program has a window: a hidden one holds it open, so
+  # the notification area can be compared before, during and after Dozelite.
+  wine "$ctl_exe" hold 3600000 </dev/null >/dev/null 2>&1 &
+  check "the virtual desktop is drawn" wait_until 20 desktop_drawn
+  check "no Dozelite in the new prefix" test ! -e "$install_dir"
+  check "no uninstall key in the new prefix" sh -c "! wine reg query '$uninstall_key'"
+  mkdir -p "$(dirname "$record")"
+  "$root/tools/wine/install_demo.sh" "$prefix" "$build/windows"
+  note "sample savers: $(ls "$build"/windows/savers/*.scr 2>/dev/null | wc -l)"
+  tray_area "$work/tray-before.png"
+}
+
+step_silent_install() {
+  check "setup /S ends with exit code 0" wine "$setup" /S
+  check "Dozelite.exe is installed" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
+  check "Dozelite.chm is installed" cmp "$build/windows/Dozelite.chm" "$install_dir/Dozelite.chm"
+  check "the uninstaller is installed" test -s "$install_dir/uninstall.exe"
+  check "the Start menu shortcut exists" test -s "$shortcut"
+  check "UninstallString names the installed uninstaller" \
+    reg_value_is "$uninstall_key" UninstallString "$install_dir_win\\uninstall.exe"
+  check "DisplayName is Dozelite" reg_value_is "$uninstall_key" DisplayName Dozelite
+  check "DisplayVersion is $version" reg_value_is "$uninstall_key" DisplayVersion "$version"
+  check "Publisher is set" test -n "$(reg_value "$uninstall_key" Publisher)"
+  check "DisplayIcon is the program" reg_value_is "$uninstall_key" DisplayIcon "$exe_win,0"
+  local size
+  size="$(reg_value "$uninstall_key" EstimatedSize)"
+  check "EstimatedSize is a size in KB ($size)" test "$((size))" -gt 100
+  check "the log-on Run entry is the bare program path" reg_value_is "$run_key" Dozelite "$exe_win"
+}
+
+step_first_start() {
+  local start=$SECONDS
+  check "the main window appears after a start from the Start menu" start_dozelite_from_shortcut
+  check "exactly one Dozelite runs" one_dozelite_running
+  check "the log begins with the banner" wait_until 10 log_has "Dozelite Version $version"
+  check "a new installation identifier is made" log_has "Generated new UUID"
+  note "main window after $((SECONDS - start)) s"
+}
+
+step_splash_and_tip() {
+  check "the splash screen shows" ctl find "Dozelite (splash)" 8000
+  shot first-start-splash
+  check "the tip of the day follows" ctl find "Dozelite Tip of the Day" 15000
+  shot first-start-tip-of-the-day
+  check "the tip closes" ctl dismiss "Dozelite Tip of the Day" 5000
+}
+
+step_tray_icon() {
+  check "the icon is added (log)" wait_until 20 log_has "icon sizes:"
+  check "the shell took the icon at once" sh -c "! grep -q 'Tray icon not ready yet' '$(log_file)'"
+  ctl dismiss "Dozelite Tip of the Day" 3000 # still open while that step is pending
+  sleep 2                                    # the icon animation
+  tray_area "$work/tray-running.png"
+  check "the icon is drawn in the notification area" images_differ "$work/tray-before.png" "$work/tray-running.png"
+  shot tray-icon
+}
+
+step_second_start_hands_off() {
+  local lines
+  lines="$(log_lines)"
+  check "a second start ends with exit code 0" timeout 60 wine "$exe_win"
+  check "it wrote its own banner" log_has_since "$lines" "Dozelite Version $version"
+  check "the first instance keeps running alone" one_dozelite_running
+  check "its main window is still there" ctl wait 1000
+}
+
+step_tray_menu() {
+  ctl tray 0x0204 && ctl tray 0x0205 # right button down and up: the default opens the menu
+  check "the tray menu opens on a right click" ctl findclass "#32768" 5000
+  shot tray-menu
+  ctl post 0x001F 0 0 # WM_CANCELMODE closes it
+}
+
+step_help_file() {
+  wine hh.exe "$install_dir_win\\Dozelite.chm" </dev/null >/dev/null 2>&1 &
+  check "the installed help opens in a window titled from the file" ctl find "Dozelite Help" 20000
+  sleep 1
+  shot help-file
+  check "the help window closes" ctl dismiss "Dozelite Help" 5000
+}
+
+step_help_command() {
+  ctl command 40055
+  check "Help... opens the help" ctl find "Dozelite Help" 20000
+  shot help-command
+  check "the help window closes" ctl dismiss "Dozelite Help" 5000
+  timeout 60 wine "$exe_win" help </dev/null >/dev/null 2>&1
+  check "a second start with \"help\" opens it in the running instance" ctl find "Dozelite Help" 20000
+  ctl dismiss "Dozelite Help" 5000
+}
+
+first_saver_index=0
+step_choose_and_launch_saver() {
+  check "sample savers are installed" sh -c "ls '$prefix'/drive_c/windows/system32/*.scr" || return
+  ctl command $((41000 + first_saver_index))
+  check "choosing saver 0 sets the system's saver" \
+    wait_until 5 sh -c "wine reg query '$desktop_key' /v SCRNSAVE.EXE | grep -qi '\\.scr'"
+  rm -f "$record"
+  ctl command $((44000 + first_saver_index))
+  check "launching saver 0 starts it with /S" wait_until 10 grep -qi ' /s' "$record"
+  rm -f "$record"
+  ctl command $((45000 + first_saver_index))
+  check "configuring saver 0 starts it with /C" wait_until 10 grep -qi ' /c' "$record"
+  shot saver-chosen
+}
+
+step_toggles() {
+  local active secure
+  active="$(reg_value "$desktop_key" ScreenSaveActive)"
+  ctl command 40008
+  check "Enable/Disable Screen Saver flips ScreenSaveActive" \
+    wait_until 5 sh -c "[ \"\$(wine reg query '$desktop_key' /v ScreenSaveActive | tr -d '\\r' | awk '/REG_/{print \$3}')\" != '$active' ]"
+  ctl command 40008
+  check "a second toggle restores it" wait_until 5 reg_value_is "$desktop_key" ScreenSaveActive "$active"
+  secure="$(reg_value "$desktop_key" ScreenSaverIsSecure)"
+  ctl command 40013
+  check "Enable/Disable Saver Password changes ScreenSaverIsSecure" \
+    wait_until 5 sh -c "[ \"\$(wine reg query '$desktop_key' /v ScreenSaverIsSecure | tr -d '\\r' | awk '/REG_/{print \$3}')\" != '$secure' ]"
+  ctl command 40013
+}
+
+step_timeout() {
+  ctl command 42005
+  check "5 Minutes sets ScreenSaveTimeOut to 300" wait_until 5 reg_value_is "$desktop_key" ScreenSaveTimeOut 300
+  ctl command 42000
+  check "0 minutes changes nothing" reg_value_is "$desktop_key" ScreenSaveTimeOut 300
+  timeout 60 wine "$exe_win" kill timeout=600 </dev/null >/dev/null 2>&1
+  check "a second start with timeout=600 sets ten minutes" reg_value_is "$desktop_key" ScreenSaveTimeOut 600
+  check "and leaves the first instance running alone" one_dozelite_running
+}
+
+step_disable_five_minutes() {
+  ctl command 43005
+  check "Disable Saver During Next 5 Minutes switches the saver off" \
+    wait_until 5 reg_value_is "$desktop_key" ScreenSaveActive 0
+  xdotool mousemove 1268 789 2>/dev/null # rest on the icon: the tooltip counts down
+  sleep 2
+  shot disable-5-minutes-tooltip
+  xdotool mousemove 640 400 2>/dev/null
+  ctl command 43000
+  check "Abort Current Timeout switches it on again" wait_until 5 reg_value_is "$desktop_key" ScreenSaveActive 1
+}
+
+step_random_saver() {
+  rm -f "$record"
+  ctl command 40010
+  check "Launch Random Saver starts a saver with /S" wait_until 10 grep -qi ' /s' "$record"
+  ctl command 40009
+  check "Choose Random Saver sets a saver" \
+    wait_until 5 sh -c "wine reg query '$desktop_key' /v SCRNSAVE.EXE | grep -qi '\\.scr'"
+  ctl command 40021
+  check "When Dozelite Activates a Saver is saved" wait_until 5 reg_value_is "$settings_key" randomonclick 0x1
+  ctl command 40021
+}
+
+step_corner_action() {
+  ctl command 40038
+  check "Enable Corner Actions is saved" wait_until 5 reg_value_is "$settings_key" corneraction 0x1
+  local lines
+  lines="$(log_lines)"
+  xdotool mousemove 0 0 2>/dev/null # the top-left corner starts the saver by default
+  check "the top-left corner runs the saver" wait_until 5 log_has_since "$lines" "LaunchScreenSaver"
+  xdotool mousemove 640 400 2>/dev/null
+  ctl command 40038
+}
+
+step_hot_key() {
+  # Ctrl+Alt+F12 as the activation hot key; hot keys are registered at start-up.
+  wine reg add "$settings_key" /v hotkey /t REG_DWORD /d 123 /f </dev/null >/dev/null 2>&1
+  wine reg add "$settings_key" /v hotkeymodifiers /t REG_DWORD /d 3 /f </dev/null >/dev/null 2>&1
+  ctl close 10000
+  check "Dozelite starts again" start_dozelite_from_shortcut
+  ctl dismiss "Dozelite Tip of the Day" 5000
+  local lines
+  lines="$(log_lines)"
+  xdotool key ctrl+alt+F12 2>/dev/null
+  check "the hot key runs the saver" wait_until 5 log_has_since "$lines" "Hot key pressed"
+  ctl command 40056
+  check "Saver Activation HotKey... opens its dialog" ctl find "Dozelite Hotkey Setting" 5000
+  shot hot-key-dialog
+  ctl dismiss "Dozelite Hotkey Setting" 5000
+}
+
+step_search_paths() {
+  ctl command 40037
+  check "Edit Saver Paths... opens its dialog" ctl find "Screen Saver Search Paths" 5000
+  shot search-paths
+  check "the dialog closes" ctl dismiss "Screen Saver Search Paths" 5000
+  check "the search paths are saved" reg_value_exists "$settings_key" saverpath0
+}
+
+step_update_check() {
+  ctl command 40061
+  check "Check for Updates reports its result" ctl find "Dozelite Update" 30000
+  shot update-check
+  ctl dismiss "Dozelite Update" 5000
+}
+
+step_uninstall_command() {
+  ctl command 40035
+  check "Uninstall starts the registered uninstaller" ctl find "Dozelite $version Uninstall" 20000
+  check "and Dozelite ends" wait_until 10 no_dozelite_running
+  shot uninstaller
+  ctl dismiss "Dozelite $version Uninstall" 5000
+}
+
+step_exit() {
+  dozelite_running || start_dozelite_from_shortcut
+  check "Exit closes the main window" sh -c "wine '$ctl_exe' command 40005 && wine '$ctl_exe' gone Dozelite 10000"
+  check "the process ends" wait_until 10 no_dozelite_running
+  check "the log is closed" log_has "Closing log file."
+  sleep 1
+  tray_area "$work/tray-after.png"
+  check "the icon leaves the notification area" images_equal "$work/tray-before.png" "$work/tray-after.png"
+  shot after-exit
+}
+
+step_update_over_running_copy() {
+  check "Dozelite runs before the update" start_dozelite_from_shortcut
+  check "setup /S over a running copy ends with exit code 0" wine "$setup" /S
+  check "the running copy was ended" no_dozelite_running
+  check "the program is in place" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
+  check "the log-on entry is kept" reg_value_is "$run_key" Dozelite "$exe_win"
+  check "the uninstall key is kept" reg_key_exists "$uninstall_key"
+}
+
+step_uninstall_keeping_settings() {
+  wine reg add "$settings_key" /v e2emarker /d kept /f </dev/null >/dev/null 2>&1
+  check "Dozelite runs before the uninstall" start_dozelite_from_shortcut
+  wine "$install_dir_win\\uninstall.exe" /S /KEEPSETTINGS </dev/null >/dev/null 2>&1
+  check "the uninstaller finishes" wait_for_uninstaller
+  check "the running copy was ended" no_dozelite_running
+  check "the program folder is gone" test ! -e "$install_dir"
+  check "the shortcut is gone" test ! -e "$shortcut"
+  check "the log-on entry is gone" sh -c "! wine reg query '$run_key' /v Dozelite"
+  check "the settings are kept (/KEEPSETTINGS)" reg_value_is "$settings_key" e2emarker kept
+  check "the log is kept with the settings" test -f "$(log_file)"
+}
+
+step_install_without_startup() {
+  check "setup /S /NOSTARTUP ends with exit code 0" wine "$setup" /S /NOSTARTUP
+  check "the program is installed" test -s "$install_dir/Dozelite.exe"
+  check "no log-on entry" sh -c "! wine reg query '$run_key' /v Dozelite"
+}
+
+step_uninstall_leaves_nothing() {
+  check "Dozelite runs before the uninstall" start_dozelite_from_shortcut
+  wine "$install_dir_win\\uninstall.exe" /S </dev/null >/dev/null 2>&1
+  check "the uninstaller finishes" wait_for_uninstaller
+  check "the running copy was ended" wait_until 10 no_dozelite_running
+  check "no uninstall key" sh -c "! wine reg query '$uninstall_key'"
+  check "no program folder" test ! -e "$install_dir"
+  check "no Start menu shortcut" test ! -e "$shortcut"
+  check "no log-on entry" sh -c "! wine reg query '$run_key' /v Dozelite"
+  check "no settings key" sh -c "! wine reg query '$settings_key'"
+  check "no log file" test ! -e "$(log_file)"
+  local left
+  left="$(find "$prefix/drive_c" -iname '*dozelite*' 2>/dev/null)"
+  check "no file named Dozelite anywhere on C: ${left:+($left)}" test -z "$left"
+  shot after-uninstall
+}
+
+# ---------------------------------------------------------------- runner
+
+passed=0
+failed=0
+pending_count=0
+number=0
+
+step() {
+  local function="$1" title="$2"
+  number=$((number + 1))
+  step_failures=0
+  local start=$SECONDS
+  "$function"
+  local took=$((SECONDS - start))
+  if [ "$step_failures" -eq 0 ]; then
+    printf 'PASS %02d %s (%d s)\n' "$number" "$title" "$took"
+    passed=$((passed + 1))
+  else
+    printf 'FAIL %02d %s (%d s)\n' "$number" "$title" "$took"
+    failed=$((failed + 1))
+  fi
+}
+
+# A step whose feature has not landed yet: written, listed, not run.
+pending() {
+  local title="$2" what="$3"
+  number=$((number + 1))
+  printf 'SKIP %02d %s (pending: %s)\n' "$number" "$title" "$what"
+  pending_count=$((pending_count + 1))
+}
+
+finish() {
+  ctl close 5000
+  wineserver -k 2>/dev/null
+}
+trap finish EXIT
+
+started=$SECONDS
+echo "Dozelite $version end-to-end suite ($prefix)"
+step step_setup_built "the setup program is built"
+step step_fresh_prefix "a fresh Wine prefix"
+step step_silent_install "silent install"
+step step_first_start "first start from the Start menu"
+pending step_splash_and_tip "splash screen and tip of the day" "splash and tips dialogs"
+step step_tray_icon "tray icon"
+step step_second_start_hands_off "a second start hands over and ends"
+pending step_tray_menu "tray menu on a right click" "tray menu"
+step step_help_file "the installed help file"
+pending step_help_command "Help... and the \"help\" option" "dispatcher 40055 and the command line"
+pending step_choose_and_launch_saver "choose, launch and configure a saver" "saver catalog and saver operations"
+pending step_toggles "toggle the saver and the password" "saver operations"
+pending step_timeout "set the timeout" "dispatcher 42000+m and the command line"
+pending step_disable_five_minutes "disable for 5 minutes" "temporary disable and the tooltip countdown"
+pending step_random_saver "random saver" "random saver commands and the settings store"
+pending step_corner_action "corner action" "corner watcher and the settings store"
+pending step_hot_key "hot key" "hot keys, settings store and hot key dialog"
+pending step_search_paths "edit the search paths" "search paths dialog and the settings store"
+pending step_update_check "check for updates" "update check (and a build pointed at the reference endpoint)"
+pending step_uninstall_command "Uninstall from the menu" "UninstallDozelite"
+step step_exit "Exit"
+step step_update_over_running_copy "setup over a running copy"
+step step_uninstall_keeping_settings "uninstall keeping the settings"
+step step_install_without_startup "install without the log-on entry"
+step step_uninstall_leaves_nothing "uninstall leaves nothing behind"
+
+echo "$pending_count pending, $((SECONDS - started)) s"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

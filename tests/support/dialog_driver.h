@@ -1,0 +1,33 @@
+// Drives a real modal dialog from a second thread: the test thread runs the dialog,
+// the driver waits for its window by title, then sets fields and presses buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Waits until a dialog window ("#32770") with exactly this title exists.
+HWND WaitForDialog(const char* title, DWORD timeoutMs = 5000);
+
+struct DriveResult {
+  INT_PTR result = -1;  // what `open` returned
+  bool found = false;   // the driver saw the dialog
+  bool closed = true;   // the dialog was gone when the driver finished (else it was cancelled)
+};
+
+// Runs `open` (which shows the dialog modally) on this thread while `drive` runs on a
+// second thread with the dialog's window once it appears. A dialog still open after
+// `drive` returned is cancelled, so a failing test never hangs.
+DriveResult DriveDialog(const char* title, const std::function<INT_PTR()>& open,
+                        const std::function<void(HWND)>& drive);
+
+// Presses a button: WM_COMMAND with the id, sent so that it is finished on return.
+void PressButton(HWND dialog, int id);
+std::string GetItemText(HWND dialog, int id);
+
+// Waits until the window is gone.
+bool WaitGone(HWND window, DWORD timeoutMs = 3000);
+
+// Saves the window's pixels from the screen as build/screenshots/<name>.png.
+bool SaveScreenshot(HWND window, const char* name);
