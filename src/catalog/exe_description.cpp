@@ -17,8 +17,9 @@ static bool ReadFileAt(void* context, uint32_t offset, void* buffer, uint32_t si
   return ReadFile(file, buffer, size, &read, nullptr) && read == size;
 }
 
-int GetPortableExeDescription(const char* path, char* destination, int length) {
+int ReadSaverHeaders(const char* path, char* destination, int length, ExeKind* kind) {
   if (destination && length > 0) destination[0] = 0;
+  if (kind) *kind = ExeKind::kOther;
   if (!path || !*path) return 0;
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
                             nullptr);
@@ -26,19 +27,13 @@ int GetPortableExeDescription(const char* path, char* destination, int length) {
     LogMessage(kLogDebugError, "GetPortableExeDescription: Can't open file: %s", path);
     return 0;
   }
+  LARGE_INTEGER size;
+  if (kind && GetFileSizeEx(file, &size)) *kind = ClassifyExecutable(ReadFileAt, file, static_cast<uint64_t>(size.QuadPart));
   int result = ReadNeDescription(ReadFileAt, file, destination, length);
   CloseHandle(file);
   return result;
 }
 
-ExeKind ClassifySaverFile(const char* path) {
-  if (!path || !*path) return ExeKind::kOther;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ExeKind::kOther;
-  LARGE_INTEGER size;
-  ExeKind kind = GetFileSizeEx(file, &size) ? ClassifyExecutable(ReadFileAt, file, static_cast<uint64_t>(size.QuadPart))
-                                            : ExeKind::kOther;
-  CloseHandle(file);
-  return kind;
+int GetPortableExeDescription(const char* path, char* destination, int length) {
+  return ReadSaverHeaders(path, destination, length, nullptr);
 }

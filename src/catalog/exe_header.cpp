@@ -5,6 +5,8 @@
 // inside the file.
 #include "catalog/exe_header.h"
 
+#include <cstring>
+
 static bool Read16(NeReadFn read, void* context, uint64_t offset, uint16_t* value) {
   unsigned char bytes[2];
   if (offset > 0xFFFFFFFFu - 2 || !read(context, static_cast<uint32_t>(offset), bytes, 2)) return false;
@@ -54,4 +56,25 @@ ExeKind ClassifyExecutable(NeReadFn read, void* context, uint64_t fileSize) {
     return CheckPe(read, context, fileSize, header);
   }
   return ExeKind::kOther;
+}
+
+namespace {
+
+struct ImageView {
+  const unsigned char* data;
+  size_t available;
+};
+
+bool ReadView(void* context, uint32_t offset, void* buffer, uint32_t size) {
+  const ImageView* view = static_cast<const ImageView*>(context);
+  if (!view->data || offset > view->available || view->available - offset < size) return false;
+  memcpy(buffer, view->data + offset, size);
+  return true;
+}
+
+}  // namespace
+
+ExeKind ClassifyExecutableImage(const unsigned char* data, size_t available, uint64_t fileSize) {
+  ImageView view = {data, available};
+  return ClassifyExecutable(ReadView, &view, fileSize);
 }

@@ -2,6 +2,7 @@
 // own resource readers. Portable: the bytes come through a reader callback.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "catalog/ne_description.h"
@@ -14,3 +15,5 @@ enum class ExeKind {
 };
 
 ExeKind ClassifyExecutable(NeReadFn read, void* context, uint64_t fileSize);
+// The same over the first `available` bytes of a file of `fileSize` bytes held in memory.
+ExeKind ClassifyExecutableImage(const unsigned char* data, size_t available, uint64_t fileSize);

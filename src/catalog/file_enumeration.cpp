@@ -84,6 +84,7 @@ int GetFileEnumeration(char* const* paths, const char* mask, SaverFileEntry** en
         entry.longName = CopyOrNull(data.cFileName);
         entry.shortName = CopyOrNull(data.cAlternateFileName);
         entry.folder = DuplicateText(folder);
+        entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         used++;
         if ((!entry.longName && data.cFileName[0]) || (!entry.shortName && data.cAlternateFileName[0]) ||
             !entry.folder) {

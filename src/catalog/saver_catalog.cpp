@@ -86,24 +86,44 @@ void CloseDrawingTools(DrawingTools* tools) {
   if (tools->windowDc) ReleaseDC(tools->window, tools->windowDc);
 }
 
-// From the string resource 1 (NT family), the 16-bit module description, or the file name.
-char* FindDisplayName(const SaverInfo& saver, bool damaged) {
+// What the headers of a module loaded as data say. Such a module is a read-only view
+// of the file; the reads stay inside the view and the sections are checked against the
+// file's listed size.
+ExeKind ClassifyModule(HMODULE module, uint64_t fileSize) {
+  const unsigned char* base =
+      reinterpret_cast<const unsigned char*>(reinterpret_cast<ULONG_PTR>(module) & ~static_cast<ULONG_PTR>(3));
+  MEMORY_BASIC_INFORMATION region;
+  if (!VirtualQuery(base, &region, sizeof(region)) || region.State != MEM_COMMIT) return ExeKind::kDamaged;
+  size_t available = region.RegionSize - static_cast<size_t>(base - static_cast<const unsigned char*>(region.BaseAddress));
+  return ClassifyExecutableImage(base, available, fileSize);
+}
+
+// From the string resource 1 (NT family), the 16-bit module description, or the file
+// name. On the way it learns from the file's headers whether the file is damaged, so
+// that neither the string nor the icon reader of the system ever sees such a file.
+char* FindDisplayName(const SaverInfo& saver, uint64_t fileSize, ExeKind* kind) {
   char name[kPathSize] = "";
-  if (saver.fullPath && IsNtPlatform() && !damaged) {
+  *kind = ExeKind::kOther;
+  if (saver.fullPath && IsNtPlatform()) {
     HMODULE module = LoadLibraryExA(saver.fullPath, nullptr, LOAD_LIBRARY_AS_DATAFILE | DONT_RESOLVE_DLL_REFERENCES);
     if (module) {
-      SetLastError(0);  // LoadStringA leaves an earlier error in place when it succeeds
-      int length = LoadStringA(module, 1, name, sizeof(name));
-      bool taken = length > 0 && GetLastError() == 0 && name[0];
+      *kind = ClassifyModule(module, fileSize);
+      bool taken = false;
+      if (*kind != ExeKind::kDamaged) {
+        SetLastError(0);  // LoadStringA leaves an earlier error in place when it succeeds
+        int length = LoadStringA(module, 1, name, sizeof(name));
+        taken = length > 0 && GetLastError() == 0 && name[0];
+      }
       FreeLibrary(module);
       if (taken) return DuplicateText(name);
     }
   }
   if (saver.fullPath) {
     char description[kPathSize];
-    if (GetPortableExeDescription(saver.fullPath, description, sizeof(description)) && description[0] &&
-        DescriptionDisplayName(description, name, sizeof(name)))
-      return DuplicateText(name);
+    ExeKind fileKind = ExeKind::kOther;
+    int read = ReadSaverHeaders(saver.fullPath, description, sizeof(description), &fileKind);
+    if (*kind != ExeKind::kDamaged) *kind = fileKind;
+    if (read && description[0] && DescriptionDisplayName(description, name, sizeof(name))) return DuplicateText(name);
   }
   FileDisplayName(saver.longName, saver.shortName, name, sizeof(name));
   return DuplicateText(name);
@@ -230,7 +250,9 @@ int GetSaverEnumeration(SaverInfo** savers, int* count) {
     LogMessage(kLogError, "GetSaverEnumeration: Memory Allocation Error");
     return 0;
   }
+  std::vector<uint64_t> sizes(static_cast<size_t>(fileCount));
   for (int i = 0; i < fileCount; i++) {
+    sizes[i] = files[i].size;
     list[i].longName = files[i].longName;
     list[i].shortName = files[i].shortName;
     list[i].folder = files[i].folder;
@@ -242,12 +264,13 @@ int GetSaverEnumeration(SaverInfo** savers, int* count) {
   for (int i = 0; i < fileCount; i++) {
     SaverInfo& saver = list[i];
     saver.fullPath = BuildFullPath(saver.folder, saver.shortName, saver.longName);
-    // A damaged image is named from its description or file and shown with the
-    // application icon: the system's readers would read past its end.
-    bool damaged = saver.fullPath && ClassifySaverFile(saver.fullPath) == ExeKind::kDamaged;
-    if (damaged) LogMessage(kLogDebugError, "GetSaverEnumeration: damaged executable, filename=%s", saver.fullPath);
-    saver.displayName = FindDisplayName(saver, damaged);
+    ExeKind kind = ExeKind::kOther;
+    saver.displayName = FindDisplayName(saver, sizes[i], &kind);
     if (!saver.displayName) continue;
+    // A damaged image is shown with the application icon: the system's icon reader
+    // would read past its end.
+    bool damaged = kind == ExeKind::kDamaged;
+    if (damaged) LogMessage(kLogDebugError, "GetSaverEnumeration: damaged executable, filename=%s", saver.fullPath);
     MeasureItem(&tools, &saver);
     DrawMenuBitmap(&tools, &saver, damaged);
   }

@@ -8,7 +8,8 @@ int GetSaverEnumeration(SaverInfo** savers, int* count);
 // Command 40011: builds a fresh catalog and swaps it into AppState under the tray lock.
 int RefreshSaverList();
 int GetPortableExeDescription(const char* path, char* destination, int length);
-// What the file's headers say; kOther also when it cannot be opened.
-ExeKind ClassifySaverFile(const char* path);
+// GetPortableExeDescription that also tells, from the same open file, what its headers
+// say (kOther when it cannot be opened).
+int ReadSaverHeaders(const char* path, char* destination, int length, ExeKind* kind);
 const char* GetRandomScreenSaver();
 int DumpSavers();

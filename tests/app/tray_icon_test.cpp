@@ -243,6 +243,11 @@ TEST(TrayIconReal, TheIconAppearsInTheTray) {
   ASSERT_NE(window, nullptr);
   HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
   EXPECT_NE(SetTrayIcon(window, NIM_ADD, "Dozelite test icon", icon), 0);
+  // Wine shows the notification area of a display without a taskbar as its own window.
+  EXPECT_TRUE(WaitFor([] {
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    return tray && IsWindowVisible(tray);
+  }, 5000));
   EXPECT_NE(SetTrayIcon(window, NIM_MODIFY, "Dozelite test icon (changed)", nullptr), 0);
   EXPECT_NE(SetTrayIcon(window, NIM_DELETE, nullptr, nullptr), 0);
   ResetTrayIconRecord();
