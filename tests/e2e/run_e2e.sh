@@ -156,6 +156,9 @@ step_fresh_prefix() {
   rm -f "$shots"/e2e-*.png
   check "the Windows build's prefix exists" test -f "$build/windows/wineprefix/system.reg" || return
   cp -a "$build/windows/wineprefix" "$prefix"
+  # The unit tests share that prefix: start the user with an empty temporary folder and
+  # no Dozelite settings, as on a machine that never ran it.
+  rm -rf "$prefix"/drive_c/users/*/Temp/* "$prefix"/drive_c/windows/temp/*
   # A virtual desktop gives windows their captions and a taskbar with the tray. Written
   # into the registry file before any program runs, so the first desktop is already it.
   printf '\n[Software\\\\Wine\\\\Explorer] %s\n"Desktop"="Default"\n' "$(date +%s)" >>"$prefix/user.reg"
@@ -168,6 +171,7 @@ step_fresh_prefix() {
   # the start, so the notification area can be compared before, during and after Dozelite.
   wine "$ctl_exe" hold 3600000 </dev/null >/dev/null 2>&1 &
   wine cmd /c exit </dev/null >/dev/null 2>&1
+  wine reg delete "$settings_key" /f </dev/null >/dev/null 2>&1
   check "the virtual desktop is drawn" wait_until 20 desktop_drawn
   sleep 1
   check "and stays" desktop_drawn
@@ -389,7 +393,16 @@ step_hot_key() {
   ctl dismiss "Dozelite Tip of the Day" 5000
   local lines
   lines="$(log_lines)"
+  # Keys reach Wine through the window that has the X focus: give it to the desktop.
+  xdotool mousemove 640 400 click 1 2>/dev/null
+  sleep 0.5
   xdotool key ctrl+shift+F12 2>/dev/null
+  if ! wait_until 5 log_has_since "$lines" "Hot key pressed"; then
+    echo "      the first key press was not seen; pressing again"
+    xdotool mousemove 640 400 click 1 2>/dev/null
+    sleep 0.5
+    xdotool key ctrl+shift+F12 2>/dev/null
+  fi
   check "the hot key runs the saver" wait_until 5 log_has_since "$lines" "Hot key pressed"
   ctl command 40056
   check "Saver Activation HotKey... opens its dialog" ctl find "Dozelite Hotkey Setting" 5000
