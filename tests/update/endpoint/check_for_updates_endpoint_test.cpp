@@ -8,8 +8,11 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/window_proc.h"
+#include "build_config.h"
 #include "endpoint.h"
 #include "log/log.h"
+#include "shell/entry_points.h"
 #include "support/test_support.h"
 #include "update/http_client.h"
 #include "update/update_check.h"
@@ -142,4 +145,44 @@ TEST_F(CheckForUpdates, ASilentServerTimesOutForTheUser) {
   EXPECT_LT(GetTickCount() - start, 10000u);
   ASSERT_EQ(boxes.boxes().size(), 1u);
   EXPECT_EQ(boxes.boxes()[0].text, "Error: error receiving server response");
+}
+
+namespace {
+
+std::vector<std::string> openedAddresses;
+
+HINSTANCE RecordShellExecute(HWND, const char*, const char* file, const char*, const char*, int) {
+  openedAddresses.push_back(file ? file : "");
+  return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+}  // namespace
+
+// The whole way a user takes: the answer offers the new version, Yes sends 40060 to the
+// real main window, and its dispatcher opens the tracked web page.
+TEST_F(CheckForUpdates, YesOpensTheTrackedWebPageThroughTheMainWindow) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TrayWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "DozeliteUpdateEndpointTest";
+    RegisterClassA(&windowClass);
+    registered = true;
+  }
+  HWND main = CreateWindowExA(0, "DozeliteUpdateEndpointTest", "Dozelite test", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(main, nullptr);
+  AppState.mainWindow = main;
+  openedAddresses.clear();
+  ShellExecuteEntry = RecordShellExecute;
+  MessageBoxCapture boxes;
+  boxes.set_answer(IDYES);
+  EXPECT_EQ(Check("", true), 1);
+  ShellExecuteEntry = RealShellExecute;
+  AppState.mainWindow = window_;
+  DestroyWindow(main);
+  ASSERT_EQ(openedAddresses.size(), 1u);
+  EXPECT_EQ(openedAddresses[0],
+            std::string(DOZELITE_WEB_URL) + "?v=3.0&u=0e8c2a4d-5b6f-4a1e-9c3d-7f1a2b3c4d5e");
 }
