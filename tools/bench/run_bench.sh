@@ -6,6 +6,9 @@ set -u
 build="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 out="$build/bench.md"
+# Every Windows benchmark runs in the test build's prefix.
+export WINEPREFIX="$(cd "$build/windows" && pwd)/wineprefix"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 {
   echo "# Dozelite benchmarks"
   echo
@@ -13,7 +16,10 @@ out="$build/bench.md"
   echo
   shopt -s nullglob
   for script in "$here"/*.bench.sh; do
+    wineserver -k 2>/dev/null
+    wineserver -p 60 2>/dev/null
     bash "$script" "$build" || echo "(benchmark $(basename "$script") failed)"
+    wineserver -k 2>/dev/null
     echo
   done
 } | tee "$out"
