@@ -80,12 +80,16 @@ int OpenControlPanel(bool useSystemFolder, const char* applet) {
     GetWindowsDirectoryA(folder, sizeof(folder));
   char commandLine[1024];
   snprintf(commandLine, sizeof(commandLine), "%s\\control.exe %s", folder, applet ? applet : "");
+  LaunchDetached(commandLine, folder);
+  return 1;
+}
+
+bool LaunchDetached(char* commandLine, const char* folder) {
   STARTUPINFOA startup;
   GetStartupInfoA(&startup);
   PROCESS_INFORMATION process = {};
-  if (CreateProcessEntry(nullptr, commandLine, folder, &startup, &process)) {
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
-  return 1;
+  if (!CreateProcessEntry(nullptr, commandLine, folder, &startup, &process)) return false;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return true;
 }

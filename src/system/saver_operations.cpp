@@ -11,7 +11,7 @@
 #include "app/commands.h"
 #include "app/tray_icon.h"
 #include "log/log.h"
-#include "shell/entry_points.h"
+#include "shell/shell_operations.h"
 #include "shell/text_helpers.h"
 #include "system/system_saver_settings.h"
 
@@ -52,13 +52,7 @@ int RunSaverFile(const char* path, const char* arguments) {
     return 1;
   }
 
-  STARTUPINFOA startup;
-  GetStartupInfoA(&startup);
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessEntry(nullptr, commandLine, folder, &startup, &process)) {
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
+  LaunchDetached(commandLine, folder);
   return 1;
 }
 
