@@ -4,6 +4,7 @@
 #include "system/saver_operations.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
