@@ -56,7 +56,7 @@ TEST_F(SplashDialogTest, AboutBoxStaysUntilAClickOfEitherButtonOrEnterOrEscape) 
                                     PostMessageA(dialog, WM_TIMER, 77, 0);
                                     stayed = !WaitGone(dialog, 600);
                                     PostMessageA(dialog, way.message, way.wParam, MAKELPARAM(20, 20));
-                                    closed = WaitGone(dialog, 2000);
+                                    closed = WaitGone(dialog, 5000);
                                   });
     ASSERT_TRUE(run.found) << way.message;
     EXPECT_TRUE(stayed) << way.message;
