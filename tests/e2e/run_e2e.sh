@@ -381,13 +381,10 @@ step_corner_action() {
   ctl command 40038
 }
 
+# Ctrl+Shift+F12 as keyboard input of Wine's desktop (SendInput from a program on it), so
+# the press does not depend on which X window holds the focus.
 press_hot_key() {
-  local desktop
-  desktop="$(xdotool search --name "Wine desktop" 2>/dev/null | head -n1)"
-  [ -n "$desktop" ] && xdotool windowfocus --sync "$desktop" 2>/dev/null
-  xdotool mousemove 640 400 click 1 2>/dev/null
-  sleep 0.5
-  xdotool key --clearmodifiers ctrl+shift+F12 2>/dev/null
+  ctl keys 123 6
 }
 
 step_hot_key() {
@@ -402,8 +399,6 @@ step_hot_key() {
   ctl dismiss "Dozelite Tip of the Day" 5000
   local lines
   lines="$(log_lines)"
-  # Keys reach Wine through the X window that has the focus; with no window manager
-  # nothing gives it to the virtual desktop, so the suite does.
   press_hot_key
   if ! wait_until 5 log_has_since "$lines" "Hot key pressed"; then
     echo "      the first key press was not seen; pressing again"

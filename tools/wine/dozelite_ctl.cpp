@@ -12,6 +12,8 @@
 //   dozelite_ctl postto <title> <msg> <wparam> <lparam>  post a message to the window with that title
 //   dozelite_ctl list                 print the visible top-level windows (class, title)
 //   dozelite_ctl hold <ms>            keep a hidden window for that long (holds Wine's desktop open)
+//   dozelite_ctl keys <vk> <mods>     type a key with modifiers (MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4)
+//                                     as keyboard input of this desktop, as a hot key press is
 // Exit code 0 on success, 1 when the window was not found in time.
 #include <windows.h>
 
@@ -101,6 +103,32 @@ static int RunWindowVerb(const char* verb, const char* name, DWORD timeoutMs) {
   return WaitUntilGone(name, timeoutMs) ? 0 : 1;
 }
 
+static void AddKey(INPUT* inputs, int* count, WORD key, bool up) {
+  INPUT& input = inputs[(*count)++];
+  input = INPUT{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+}
+
+// Presses the modifiers, then the key, and releases them in reverse order.
+static int TypeKeys(WORD key, unsigned modifiers) {
+  static const struct {
+    unsigned flag;
+    WORD key;
+  } kModifierKeys[] = {{MOD_CONTROL, VK_CONTROL}, {MOD_SHIFT, VK_SHIFT}, {MOD_ALT, VK_MENU}};
+  INPUT inputs[8];
+  int count = 0;
+  for (const auto& modifier : kModifierKeys)
+    if (modifiers & modifier.flag) AddKey(inputs, &count, modifier.key, false);
+  AddKey(inputs, &count, key, false);
+  AddKey(inputs, &count, key, true);
+  for (int i = 2; i >= 0; i--)
+    if (modifiers & kModifierKeys[i].flag) AddKey(inputs, &count, kModifierKeys[i].key, true);
+  return SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT)) == static_cast<UINT>(count) ? 0 : 1;
+}
+
 static BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
   if (!IsWindowVisible(window)) return TRUE;
   char className[128] = "";
@@ -132,6 +160,10 @@ int main(int argc, char** argv) {
     return RunWindowVerb(verb, argv[2], static_cast<DWORD>(strtoul(argv[3], nullptr, 0)));
   }
   long value = strtol(argv[2], nullptr, 0);
+  if (!strcmp(verb, "keys")) {
+    if (argc < 4) return 2;
+    return TypeKeys(static_cast<WORD>(value), static_cast<unsigned>(strtoul(argv[3], nullptr, 0)));
+  }
   if (!strcmp(verb, "hold")) {
     HWND holder = CreateWindowExA(0, "STATIC", "dozelite_ctl hold", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     DWORD start = GetTickCount();
