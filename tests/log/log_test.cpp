@@ -21,11 +21,6 @@ class LogTest : public ::testing::Test {
     InitLog(nullptr, "Dozelite", "");
     RemoveTree(folder_);
   }
-  std::string Buffered() {
-    static char text[kLogBufferSize + 1];
-    GetLogBufferedText(text, sizeof(text));
-    return text;
-  }
   std::string folder_;
   std::string path_;
 };
@@ -103,11 +98,11 @@ TEST_F(LogTest, WithoutAutoLogLinesWaitUntilTheBufferIsFull) {
   std::string line(1000, 'x');
   for (int i = 0; i < 4; i++) LogMessage(kLogLogOnly, line.c_str());
   EXPECT_FALSE(FileExists(path_));
-  EXPECT_EQ(CountOf(Buffered(), line), 4u);
+  EXPECT_EQ(CountOf(BufferedLog(), line), 4u);
   LogMessage(kLogLogOnly, "fifth");  // would pass 4096: the four lines are written first
   EXPECT_EQ(CountOf(ReadTextFile(path_), line), 4u);
-  EXPECT_NE(Buffered().find(" fifth\r\n"), std::string::npos);
-  EXPECT_EQ(Buffered().find(line), std::string::npos);
+  EXPECT_NE(BufferedLog().find(" fifth\r\n"), std::string::npos);
+  EXPECT_EQ(BufferedLog().find(line), std::string::npos);
   SetAutoLogToFile(true);
 }
 
@@ -126,7 +121,7 @@ TEST_F(LogTest, ClearAndReadTheFile) {
   EXPECT_EQ(ClearLog(), 1);
   EXPECT_TRUE(FileExists(path_));
   EXPECT_EQ(ReadTextFile(path_), "");
-  EXPECT_EQ(Buffered(), "");
+  EXPECT_EQ(BufferedLog(), "");
   LogMessage(kLogLogOnly, "still buffered");
   char* text = ReadLogFile();
   ASSERT_NE(text, nullptr);
@@ -161,7 +156,7 @@ TEST_F(LogTest, UnwritableFileKeepsTheBufferBounded) {
   ASSERT_NE(blocker, INVALID_HANDLE_VALUE);
   std::string line(300, 'z');
   for (int i = 0; i < 100; i++) LogMessage(kLogLogOnly, line.c_str());
-  std::string buffered = Buffered();
+  std::string buffered = BufferedLog();
   EXPECT_LT(buffered.size(), static_cast<size_t>(kLogBufferSize));
   EXPECT_EQ(LogFileDump(), 0);
   CloseHandle(blocker);
@@ -175,7 +170,7 @@ TEST_F(LogTest, UnwritableFileKeepsTheBufferBounded) {
   size_t kept = CountOf(file, line);
   EXPECT_GE(kept, 10u);
   EXPECT_NE(file.find(" LogFileDump: " + std::to_string(100 - kept) + " lines were dropped"), std::string::npos);
-  EXPECT_EQ(Buffered(), "");
+  EXPECT_EQ(BufferedLog(), "");
 }
 
 TEST_F(LogTest, ConcurrentWritersLoseNoLine) {

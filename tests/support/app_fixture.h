@@ -99,12 +99,6 @@ inline void ClearLogBuffer() {
 
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-inline std::string BufferedLog() {
-  std::vector<char> text(kLogBufferSize + 1);
-  GetLogBufferedText(text.data(), static_cast<int>(text.size()));
-  return text.data();
-}
-
 class AppFixture : public ::testing::Test {
  protected:
   void SetUp() override {

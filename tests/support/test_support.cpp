@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "log/log.h"
 #include "shell/entry_points.h"
 
 namespace {
@@ -134,6 +135,12 @@ std::vector<int> TakePostedCommands(HWND window) {
   while (PeekMessageA(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE))
     commands.push_back(LOWORD(message.wParam));
   return commands;
+}
+
+std::string BufferedLog() {
+  std::vector<char> text(kLogBufferSize + 1);
+  GetLogBufferedText(text.data(), static_cast<int>(text.size()));
+  return text.data();
 }
 
 void DeleteRegistryTree(HKEY root, const char* subKey) { RegDeleteTreeA(root, subKey), RegDeleteKeyA(root, subKey); }

@@ -48,6 +48,9 @@ bool WaitFor(Predicate predicate, DWORD timeoutMs) {
 // every other message is left alone.
 std::vector<int> TakePostedCommands(HWND window);
 
+// The log lines buffered and not yet written to the log file.
+std::string BufferedLog();
+
 // Registry
 void DeleteRegistryTree(HKEY root, const char* subKey);
 bool ReadRegistryString(HKEY root, const char* subKey, const char* name, std::string* value);

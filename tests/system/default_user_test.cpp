@@ -57,12 +57,6 @@ HINSTANCE CaptureShellExecute(HWND owner, const char* verb, const char* file, co
   return reinterpret_cast<HINSTANCE>(shellAnswer);
 }
 
-std::string BufferedLog() {
-  static char text[kLogBufferSize];
-  GetLogBufferedText(text, sizeof(text));
-  return text;
-}
-
 std::string OwnPath() {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, sizeof(path));

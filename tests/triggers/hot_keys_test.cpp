@@ -34,12 +34,6 @@ Combination Sample(Combination previous, const Keyboard& keyboard) {
   return previous;
 }
 
-std::string BufferedLog() {
-  char text[kLogBufferSize];
-  GetLogBufferedText(text, sizeof(text));
-  return text;
-}
-
 }  // namespace
 
 TEST(SampleHotKeyState, TakesTheHighestKeyAndFoldsTheModifiers) {

@@ -50,12 +50,6 @@ class SetMouseActionTest : public ::testing::Test {
   UserAtTheBox user_;
 };
 
-std::string BufferedLog() {
-  char text[kLogBufferSize];
-  GetLogBufferedText(text, sizeof(text));
-  return text;
-}
-
 }  // namespace
 
 TEST_F(SetMouseActionTest, RestoresBothSetsOfDefaultsWithoutAsking) {

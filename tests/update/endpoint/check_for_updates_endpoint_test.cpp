@@ -26,12 +26,6 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-std::string LogText() {
-  char text[kLogBufferSize + 1];
-  GetLogBufferedText(text, sizeof(text));
-  return text;
-}
-
 class CheckForUpdates : public EndpointTest {
  protected:
   void SetUp() override {
@@ -72,7 +66,7 @@ TEST_F(CheckForUpdates, NewerVersionOffersTheWebPageAndOpensItOnYes) {
   EXPECT_EQ(box.owner, window_);
   EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(sentCommands, std::vector<int>{kCmdBrowseWebsite});
-  EXPECT_NE(LogText().find("CheckForServerUpdates: version 3.1 is available"), std::string::npos);
+  EXPECT_NE(BufferedLog().find("CheckForServerUpdates: version 3.1 is available"), std::string::npos);
 }
 
 TEST_F(CheckForUpdates, NoLeavesTheWebPageClosedAndAutomaticChecksAskToo) {
@@ -92,7 +86,7 @@ TEST_F(CheckForUpdates, UpToDateIsToldOnlyWhenAsked) {
   EXPECT_EQ(boxes.boxes()[0].type & 0xF, static_cast<UINT>(MB_OK));
   EXPECT_EQ(Check("version/2.9", false), 0);
   EXPECT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_NE(LogText().find("CheckForServerUpdates: no updates"), std::string::npos);
+  EXPECT_NE(BufferedLog().find("CheckForServerUpdates: no updates"), std::string::npos);
 }
 
 TEST_F(CheckForUpdates, InteractiveFailuresShowTheirErrorText) {
@@ -126,13 +120,13 @@ TEST_F(CheckForUpdates, AcceptsTheLargestBody) {
 
 TEST_F(CheckForUpdates, AutomaticFailuresShowAndLogNothing) {
   MessageBoxCapture boxes;
-  std::string before = LogText();
+  std::string before = BufferedLog();
   int saved = GetHttpTimeout();
   SetHttpTimeout(500);
   for (const char* mode : {"tampered", "not-found", "silent", "close"}) EXPECT_EQ(Check(mode, false), -1) << mode;
   SetHttpTimeout(saved);
   EXPECT_TRUE(boxes.boxes().empty());
-  EXPECT_EQ(LogText(), before);
+  EXPECT_EQ(BufferedLog(), before);
 }
 
 TEST_F(CheckForUpdates, ASilentServerTimesOutForTheUser) {
