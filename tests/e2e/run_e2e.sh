@@ -390,9 +390,11 @@ press_hot_key() {
 step_hot_key() {
   # Ctrl+Shift+F12 (VK_F12 123, MOD_CONTROL | MOD_SHIFT) as the activation hot key; hot
   # keys are registered at start-up. (Xvfb's Alt does not reach Wine as MOD_ALT.)
+  # Closed first: a command still queued in the running copy saves all settings and
+  # would write its own (empty) hot key over the one set here.
+  ctl close 10000
   wine reg add "$settings_key" /v hotkey /t REG_DWORD /d 123 /f </dev/null >/dev/null 2>&1
   wine reg add "$settings_key" /v hotkeymodifiers /t REG_DWORD /d 6 /f </dev/null >/dev/null 2>&1
-  ctl close 10000
   check "Dozelite starts again" start_dozelite_from_shortcut
   # The tip of the day comes after the splash, once the hot keys are registered.
   check "its tip of the day shows" ctl find "Dozelite Tip of the Day" 20000
