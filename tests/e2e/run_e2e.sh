@@ -119,7 +119,12 @@ desktop_drawn() {
   done
 }
 
+# Right after another copy has ended, the shell's start of the shortcut is now and then
+# lost on a busy machine: say so and start once more.
 start_dozelite_from_shortcut() {
+  wine start "$shortcut_win" </dev/null >/dev/null 2>&1
+  ctl wait 20000 && return 0
+  echo "      no main window 20 s after starting the shortcut; starting it once more"
   wine start "$shortcut_win" </dev/null >/dev/null 2>&1
   ctl wait 20000
 }
