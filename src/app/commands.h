@@ -6,12 +6,26 @@
 
 // Window messages
 constexpr UINT kTrayCallbackMessage = WM_APP + 444;  // 33212, lParam carries the mouse message
+// Private messages of the main window, one block per owner: WM_APP + 450..459 shared state
+// and the tray, 460..469 hold-off, 470..479 the saver catalog, 480..489 corners, 490..499
+// notifications and display scale.
+
+// Where a posted WM_COMMAND came from, in its lParam: commands nobody saw happen (hot keys,
+// corners, a second start's hand-off) are told to the user; menu commands are not.
+enum CommandSource : LPARAM {
+  kSourceMenu = 0,
+  kSourceHotKey = 1,
+  kSourceCorner = 2,
+  kSourceHandOff = 3,
+};
 
 // Timers of the main window
 constexpr UINT_PTR kTimerDoubleClick = 234;
 constexpr UINT_PTR kTimerRandomSaver = 345;
 constexpr UINT_PTR kTimerAnimation = 656;
 constexpr UINT_PTR kTimerDisablePeriod = 776;
+// Timers 900..909 shared state, 910..919 hold-off, 920..929 corners, 930..939 catalog,
+// 940..949 notifications and display scale.
 constexpr UINT kAnimationPeriodMs = 150;
 constexpr DWORD kMouseMoveRefreshMs = 1000;
 
@@ -85,6 +99,28 @@ enum Command : int {
 
 constexpr int kFirstFixedCommand = 40001;
 constexpr int kLastFixedCommand = 40065;
+
+// Identifiers added after the first release: after the fixed block and before the ranges.
+enum LaterCommand : int {
+  // Hold-off
+  kCmdToggleFullScreenHoldOff = 40100,
+  kCmdHoldOffPrograms = 40101,
+  kCmdToggleHoldOff = 40102,
+  // Corners
+  kCmdToggleCornerEveryMonitor = 40110,
+  kCmdToggleCornersOverFullScreen = 40111,
+  kCmdCornerDelayNone = 40112,
+  kCmdCornerDelay150 = 40113,
+  kCmdCornerDelay300 = 40114,
+  kCmdCornerDelay500 = 40115,
+  kCmdCornerDelay1000 = 40116,
+  // Diagnosis
+  kCmdDiagnose = 40120,
+  // Notifications
+  kCmdToggleNotifications = 40130,
+};
+constexpr int kFirstLaterCommand = 40100;
+constexpr int kLastLaterCommand = 40199;
 
 // Ranges of 1000: a saver index or a number of minutes is added to the base.
 constexpr int kRangeSize = 1000;
