@@ -40,8 +40,8 @@ RequestExecutionLevel user
 ; the command gets the file's path, and for the uninstaller also where to keep a copy of
 ; it next to the other shipped files.
 !ifdef SIGN_COMMAND
-  !uninstfinalize '${SIGN_COMMAND} "%1" "${STAGE_DIR}/uninstall.exe"'
-  !finalize '${SIGN_COMMAND} "%1"'
+  !uninstfinalize '${SIGN_COMMAND} "%1" "${STAGE_DIR}/uninstall.exe"' = 0
+  !finalize '${SIGN_COMMAND} "%1"' = 0
 !endif
 
 !define PRODUCT "Dozelite"

@@ -207,7 +207,6 @@ step_setup_wizard() {
   sleep 1
   shot setup-welcome
   xdotool key Return 2>/dev/null
-  check "the second page asks for whom to install" ctl find "Dozelite $version Setup" 5000
   sleep 1
   shot setup-install-mode
   xdotool key Return 2>/dev/null
