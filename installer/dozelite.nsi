@@ -334,11 +334,11 @@ Function ModePage
   ${EndIf}
   ${NSD_CreateRadioButton} 0 0 100% 12u "&Just for me"
   Pop $JustForMeButton
-  ${NSD_CreateLabel} 12u 14u 100% 20u "In your own profile, without administrator rights. Other users of this computer do not see it."
+  ${NSD_CreateLabel} 12u 14u -12u 20u "In your own profile, without administrator rights. Other users of this computer do not see it."
   Pop $0
   ${NSD_CreateRadioButton} 0 42u 100% 12u "For &everyone"
   Pop $1
-  ${NSD_CreateLabel} 12u 56u 100% 20u "In the program files folder, for every user of this computer. Needs administrator rights."
+  ${NSD_CreateLabel} 12u 56u -12u 20u "In the program files folder, for every user of this computer. Needs administrator rights."
   Pop $0
   ${If} $AllUsers = 1
     ${NSD_Check} $1

@@ -39,9 +39,9 @@ user_uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Doz
 set_user_paths() {
   local user
   user="$(basename "$(ls -d "$prefix"/drive_c/users/* 2>/dev/null | grep -v '/Public$' | head -n1)")"
-  user_dir_win="C:\users\$user\AppData\Local\Programs\Dozelite"
+  user_dir_win="C:\\users\\$user\\AppData\\Local\\Programs\\Dozelite"
   user_dir="$prefix/drive_c/users/$user/AppData/Local/Programs/Dozelite"
-  user_shortcut_win="C:\users\$user\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Dozelite.lnk"
+  user_shortcut_win="C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Dozelite.lnk"
   user_shortcut="$prefix/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Dozelite.lnk"
 }
 record="$prefix/drive_c/e2e/saver_record.txt"
