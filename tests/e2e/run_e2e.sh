@@ -209,11 +209,17 @@ step_setup_wizard() {
   xdotool key Return 2>/dev/null
   sleep 1
   shot setup-install-mode
+  xdotool key alt+j 2>/dev/null # "Just for me": the folder page that follows offers the user's own folder
+  sleep 0.5
   xdotool key Return 2>/dev/null
   sleep 1
   shot setup-components
+  xdotool key Return 2>/dev/null
+  sleep 1
+  shot setup-folder-just-for-me
   kill_prefix_processes "Dozelite-$version-setup\.exe"
-  check "leaving the wizard installs nothing" test ! -e "$install_dir"
+  set_user_paths
+  check "leaving the wizard installs nothing" test ! -e "$install_dir" -a ! -e "$user_dir"
 }
 
 step_silent_install() {
