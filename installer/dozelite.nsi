@@ -17,7 +17,7 @@ Unicode true
 Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
-; Elevation is asked for only when "For everyone" is chosen (see RunElevated).
+; Elevation is asked for only when "For everyone" is chosen (see RestartElevated).
 RequestExecutionLevel user
 
 !ifndef VERSION
