@@ -1,15 +1,24 @@
-; Dozelite setup: installs the program and its help file into the program files folder,
-; a Start menu entry, optionally the log-on "Run" entry, and an uninstaller registered
-; with Windows. Built by "./dev package"; the defines below come from its command line.
+; Dozelite setup: installs the program and its help file, a Start menu entry, optionally
+; the log-on "Run" entry, and an uninstaller registered with Windows. Two modes:
+;   "Just for me"  - %LOCALAPPDATA%\Programs\Dozelite, uninstall entry and shortcut of the
+;                    current user (HKCU); runs without administrator rights.
+;   "For everyone" - the program files folder, uninstall entry and shortcut of the machine
+;                    (HKLM); needs administrator rights and asks for them when chosen.
+; Without a choice on the command line the mode follows the rights setup runs with.
+; Built by "./dev package"; the defines below come from its command line.
 ;
-; Setup options:       /S (silent), /NOSTARTUP (no log-on entry), /D=<folder> (last, unquoted)
-; Uninstaller options: /S (silent), /KEEPSETTINGS (keep HKCU\Software\Dozelite)
+; Setup options:       /S (silent), /CURRENTUSER or /ALLUSERS (the mode), /NOSTARTUP (no
+;                      log-on entry), /D=<folder> (last, unquoted)
+; Uninstaller options: /S (silent), /KEEPSETTINGS (keep HKCU\Software\Dozelite),
+;                      /CURRENTUSER or /ALLUSERS (otherwise found from its own folder)
+; Exit code 740 (elevation required): /ALLUSERS without administrator rights in silent mode.
 
 Unicode true
 Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
-RequestExecutionLevel admin
+; Elevation is asked for only when "For everyone" is chosen (see RestartElevated).
+RequestExecutionLevel user
 
 !ifndef VERSION
   !define VERSION "3.0"
@@ -23,6 +32,17 @@ RequestExecutionLevel admin
 !ifndef OUTFILE
   !define OUTFILE "..\build\Dozelite-${VERSION}-setup.exe"
 !endif
+; The folder the shipped files come from (the program possibly signed); the build by default.
+!ifndef STAGE_DIR
+  !define STAGE_DIR "${BUILD_DIR}"
+!endif
+; With SIGN_COMMAND the uninstaller and the setup program are signed as makensis writes them:
+; the command gets the file's path, and for the uninstaller also where to keep a copy of
+; it next to the other shipped files.
+!ifdef SIGN_COMMAND
+  !uninstfinalize '${SIGN_COMMAND} "%1" "${STAGE_DIR}/uninstall.exe"' = 0
+  !finalize '${SIGN_COMMAND} "%1"' = 0
+!endif
 
 !define PRODUCT "Dozelite"
 !define PUBLISHER "The Dozelite developers"
@@ -32,11 +52,10 @@ RequestExecutionLevel admin
 ; The running instance's main window, as the program registers it.
 !define WINDOW_CLASS "DozeliteTrayIconClass"
 !define WINDOW_TITLE "Dozelite"
+!define ERROR_ELEVATION_REQUIRED 740
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\${PRODUCT}"
-InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 Caption "${PRODUCT} ${VERSION} Setup"
 UninstallCaption "${PRODUCT} ${VERSION} Uninstall"
@@ -72,6 +91,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
 !insertmacro MUI_PAGE_WELCOME
+Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -85,6 +105,11 @@ UninstPage custom un.SettingsPage un.SettingsPageLeave
 
 Var KeepSettings
 Var KeepSettingsBox
+Var AllUsers         ; 1: "For everyone", 0: "Just for me"
+Var ModeGiven        ; 1: /ALLUSERS or /CURRENTUSER on the command line
+Var Elevated         ; 1: running with administrator rights
+Var FolderGiven      ; 1: /D on the command line
+Var JustForMeButton
 
 ; Ends every running instance of this user's session: WM_CLOSE to its main window, the
 ; same path as the program's own "Exit", then waits for the window to go (10 seconds
@@ -140,32 +165,87 @@ FunctionEnd
 !insertmacro DEFINE_END_RUNNING ""
 !insertmacro DEFINE_END_RUNNING "un."
 
+; Whether this process has administrator rights. A member of the administrators who has
+; not confirmed an elevation prompt counts as "User" here, as intended.
+!macro DEFINE_ELEVATED prefix
+Function ${prefix}DetectElevation
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 == "Admin"
+    StrCpy $Elevated 1
+  ${Else}
+    StrCpy $Elevated 0
+  ${EndIf}
+FunctionEnd
+
+; Reads /ALLUSERS and /CURRENTUSER into $AllUsers and $ModeGiven; both at once is refused.
+Function ${prefix}ReadModeOptions
+  StrCpy $ModeGiven 0
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/ALLUSERS" $1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 1
+    StrCpy $ModeGiven 1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/CURRENTUSER" $1
+  ${IfNot} ${Errors}
+    ${If} $ModeGiven = 1
+      MessageBox MB_ICONSTOP "Choose either /ALLUSERS or /CURRENTUSER, not both." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    StrCpy $AllUsers 0
+    StrCpy $ModeGiven 1
+  ${EndIf}
+FunctionEnd
+
+; Starts $R0 with parameters $R1 with administrator rights and ends this process; in
+; silent mode nobody could confirm the prompt, so it ends with "elevation required".
+Function ${prefix}RestartElevated
+  ${If} ${Silent}
+    SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
+    Quit
+  ${EndIf}
+  ClearErrors
+  ExecShell "runas" '"$R0"' '$R1'
+  ${IfNot} ${Errors}
+    Quit
+  ${EndIf}
+  MessageBox MB_ICONEXCLAMATION "Installing or removing ${PRODUCT} for everyone needs administrator rights." /SD IDOK
+FunctionEnd
+!macroend
+!insertmacro DEFINE_ELEVATED ""
+!insertmacro DEFINE_ELEVATED "un."
+
 Section "${PRODUCT} (required)" SecProgram
   SectionIn RO
   Call EndRunningDozelite
   Call RemoveProgramFile
   SetOutPath "$INSTDIR"
-  File "${BUILD_DIR}\${PRODUCT}.exe"
-  File "${BUILD_DIR}\${PRODUCT}.chm"
+  File "${STAGE_DIR}\${PRODUCT}.exe"
+  File "${STAGE_DIR}\${PRODUCT}.chm"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
+  ; $SMPROGRAMS and SHCTX follow the mode: the user's or everyone's Start menu, HKCU or HKLM.
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0 \
       SW_SHOWNORMAL "" "Screen savers one click away"
 
   ; The program starts "UninstallString" as one file with the shell's default action, so
   ; the value is the bare path; tools that want quoting read QuietUninstallString.
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" "$INSTDIR\uninstall.exe"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT}.exe,0"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" "$INSTDIR\uninstall.exe"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT}.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
 ; The same value the program's "Run When Windows Starts" writes: the executable's full
@@ -174,12 +254,27 @@ Section "Start ${PRODUCT} when Windows starts" SecStartup
   WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" "$INSTDIR\${PRODUCT}.exe"
 SectionEnd
 
-Function .onInit
-  SetRegView 64
-  SetShellVarContext all
+; Puts the mode in place: shell folders and SHCTX, the default folder (an installed
+; copy's own folder first) unless /D chose one, and the log-on entry's default.
+Function ApplyMode
+  ${If} $AllUsers = 1
+    SetShellVarContext all
+    StrCpy $1 "$PROGRAMFILES64\${PRODUCT}"
+  ${Else}
+    SetShellVarContext current
+    StrCpy $1 "$LOCALAPPDATA\Programs\${PRODUCT}"
+  ${EndIf}
+  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $FolderGiven = 0
+    ${If} $0 != ""
+      StrCpy $INSTDIR $0
+    ${Else}
+      StrCpy $INSTDIR $1
+    ${EndIf}
+  ${EndIf}
   ; An update keeps the user's choice: no log-on entry is added when an installed copy
   ; runs without one.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  !insertmacro SelectSection ${SecStartup}
   ReadRegStr $1 HKCU "${RUN_KEY}" "${PRODUCT}"
   ${If} $0 != ""
   ${AndIf} $1 == ""
@@ -191,6 +286,80 @@ Function .onInit
   ${IfNot} ${Errors}
     !insertmacro UnselectSection ${SecStartup}
   ${EndIf}
+FunctionEnd
+
+; Hands the installation for everyone to an elevated copy of setup with the same choices.
+Function RestartSetupElevated
+  StrCpy $R0 "$EXEPATH"
+  StrCpy $R1 "/ALLUSERS"
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/NOSTARTUP" $1
+  ${IfNot} ${Errors}
+    StrCpy $R1 "$R1 /NOSTARTUP"
+  ${EndIf}
+  ${If} $FolderGiven = 1
+    StrCpy $R1 "$R1 /D=$INSTDIR"
+  ${EndIf}
+  Call RestartElevated
+FunctionEnd
+
+Function .onInit
+  SetRegView 64
+  ; /D=<folder> has been put into $INSTDIR before this runs; there is no other default.
+  StrCpy $FolderGiven 0
+  ${If} $INSTDIR != ""
+    StrCpy $FolderGiven 1
+  ${EndIf}
+  Call DetectElevation
+  StrCpy $AllUsers $Elevated
+  Call ReadModeOptions
+  ${If} $AllUsers = 1
+  ${AndIf} $Elevated = 0
+    Call RestartSetupElevated
+    Abort
+  ${EndIf}
+  Call ApplyMode
+FunctionEnd
+
+Function ModePage
+  ${If} $ModeGiven = 1
+    Abort
+  ${EndIf}
+  !insertmacro MUI_HEADER_TEXT "Choose Users" "Choose for whom ${PRODUCT} is installed."
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $0 == error
+    Abort
+  ${EndIf}
+  ${NSD_CreateRadioButton} 0 0 100% 12u "&Just for me"
+  Pop $JustForMeButton
+  ${NSD_CreateLabel} 12u 14u -12u 20u "In your own profile, without administrator rights. Other users of this computer do not see it."
+  Pop $0
+  ${NSD_CreateRadioButton} 0 42u 100% 12u "For &everyone"
+  Pop $1
+  ${NSD_CreateLabel} 12u 56u -12u 20u "In the program files folder, for every user of this computer. Needs administrator rights."
+  Pop $0
+  ${If} $AllUsers = 1
+    ${NSD_Check} $1
+  ${Else}
+    ${NSD_Check} $JustForMeButton
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function ModePageLeave
+  ${NSD_GetState} $JustForMeButton $0
+  ${If} $0 = ${BST_CHECKED}
+    StrCpy $AllUsers 0
+  ${Else}
+    StrCpy $AllUsers 1
+    ${If} $Elevated = 0
+      Call RestartSetupElevated
+      Abort ; the prompt was refused: stay on this page
+    ${EndIf}
+  ${EndIf}
+  Call ApplyMode
 FunctionEnd
 
 ; Started through Explorer, so that the program runs with the user's own rights rather
@@ -205,15 +374,53 @@ FunctionEnd
 
 ; ---------------------------------------------------------------- uninstaller
 
+; The uninstaller removes what its own mode installed. Without /ALLUSERS or /CURRENTUSER
+; the mode is the one whose uninstall entry names this folder; with neither entry left,
+; a folder in the user's local application data means "Just for me".
+Function un.FindMode
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    StrCpy $AllUsers 0
+  ${ElseIf} $1 == $INSTDIR
+    StrCpy $AllUsers 1
+  ${Else}
+    SetShellVarContext current
+    StrLen $1 "$LOCALAPPDATA\"
+    StrCpy $0 $INSTDIR $1
+    ${If} $0 == "$LOCALAPPDATA\"
+      StrCpy $AllUsers 0
+    ${Else}
+      StrCpy $AllUsers 1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
   SetRegView 64
-  SetShellVarContext all
   StrCpy $KeepSettings 0
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/KEEPSETTINGS" $1
   ${IfNot} ${Errors}
     StrCpy $KeepSettings 1
+  ${EndIf}
+  Call un.ReadModeOptions
+  ${If} $ModeGiven = 0
+    Call un.FindMode
+  ${EndIf}
+  Call un.DetectElevation
+  ${If} $AllUsers = 1
+  ${AndIf} $Elevated = 0
+    StrCpy $R0 "$INSTDIR\uninstall.exe"
+    StrCpy $R1 "/ALLUSERS"
+    Call un.RestartElevated
+    Abort
+  ${EndIf}
+  ${If} $AllUsers = 1
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
   ${EndIf}
 FunctionEnd
 
@@ -268,5 +475,5 @@ Section "Uninstall"
     DetailPrint "Keeping your ${PRODUCT} settings"
   ${EndIf}
 
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd

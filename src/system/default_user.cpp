@@ -32,17 +32,46 @@ HWND FindRunningInstance() {
   return nullptr;
 }
 
-// The registered uninstall command, or false when there is none.
+// One uninstall entry: its command and the folder it installed into (empty if unnamed).
+bool ReadUninstallEntry(HKEY root, const char* keyPath, char* command, char* folder, DWORD size) {
+  HKEY key;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  command[0] = 0;
+  folder[0] = 0;
+  LONG status = QueryRegValue(key, "UninstallString", REG_SZ, command, size - 1);
+  if (QueryRegValue(key, "InstallLocation", REG_SZ, folder, size - 1) != ERROR_SUCCESS) folder[0] = 0;
+  RegCloseKey(key);
+  command[size - 1] = 0;
+  folder[size - 1] = 0;
+  SetTrailingBackslash(folder, false, static_cast<int>(size));
+  return status == ERROR_SUCCESS && command[0] != 0;
+}
+
+// The registered uninstall command, or false when there is none. An installation for
+// everyone registers it for the machine, one just for the current user in that user's
+// hive; when both exist, the entry whose folder holds this program names its own
+// uninstaller, else the machine's entry is taken.
 bool ReadUninstallString(char* command, DWORD size) {
   char keyPath[200];
   snprintf(keyPath, sizeof(keyPath), kUninstallKeyFormat, kProductName);
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  command[0] = 0;
-  LONG status = QueryRegValue(key, "UninstallString", REG_SZ, command, size - 1);
-  RegCloseKey(key);
-  command[size - 1] = 0;
-  return status == ERROR_SUCCESS && command[0] != 0;
+  char ownFolder[kPathSize];
+  char ownPath[kPathSize];
+  DWORD length = GetModuleFileNameA(nullptr, ownPath, sizeof(ownPath));
+  ownFolder[0] = 0;
+  if (length > 0 && length < sizeof(ownPath)) GetDirectory(ownPath, ownFolder, sizeof(ownFolder));
+  SetTrailingBackslash(ownFolder, false, sizeof(ownFolder));
+
+  bool found = false;
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    char candidate[kPathSize];
+    char folder[kPathSize];
+    if (!ReadUninstallEntry(root, keyPath, candidate, folder, sizeof(candidate))) continue;
+    bool own = ownFolder[0] != 0 && lstrcmpiA(folder, ownFolder) == 0;
+    if (!found || own) CopyText(command, candidate, static_cast<int>(size));
+    found = true;
+    if (own) break;
+  }
+  return found;
 }
 
 }  // namespace

@@ -34,6 +34,16 @@ run_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 settings_key='HKCU\Software\Dozelite'
 desktop_key='HKCU\Control Panel\Desktop'
 record_win='C:\e2e\saver_record.txt'
+# The same installation "Just for me": the user's local application data, Start menu and hive.
+user_uninstall_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Dozelite'
+set_user_paths() {
+  local user
+  user="$(basename "$(ls -d "$prefix"/drive_c/users/* 2>/dev/null | grep -v '/Public$' | head -n1)")"
+  user_dir_win="C:\\users\\$user\\AppData\\Local\\Programs\\Dozelite"
+  user_dir="$prefix/drive_c/users/$user/AppData/Local/Programs/Dozelite"
+  user_shortcut_win="C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Dozelite.lnk"
+  user_shortcut="$prefix/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Dozelite.lnk"
+}
 record="$prefix/drive_c/e2e/saver_record.txt"
 export DOZELITE_SAVER_RECORD="$record_win"
 
@@ -134,9 +144,10 @@ start_dozelite_from_shortcut() {
 wait_for_uninstaller() {
   wait_until 60 uninstaller_done
 }
-uninstaller_done() {
-  ! reg_key_exists "$uninstall_key" && [ ! -e "$install_dir/uninstall.exe" ] &&
-    no_prefix_process "$uninstaller_copy"
+uninstaller_done() { uninstaller_done_for "$uninstall_key" "$install_dir"; }
+# uninstaller_done_for <uninstall key> <install folder>
+uninstaller_done_for() {
+  ! reg_key_exists "$1" && [ ! -e "$2/uninstall.exe" ] && no_prefix_process "$uninstaller_copy"
 }
 # The uninstaller's copy of itself: ...\Temp\~nsuN.tmp\Un.exe
 uninstaller_copy='nsu[^ ]*\.tmp.Un[^ ]*\.exe'
@@ -197,9 +208,18 @@ step_setup_wizard() {
   shot setup-welcome
   xdotool key Return 2>/dev/null
   sleep 1
+  shot setup-install-mode
+  xdotool key alt+j 2>/dev/null # "Just for me": the folder page that follows offers the user's own folder
+  sleep 0.5
+  xdotool key Return 2>/dev/null
+  sleep 1
   shot setup-components
+  xdotool key Return 2>/dev/null
+  sleep 1
+  shot setup-folder-just-for-me
   kill_prefix_processes "Dozelite-$version-setup\.exe"
-  check "leaving the wizard installs nothing" test ! -e "$install_dir"
+  set_user_paths
+  check "leaving the wizard installs nothing" test ! -e "$install_dir" -a ! -e "$user_dir"
 }
 
 step_silent_install() {
@@ -498,6 +518,63 @@ step_uninstall_leaves_nothing() {
   shot after-uninstall
 }
 
+# "Just for me": no elevation asked, everything in the user's own profile and hive, and
+# nothing of the installation for everyone touched.
+step_install_just_for_me() {
+  set_user_paths
+  check "the setup program asks for no elevation" grep -qa 'level="asInvoker"' "$setup"
+  check "/ALLUSERS with /CURRENTUSER is refused" sh -c "wine '$setup' /S /ALLUSERS /CURRENTUSER; [ \$? -eq 2 ]"
+  check "and installs nothing" test ! -e "$user_dir" -a ! -e "$install_dir"
+  check "setup /S /CURRENTUSER ends with exit code 0" wine "$setup" /S /CURRENTUSER
+  check "Dozelite.exe is in the user's programs folder" cmp "$build/windows/Dozelite.exe" "$user_dir/Dozelite.exe"
+  check "Dozelite.chm too" cmp "$build/windows/Dozelite.chm" "$user_dir/Dozelite.chm"
+  check "the user's Start menu has the shortcut" test -s "$user_shortcut"
+  check "the user's uninstall entry names the uninstaller" \
+    reg_value_is "$user_uninstall_key" UninstallString "$user_dir_win\\uninstall.exe"
+  check "and the folder" reg_value_is "$user_uninstall_key" InstallLocation "$user_dir_win"
+  check "DisplayVersion is $version" reg_value_is "$user_uninstall_key" DisplayVersion "$version"
+  check "no uninstall entry for the machine" sh -c "! wine reg query '$uninstall_key'"
+  check "nothing in the program files folder" test ! -e "$install_dir"
+  check "no shortcut in everyone's Start menu" test ! -e "$shortcut"
+  check "the log-on entry starts this copy" reg_value_is "$run_key" Dozelite "$user_dir_win\\Dozelite.exe"
+}
+
+# The program's own "Uninstall" finds the uninstaller of the copy that runs.
+step_just_for_me_runs_and_finds_its_uninstaller() {
+  wine start "$user_shortcut_win" </dev/null >/dev/null 2>&1
+  check "the user's shortcut starts Dozelite" ctl wait 20000 || return
+  ctl dismiss "Dozelite Tip of the Day" 10000
+  ctl command 40035
+  check "Uninstall starts the user's uninstaller" ctl find "Dozelite $version Uninstall" 20000
+  check "and Dozelite ends" wait_until 10 no_dozelite_running
+  kill_prefix_processes "$uninstaller_copy"
+  check "the installation is still there" test -s "$user_dir/Dozelite.exe"
+}
+
+# Both modes side by side: each uninstaller removes its own installation only.
+step_both_modes_side_by_side() {
+  check "setup /S /ALLUSERS ends with exit code 0" wine "$setup" /S /ALLUSERS
+  check "the program files copy is installed" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
+  check "with the machine's uninstall entry" \
+    reg_value_is "$uninstall_key" UninstallString "$install_dir_win\\uninstall.exe"
+  check "the user's copy is still there" test -s "$user_dir/Dozelite.exe"
+  wine "$user_dir_win\\uninstall.exe" /S /KEEPSETTINGS </dev/null >/dev/null 2>&1
+  check "the user's uninstaller finishes" wait_until 60 uninstaller_done_for "$user_uninstall_key" "$user_dir"
+  check "the user's folder is gone" test ! -e "$user_dir"
+  check "the user's shortcut is gone" test ! -e "$user_shortcut"
+  check "the installation for everyone is untouched" test -s "$install_dir/Dozelite.exe" -a -s "$install_dir/uninstall.exe"
+  check "its uninstall entry too" reg_key_exists "$uninstall_key"
+  check "its shortcut too" test -s "$shortcut"
+  check "its log-on entry too" reg_value_is "$run_key" Dozelite "$exe_win"
+  wine "$install_dir_win\\uninstall.exe" /S </dev/null >/dev/null 2>&1
+  check "the uninstaller for everyone finishes" wait_for_uninstaller
+  check "no uninstall entry of either kind" sh -c "! wine reg query '$uninstall_key' && ! wine reg query '$user_uninstall_key'"
+  check "no log-on entry" sh -c "! wine reg query '$run_key' /v Dozelite"
+  local left
+  left="$(find "$prefix/drive_c" -iname '*dozelite*' 2>/dev/null)"
+  check "no file named Dozelite anywhere on C: ${left:+($left)}" test -z "$left"
+}
+
 # ---------------------------------------------------------------- runner
 
 passed=0
@@ -569,6 +646,9 @@ step step_update_over_running_copy "setup over a running copy"
 step step_uninstall_keeping_settings "uninstall keeping the settings"
 step step_install_without_startup "install without the log-on entry"
 step step_uninstall_leaves_nothing "uninstall leaves nothing behind"
+step step_install_just_for_me "install just for me"
+step step_just_for_me_runs_and_finds_its_uninstaller "the copy just for me runs and finds its uninstaller"
+step step_both_modes_side_by_side "both modes side by side, each uninstaller removes its own"
 
 echo "$pending_count pending, $((SECONDS - started)) s"
 echo "$passed passed, $failed failed"

@@ -268,11 +268,13 @@ class UninstallTest : public SystemTest {
   void SetUp() override {
     SystemTest::SetUp();
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey);
     ownWindow = CreateInstanceWindow();
     AppState.mainWindow = ownWindow;
   }
   void TearDown() override {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey);
     DestroyWindow(ownWindow);
     SystemTest::TearDown();
   }
@@ -304,6 +306,48 @@ TEST_F(UninstallTest, StartsTheWholeValueAsAFileWithTheDefaultAction) {
   EXPECT_FALSE(shellCalls[0].hasFolder);
   EXPECT_EQ(shellCalls[0].show, SW_SHOW);
   EXPECT_EQ(TakePostedCommands(ownWindow), std::vector<int>{kCmdExit});
+}
+
+// A copy installed just for the user registers its uninstaller in HKCU, one for everyone
+// in HKLM; with both present the entry whose folder holds the running program wins.
+TEST_F(UninstallTest, StartsTheUninstallerOfItsOwnInstallation) {
+  std::string ownFolder = OwnPath().substr(0, OwnPath().rfind('\\'));
+  const std::string machine = "C:\\Program Files\\Dozelite\\uninstall.exe";
+  const std::string user = "C:\\users\\me\\AppData\\Local\\Programs\\Dozelite\\uninstall.exe";
+  struct Row {
+    const char* name;
+    const char* machineFolder;  // nullptr: no entry for everyone
+    const char* userFolder;     // nullptr: no entry for the user; "own": this program's folder
+    const std::string& expected;
+  } rows[] = {
+      {"only the user's entry", nullptr, "C:\\elsewhere", user},
+      {"the user's entry names this folder", "C:\\Program Files\\Dozelite", "own", user},
+      {"the same, written with a final backslash", "C:\\Program Files\\Dozelite", "own\\", user},
+      {"the machine's entry names this folder", "own", "C:\\elsewhere", machine},
+      {"neither names it: the machine's entry", "C:\\Program Files\\Dozelite", "C:\\elsewhere", machine},
+  };
+  auto folder = [&](const char* text) {
+    std::string value = text;
+    return value.rfind("own", 0) == 0 ? ownFolder + value.substr(3) : value;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey);
+    if (row.machineFolder) {
+      SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", machine);
+      SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", folder(row.machineFolder));
+    }
+    if (row.userFolder) {
+      SetString(HKEY_CURRENT_USER, kUninstallKey, "UninstallString", user);
+      SetString(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation", folder(row.userFolder));
+    }
+    shellCalls.clear();
+    EXPECT_EQ(UninstallDozelite(), 1);
+    ASSERT_EQ(shellCalls.size(), 1u);
+    EXPECT_EQ(shellCalls[0].file, row.expected);
+    TakePostedCommands(ownWindow);
+  }
 }
 
 TEST_F(UninstallTest, WithoutAnUninstallerOnlyALogLineThenTheExit) {
