@@ -30,7 +30,8 @@ TrayImages LoadSet(UINT dpi) {
   int iconSize = GetMetricForDpi(SM_CXSMICON, dpi);
   if (iconSize <= 0) iconSize = 16;
   int checkSize = GetMetricForDpi(SM_CXMENUCHECK, dpi);
-  LogMessage(kLogLogOnly, "icon sizes at %d DPI: %d, menu check %d", static_cast<int>(dpi), iconSize, checkSize);
+  LogMessage(kLogLogOnly, "icon sizes: %d, %d (%d DPI)", iconSize, iconSize, static_cast<int>(dpi));
+  LogMessage(kLogLogOnly, "menu bitmap sizes: %d, %d", checkSize, checkSize);
   TrayImages images = {};
   for (int n = 1; n <= kAnimationFrames; n++) {
     char name[16];

@@ -15,15 +15,17 @@ using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 const int kCheckMarkSizes[] = {12, 16, 20, 26, 32, 40, 48};  // drawn by the artwork script
 
-FARPROC User32Entry(const char* name) { return GetProcAddress(GetModuleHandleA("user32.dll"), name); }
+template <typename Function>
+Function Entry(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 
 UINT ValidDpi(UINT dpi) { return dpi >= 48 && dpi <= 960 ? dpi : kBaseDpi; }
 
 UINT MonitorDpi(HMONITOR monitor) {
   // shcore.dll stays loaded once loaded: the lookup is made once per process.
   static GetDpiForMonitorFn getDpiForMonitor = [] {
-    HMODULE shcore = LoadLibraryA("shcore.dll");
-    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(GetProcAddress(shcore, "GetDpiForMonitor")) : nullptr;
+    return Entry<GetDpiForMonitorFn>(LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
   }();
   UINT x = 0;
   UINT y = 0;
@@ -35,7 +37,7 @@ UINT MonitorDpi(HMONITOR monitor) {
 }  // namespace
 
 UINT GetSystemDpi() {
-  static auto getDpiForSystem = reinterpret_cast<GetDpiForSystemFn>(User32Entry("GetDpiForSystem"));
+  static auto getDpiForSystem = Entry<GetDpiForSystemFn>(GetModuleHandleA("user32.dll"), "GetDpiForSystem");
   if (getDpiForSystem) return ValidDpi(getDpiForSystem());
   HDC screen = GetDC(nullptr);
   int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
@@ -51,7 +53,7 @@ UINT GetTrayDpi() {
 }
 
 int GetMetricForDpi(int index, UINT dpi) {
-  static auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(User32Entry("GetSystemMetricsForDpi"));
+  static auto forDpi = Entry<GetSystemMetricsForDpiFn>(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi");
   if (forDpi) return forDpi(index, dpi);
   // Without the call the metric is known at the system DPI only: scale it from there.
   return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(GetSystemDpi()));
