@@ -37,6 +37,14 @@ void FormatMinutes(char* text, int size, int minutes) {
     snprintf(text, static_cast<size_t>(size), minutes == 1 ? "%d minute" : "%d minutes", minutes);
 }
 
+// A whole number of minutes as above, anything else as the duration text.
+void FormatPeriod(char* text, int size, int seconds) {
+  if (seconds > 0 && seconds % 60 == 0)
+    FormatMinutes(text, size, seconds / 60);
+  else
+    FormatDuration(text, size, static_cast<DWORD>(seconds > 0 ? seconds : 0) * 1000u);
+}
+
 bool InRange(int command, int base) { return command >= base && command < base + kRangeSize; }
 
 const char* SaverAt(int index) {
@@ -75,8 +83,8 @@ bool DescribeCommandOutcome(int command, LPARAM source, char* text, int size) {
       if (!AppState.saverActive) {
         CopyText(scratch, "Settings updated: screen saver off", kTextSize);
       } else {
-        FormatDuration(period, sizeof(period), static_cast<DWORD>(AppState.saverTimeout) * 1000u);
-        snprintf(scratch, sizeof(scratch), "Settings updated: %s after %s", CurrentSaverName(), period);
+        FormatPeriod(period, sizeof(period), AppState.saverTimeout);
+        snprintf(scratch, sizeof(scratch), "Settings updated: %s, starts after %s", CurrentSaverName(), period);
       }
       break;
     case kCmdRunSaverNow:
@@ -120,11 +128,11 @@ bool DescribeCommandOutcome(int command, LPARAM source, char* text, int size) {
         if (seconds <= 0) {
           CopyText(scratch, "Screen saver disable ended", kTextSize);
         } else {
-          FormatMinutes(period, sizeof(period), seconds / 60);
+          FormatPeriod(period, sizeof(period), seconds);
           snprintf(scratch, sizeof(scratch), "Screen saver disabled for %s", period);
         }
       } else if (InRange(command, kRangeSetTimeout)) {
-        FormatMinutes(period, sizeof(period), AppState.saverTimeout / 60);
+        FormatPeriod(period, sizeof(period), AppState.saverTimeout);
         snprintf(scratch, sizeof(scratch), "Screen saver starts after %s", period);
       } else if (InRange(command, kRangeChooseSaver) && SaverAt(command - kRangeChooseSaver)) {
         snprintf(scratch, sizeof(scratch), "Screen saver: %s", SaverAt(command - kRangeChooseSaver));

@@ -111,11 +111,15 @@ TEST_F(AnyLanguageTest, SettingsAndLogKeepTheNamesInATemporaryFolderOfThatName) 
 
   // The log in %TEMP% when %TEMP% has such a name: the file is found by its Unicode
   // name and holds the saver's name as UTF-8.
+  char oldTmp[MAX_PATH] = "";
   char oldTemp[MAX_PATH] = "";
+  GetEnvironmentVariableA("TMP", oldTmp, sizeof(oldTmp));
   GetEnvironmentVariableA("TEMP", oldTemp, sizeof(oldTemp));
+  SetEnvironmentVariableA("TMP", folder_.c_str());
   SetEnvironmentVariableA("TEMP", folder_.c_str());
   char temp[MAX_PATH] = "";
   GetTempPathA(sizeof(temp), temp);
+  SetEnvironmentVariableA("TMP", oldTmp);
   SetEnvironmentVariableA("TEMP", oldTemp);
   ASSERT_EQ(std::string(temp), folder_ + "\\");
   std::string logPath = std::string(temp) + "Dozelite.log";

@@ -64,13 +64,21 @@ TEST_F(NotificationsTest, EverySourceButTheMenuIsTold) {
   for (const Case& c : cases) {
     sent.clear();
     SetDesktopValue("ScreenSaveActive", "1");
+    LoadWindowsSaverSettings();
     Post(kCmdToggleSaver, c.source);
     EXPECT_EQ(Texts(), c.told ? Lines{"Screen saver switched off"} : Lines{}) << "source " << c.source;
   }
 }
 
 TEST_F(NotificationsTest, TheTextSaysWhatIsTrueAfterTheCommand) {
-  SetSystemSaver("C:\\Savers\\aurora.scr");
+  // Real savers: choosing one writes the system setting only for a file that exists.
+  std::string folder = MakeTempFolder("told savers");
+  for (const char* name : {"aurora.scr", "bubbles.scr"})
+    CopyFileA(BuildFilePath((std::string("savers\\") + name).c_str()).c_str(), (folder + "\\" + name).c_str(), FALSE);
+  AppState.saverpath[0] = DuplicateText(folder.c_str());
+  DispatchCommand(window_, kCmdRefreshSavers);
+  ASSERT_EQ(AppState.saverCount, 2);
+  SetSystemSaver(folder + "\\aurora.scr");
   struct Case {
     int command;
     const char* expected;
@@ -79,7 +87,7 @@ TEST_F(NotificationsTest, TheTextSaysWhatIsTrueAfterTheCommand) {
       {kRangeDisableMinutes + 120, "Screen saver disabled for 2 hours"},
       {kCmdDisableOneDay, "Screen saver disabled for 24 hours"},
       {kRangeDisableMinutes, "Screen saver disable ended"},
-      {kRangeChooseSaver + 1, "Screen saver: Zebra Lines"},
+      {kRangeChooseSaver + 1, "Screen saver: Soap Bubbles"},
       {kCmdToggleSaver, "Screen saver switched off"},  // the saver was on after the disable ended
       {kCmdToggleSaver, "Screen saver switched on"},
       {kRangeSetTimeout + 1, "Screen saver starts after 1 minute"},
@@ -92,15 +100,18 @@ TEST_F(NotificationsTest, TheTextSaysWhatIsTrueAfterTheCommand) {
     Post(c.command, kSourceCorner);
     EXPECT_EQ(Texts(), Lines{c.expected}) << c.command;
   }
-  // A random choice among one saver names it; a menu command or a dialog tells nothing.
-  InstallSavers({{"Zebra Lines", "C:\\Savers\\zebra.scr"}});
+  // A random choice names the saver chosen; a menu command or a dialog tells nothing.
   sent.clear();
   Post(kCmdChooseRandomSaver, kSourceHotKey);
-  EXPECT_EQ(Texts(), Lines{"Random saver: Zebra Lines"});
+  ASSERT_EQ(sent.size(), 1u);
+  const SaverInfo* chosen = FindCurrentSaver();
+  ASSERT_NE(chosen, nullptr);
+  EXPECT_EQ(Texts()[0], std::string("Random saver: ") + chosen->displayName);
   char text[64] = "x";
   EXPECT_FALSE(DescribeCommandOutcome(kCmdAbout, kSourceHotKey, text, sizeof(text)));
   EXPECT_STREQ(text, "");
   EXPECT_FALSE(DescribeCommandOutcome(kCmdReloadSettings, kSourceCorner, text, sizeof(text)));
+  RemoveTree(folder);
 }
 
 TEST_F(NotificationsTest, AHotKeyPressIsToldWithTheProductIconAndNoSound) {
@@ -127,7 +138,7 @@ TEST_F(NotificationsTest, AHandOffTellsTheSettingsItApplied) {
   SetDesktopValue("ScreenSaveActive", "0");
   LoadWindowsSaverSettings();
   Post(kCmdReloadSettings, kSourceHandOff);
-  EXPECT_EQ(Texts(), (Lines{"Settings updated: Aurora Ribbons after 10:00 Minutes", "Settings updated: screen saver off"}));
+  EXPECT_EQ(Texts(), (Lines{"Settings updated: Aurora Ribbons, starts after 10 minutes", "Settings updated: screen saver off"}));
 }
 
 TEST_F(NotificationsTest, TheSettingTurnsThemOffAndIsSaved) {
