@@ -196,7 +196,7 @@ TEST_F(DisplayScaleChild, TrayIconIsLoadedAtTheSmallIconSize) {
 }
 
 // By-products for review: the menu with its Settings submenu (check marks) and each
-// dialog, at 144 and 192 DPI.
+// dialog, at 144 and 192 DPI; each dialog also answers a DPI change.
 TEST_F(DisplayScaleChild, MenuAndDialogsOnTheScreen) {
   int dpi = ChildDpi();
   if (dpi == 96) GTEST_SKIP() << "screenshots are taken at 144 and 192 DPI";
@@ -245,14 +245,26 @@ TEST_F(DisplayScaleChild, MenuAndDialogsOnTheScreen) {
       {"Screen Saver Search Paths", "paths_dialog", [] { return ShowPathsDialog(nullptr); }},
       {"Dozelite Tip of the Day", "tips_dialog", [] { return ShowTipsDialog(nullptr, -1); }},
       {"Dozelite Hotkey Setting", "hotkey_dialog", [] { return ShowHotKeyDialog(nullptr, &AppState.hotKeys[0]); }},
+      {"Dozelite", "text_dialog",
+       [] {
+         return DialogBoxParamA(AppState.instance, "TEXTDIALOG", nullptr, TextDlgProc,
+                                reinterpret_cast<LPARAM>("Dozelite Version 3.0\r\nGetSaverEnumeration processed 5 savers"));
+       }},
   };
   for (const Dialog& dialog : dialogs) {
     bool saved = false;
+    RECT moved = {};
     DriveResult run = DriveDialog(dialog.title, dialog.open, [&](HWND window) {
       saved = SaveScreenshot(window, (std::string(dialog.name) + suffix).c_str());
+      // Moved to a monitor of another DPI, the dialog takes the place the system suggests.
+      RECT suggested = {30, 40, 530, 440};
+      SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+      GetWindowRect(window, &moved);
     });
     EXPECT_TRUE(run.found) << dialog.title;
     EXPECT_TRUE(saved) << dialog.title;
+    EXPECT_EQ(moved.left, 30) << dialog.title;
+    EXPECT_EQ(moved.bottom, 440) << dialog.title;
   }
   FreeIcons();
   RemoveTree(folder);
