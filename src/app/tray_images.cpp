@@ -94,9 +94,9 @@ void FreeIcons() {
 
 int LoadedIconSize() { return loadedIconSize; }
 
-bool ReloadIconsForDpi() {
+bool ReloadIconsForDpi(bool refreshIcon) {
   UINT dpi = GetTrayDpi();
-  if (dpi == loadedDpi) return false;
+  if (loadedDpi == 0 || dpi == loadedDpi) return false;
   TrayImages fresh = LoadSet(dpi);
   TrayImages old;
   {
@@ -107,7 +107,7 @@ bool ReloadIconsForDpi() {
   SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
   // Sent before the old set goes, so the icon the shell was last given is never one
   // that no longer exists.
-  UpdateTrayIcon(NIM_MODIFY);
+  if (refreshIcon) UpdateTrayIcon(NIM_MODIFY);
   Release(&old);
   return true;
 }

@@ -188,7 +188,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {
-        ReloadIconsForDpi();
+        ReloadIconsForDpi(false);  // the add sends the icon
         UpdateTrayIcon(NIM_ADD);
       }
       break;
