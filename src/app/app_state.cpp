@@ -38,6 +38,7 @@ void ResetAppState(HINSTANCE instance) {
   AppState.delay = 150;
   AppState.nosplash = 0;
   AppState.notips = 0;
+  AppState.notifications = 1;
   AppState.tipnumber = 0;
   memset(AppState.showntips, '1', kShownTipsSize - 1);
   AppState.showntips[kShownTipsSize - 1] = 0;

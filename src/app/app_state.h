@@ -62,6 +62,7 @@ struct ApplicationState {
   int splitlist;
   int chooselaunch;
   int unifiedlist;
+  int notifications;  // balloons for commands given by hot key, corner or hand-off
   int selectionActionMessageBase;
   int singleLeftActionMessage;
   int doubleLeftActionMessage;

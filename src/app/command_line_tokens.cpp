@@ -2,8 +2,9 @@
 // an empty word. FindOption looks an option up by the beginning of a word.
 #include "app/command_line_tokens.h"
 
-#include <cctype>
 #include <cstring>
+
+#include "shell/text_helpers.h"
 
 static bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '/' || c == '-'; }
 
@@ -49,7 +50,7 @@ void TokenizeCommandLine(const char* text, char* tokens, int capacity, bool lowe
         fits = false;
         continue;  // read to the end of the word; it is dropped below
       }
-      tokens[write++] = lowerCase ? static_cast<char>(tolower(static_cast<unsigned char>(c))) : c;
+      tokens[write++] = lowerCase ? AsciiLower(c) : c;
     }
     if (!fits) break;
     tokens[write] = 0;

@@ -349,6 +349,11 @@ void DispatchCommand(HWND window, int command) {
     if (RunFixedCommand(window, command)) SaveSettings();
     return;
   }
+  if (command == kCmdToggleNotifications) {
+    Invert(&AppState.notifications);
+    SaveSettings();
+    return;
+  }
   if (command == kCmdDisableOneDay) {
     DisableForMinutes(kOneDayMinutes);
     return;

@@ -38,10 +38,6 @@ constexpr int kSplashStartupMs = 4000;
 
 char logPath[kPathSize];
 
-HICON LoadSmallIcon(const char* name, int width, int height) {
-  return static_cast<HICON>(LoadImageA(AppState.instance, name, IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
-}
-
 void OpenLog() {
   char folder[kPathSize] = "";
   GetTempPathA(sizeof(folder), folder);
@@ -99,10 +95,10 @@ void HandOff(HWND running) {
     LogMessage(kLogInfo, "%s is already running.\nClick the icon on the system tray (on the taskbar) for help.",
                kProductName);
   if (AppState.help) {
-    PostMessageA(running, WM_COMMAND, kCmdHelp, 0);
+    PostMessageA(running, WM_COMMAND, kCmdHelp, kSourceHandOff);
     AppState.help = 0;
   }
-  PostMessageA(running, WM_COMMAND, kCmdReloadSettings, 0);
+  PostMessageA(running, WM_COMMAND, kCmdReloadSettings, kSourceHandOff);
   AppState.kill = 1;
 }
 
@@ -139,57 +135,6 @@ int RunResident() {
 }
 
 }  // namespace
-
-void LoadIcons() {
-  int iconWidth = GetSystemMetrics(SM_CXSMICON);
-  int iconHeight = GetSystemMetrics(SM_CYSMICON);
-  if (iconWidth <= 0) {
-    iconWidth = 16;
-    iconHeight = 16;
-  }
-  int checkWidth;
-  int checkHeight;
-  if (IsNtPlatform()) {
-    LONG dimensions = GetMenuCheckMarkDimensions();
-    checkWidth = LOWORD(dimensions);
-    checkHeight = HIWORD(dimensions);
-  } else {
-    checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
-    checkHeight = GetSystemMetrics(SM_CYMENUCHECK);
-  }
-  LogMessage(kLogLogOnly, "icon sizes: %d, %d", iconWidth, iconHeight);
-  LogMessage(kLogLogOnly, "menu bitmap sizes: %d, %d", checkWidth, checkHeight);
-  for (int n = 1; n <= kAnimationFrames; n++) {
-    char name[16];
-    wsprintfA(name, "DLANIM%d", n);
-    AppState.frameIcons[n - 1] = LoadSmallIcon(name, iconWidth, iconHeight);
-    wsprintfA(name, "DLANIMX%d", n);
-    AppState.crossedFrameIcons[n - 1] = LoadSmallIcon(name, iconWidth, iconHeight);
-  }
-  AppState.disabledIcon = LoadSmallIcon("DOZELITEXC", iconWidth, iconHeight);
-  // The resources carry only "CHECKED": unchecked switch items show no image.
-  AppState.uncheckedBitmap = static_cast<HBITMAP>(
-      LoadImageA(AppState.instance, "UNCHECKED", IMAGE_BITMAP, checkWidth, checkHeight, LR_DEFAULTCOLOR));
-  AppState.checkedBitmap = static_cast<HBITMAP>(
-      LoadImageA(AppState.instance, "CHECKED", IMAGE_BITMAP, checkWidth, checkHeight, LR_DEFAULTCOLOR));
-}
-
-void FreeIcons() {
-  for (HICON& icon : AppState.frameIcons) {
-    if (icon) DestroyIcon(icon);
-    icon = nullptr;
-  }
-  for (HICON& icon : AppState.crossedFrameIcons) {
-    if (icon) DestroyIcon(icon);
-    icon = nullptr;
-  }
-  if (AppState.disabledIcon) DestroyIcon(AppState.disabledIcon);
-  AppState.disabledIcon = nullptr;
-  if (AppState.uncheckedBitmap) DeleteObject(AppState.uncheckedBitmap);
-  if (AppState.checkedBitmap) DeleteObject(AppState.checkedBitmap);
-  AppState.uncheckedBitmap = nullptr;
-  AppState.checkedBitmap = nullptr;
-}
 
 int RunDozelite(HINSTANCE instance, char* commandLine) {
   ResetAppState(instance);

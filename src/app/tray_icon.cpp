@@ -14,11 +14,12 @@
 #include "log/log.h"
 #include "shell/duration.h"
 #include "shell/entry_points.h"
+#include "shell/text_helpers.h"
 #include "system/system_saver_settings.h"
 
 namespace {
 
-constexpr int kTooltipLimit = 63;  // lstrcpynA limit: 62 characters and the terminator
+constexpr int kTooltipLimit = 63;  // 62 bytes and the terminator, cut between characters
 
 NOTIFYICONDATAA record;
 CRITICAL_SECTION lock;
@@ -51,9 +52,9 @@ int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
   // Compared as it would be stored: a tooltip cut to 62 characters is not sent again
   // on every refresh just because its full text is longer than the stored one.
   char candidate[kTooltipLimit];
-  if (tooltip) lstrcpynA(candidate, tooltip, kTooltipLimit);
+  if (tooltip) CopyText(candidate, tooltip, kTooltipLimit);
   if (tooltip && lstrcmpiA(candidate, record.szTip) != 0) {
-    lstrcpynA(record.szTip, candidate, kTooltipLimit);
+    CopyText(record.szTip, candidate, kTooltipLimit);
     record.uFlags |= NIF_TIP;
   }
   if (icon && icon != record.hIcon) {

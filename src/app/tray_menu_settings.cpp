@@ -102,6 +102,7 @@ HMENU BuildSettingsMenu(UINT flags) {
   AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", GetLoadAtStartup(kProductName));
   AppendSwitch(menu, kCmdToggleTips, "Show &Tips at Startup", AppState.notips == 0);
   AppendSwitch(menu, kCmdToggleSplash, "Hide &Splash Screen", AppState.nosplash != 0);
+  AppendSwitch(menu, kCmdToggleNotifications, "Show &Notifications", AppState.notifications != 0);
   if (GetShowDebugMessages() || (flags & kTrayMenuShift)) {
     AppendSeparator(menu);
     AppendSubmenu(menu, BuildDebugMenu(), "Debug");

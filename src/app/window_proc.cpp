@@ -5,6 +5,9 @@
 // time. A button whose single and double actions are equal acts on release at once;
 // otherwise the first press starts timer 234 for the double-click time, and when it
 // fires one press means the single action and two or more the double action.
+//
+// A WM_COMMAND's lParam says where it came from (CommandSource): after a command from a
+// hot key, a corner or a second start's hand-off the outcome is told in a balloon.
 #include "app/window_proc.h"
 
 #include <shellapi.h>
@@ -12,15 +15,20 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/dispatcher.h"
+#include "app/notifications.h"
 #include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
+#include "app/tray_images.h"
 #include "log/log.h"
+#include "shell/dpi.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
 
 namespace {
 
-void PostCommand(HWND window, int command) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), 0); }
+void PostCommand(HWND window, int command, CommandSource source = kSourceMenu) {
+  PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), source);
+}
 
 struct ButtonActions {
   int* ownClicks;
@@ -140,10 +148,10 @@ void OnTimer(HWND window, UINT_PTR id) {
 void OnHotKey(HWND window, int id) {
   if (id == 0) {
     LogMessage(kLogLogOnly, "Hot key pressed");
-    PostCommand(window, kCmdRunSaverNow);
+    PostCommand(window, kCmdRunSaverNow, kSourceHotKey);
   } else if (id == 1) {
     LogMessage(kLogLogOnly, "Hot key power off pressed");
-    PostCommand(window, kCmdPowerOff);
+    PostCommand(window, kCmdPowerOff, kSourceHotKey);
   }
 }
 
@@ -157,6 +165,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       DispatchCommand(window, LOWORD(wParam));
+      TellCommandOutcome(LOWORD(wParam), lParam);
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);
@@ -170,8 +179,18 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
       OnTrayCallback(window, LOWORD(lParam));
       return 0;
+    case WM_DPICHANGED:
+    case WM_DISPLAYCHANGE:
+      ReloadIconsForDpi();
+      break;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
+      break;
     default:
-      if (message != 0 && message == AppState.taskbarCreatedMessage) UpdateTrayIcon(NIM_ADD);
+      if (message != 0 && message == AppState.taskbarCreatedMessage) {
+        ReloadIconsForDpi(false);  // the add sends the icon
+        UpdateTrayIcon(NIM_ADD);
+      }
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);

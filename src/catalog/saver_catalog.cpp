@@ -112,6 +112,9 @@ char* FindDisplayName(const SaverInfo& saver, uint64_t fileSize, ExeKind* kind) 
       if (*kind != ExeKind::kDamaged) {
         SetLastError(0);  // LoadStringA leaves an earlier error in place when it succeeds
         int length = LoadStringA(module, 1, name, sizeof(name));
+        // A name longer than the buffer ends before the character that did not fit.
+        if (length >= static_cast<int>(sizeof(name)) - 1)
+          name[Utf8CutLength(name, static_cast<int>(strlen(name)))] = 0;
         taken = length > 0 && GetLastError() == 0 && name[0];
       }
       FreeLibrary(module);

@@ -14,6 +14,7 @@
 #include "log/log.h"
 #include "resources/paths_dialog_ids.h"
 #include "settings/settings_store.h"
+#include "shell/dpi.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 #include "shell/window_helpers.h"
@@ -174,8 +175,10 @@ void OnDone(HWND dialog) {
 
 }  // namespace
 
-INT_PTR CALLBACK PathsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK PathsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      return AnswerDpiChanged(dialog, lParam);
     case WM_INITDIALOG:
       OnInitDialog(dialog);
       return TRUE;

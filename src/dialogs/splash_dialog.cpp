@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "resources/splash_dialog_ids.h"
+#include "shell/dpi.h"
 #include "shell/window_helpers.h"
 
 namespace {
@@ -30,6 +31,8 @@ void OnInitDialog(HWND dialog, LPARAM displayMs) {
 
 INT_PTR CALLBACK SplashDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      return AnswerDpiChanged(dialog, lParam);
     case WM_INITDIALOG:
       OnInitDialog(dialog, lParam);
       return TRUE;

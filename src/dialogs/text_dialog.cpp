@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "resources/text_dialog_ids.h"
+#include "shell/dpi.h"
 #include "shell/window_helpers.h"
 
 namespace {
@@ -22,6 +23,8 @@ void OnInitDialog(HWND dialog, const char* text) {
 
 INT_PTR CALLBACK TextDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      return AnswerDpiChanged(dialog, lParam);
     case WM_INITDIALOG:
       OnInitDialog(dialog, reinterpret_cast<const char*>(lParam));
       return TRUE;

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "log/log.h"
 #include "resources/timeout_dialog_ids.h"
+#include "shell/dpi.h"
 #include "shell/duration.h"
 #include "shell/window_helpers.h"
 
@@ -83,6 +84,8 @@ void OnOk(HWND dialog) {
 
 INT_PTR CALLBACK TimeOutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      return AnswerDpiChanged(dialog, lParam);
     case WM_INITDIALOG:
       OnInitDialog(dialog, lParam);
       return TRUE;

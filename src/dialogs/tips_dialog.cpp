@@ -9,6 +9,7 @@
 #include "log/log.h"
 #include "resources/tips_dialog_ids.h"
 #include "settings/settings_store.h"
+#include "shell/dpi.h"
 #include "shell/window_helpers.h"
 
 namespace {
@@ -36,6 +37,24 @@ HFONT GiveFont(HWND dialog, int id, int height, int weight, DWORD pitchAndFamily
   return font;
 }
 
+void DeleteFonts() {
+  for (HFONT* font : {&headingFont, &tipFont}) {
+    if (*font) DeleteObject(*font);
+    *font = nullptr;
+  }
+}
+
+// The fonts follow the controls' heights, which the dialog units scale with the DPI; the
+// old fonts go only after the controls hold the new ones.
+void GiveFonts(HWND dialog) {
+  HFONT oldHeading = headingFont;
+  HFONT oldTip = tipFont;
+  headingFont = GiveFont(dialog, IDC_TIPS_HEADING, ControlHeight(dialog, IDC_TIPS_HEADING), FW_BOLD, FF_ROMAN);
+  tipFont = GiveFont(dialog, IDC_TIPS_TEXT, (ControlHeight(dialog, IDC_TIPS_TEXT) + 1) / 8, 0, 0);
+  if (oldHeading) DeleteObject(oldHeading);
+  if (oldTip) DeleteObject(oldTip);
+}
+
 void ShowNextTip(HWND dialog) {
   char tip[kTipSize];
   tip[0] = 0;
@@ -56,8 +75,7 @@ void OnInitDialog(HWND dialog, LPARAM parameter) {
   SetWindowTextA(dialog, title);
   CenterWindow(dialog);
 
-  headingFont = GiveFont(dialog, IDC_TIPS_HEADING, ControlHeight(dialog, IDC_TIPS_HEADING), FW_BOLD, FF_ROMAN);
-  tipFont = GiveFont(dialog, IDC_TIPS_TEXT, (ControlHeight(dialog, IDC_TIPS_TEXT) + 1) / 8, 0, 0);
+  GiveFonts(dialog);
 
   SetDlgItemTextA(dialog, IDC_TIPS_SHOW_AT_STARTUP, "&Show tips at startup");
   CheckDlgButton(dialog, IDC_TIPS_SHOW_AT_STARTUP, AppState.notips == 0 ? BST_CHECKED : BST_UNCHECKED);
@@ -68,10 +86,7 @@ void OnInitDialog(HWND dialog, LPARAM parameter) {
 void Close(HWND dialog) {
   SaveSettings();
   // The controls go with the dialog; the fonts they were given are ours to delete.
-  for (HFONT* font : {&headingFont, &tipFont}) {
-    if (*font) DeleteObject(*font);
-    *font = nullptr;
-  }
+  DeleteFonts();
   EndDialog(dialog, 0);
 }
 
@@ -111,6 +126,10 @@ INT_PTR CALLBACK TipsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
           return TRUE;
       }
       return FALSE;
+    case WM_DPICHANGED:
+      AnswerDpiChanged(dialog, lParam);
+      GiveFonts(dialog);  // the controls have their new size now
+      return TRUE;
     case WM_CTLCOLORSTATIC:
       return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
   }

@@ -83,6 +83,21 @@ void AppendTimestamped(const char* message) {
   AppendLine(line, static_cast<int>(strlen(line)));
 }
 
+// The file is UTF-8 whatever the code page. Under the UTF-8 code page (the program's
+// manifest asks for it) the buffer already is; on systems that ignore that request its
+// text is converted, line ends included, before it is written.
+void WriteLogText(HANDLE file, const char* text, int length) {
+  DWORD written = 0;
+  if (GetACP() == CP_UTF8) {
+    WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr);
+    return;
+  }
+  char utf8[kLogBufferSize * 3];
+  int converted = TextToUtf8(CP_ACP, text, length, utf8, sizeof(utf8));
+  WriteFile(file, converted > 0 ? utf8 : text, static_cast<DWORD>(converted > 0 ? converted : length), &written,
+            nullptr);
+}
+
 // Called with the lock held. The failure lines go straight into the buffer: reporting
 // through LogMessage would ask for another dump of the same unwritable file.
 int DumpLocked() {
@@ -103,15 +118,14 @@ int DumpLocked() {
   }
   log.dumpFailing = false;
   SetFilePointer(file, 0, nullptr, FILE_END);
-  DWORD written = 0;
-  WriteFile(file, log.buffer, static_cast<DWORD>(log.length), &written, nullptr);
+  WriteLogText(file, log.buffer, log.length);
   if (log.droppedLines > 0) {
     char note[kLogMessageSize + 64];
     FormatDateTime(note, sizeof(note));
     size_t used = strlen(note);
     snprintf(note + used, sizeof(note) - used, " LogFileDump: %d lines were dropped while the log file could not be opened\r\n",
              log.droppedLines);
-    WriteFile(file, note, static_cast<DWORD>(strlen(note)), &written, nullptr);
+    WriteLogText(file, note, static_cast<int>(strlen(note)));
     log.droppedLines = 0;
   }
   log.length = 0;
@@ -133,9 +147,25 @@ void BuildMessage(char* message, const char* format, const LogArg& a, const LogA
     wsprintfA(message, format, a.value, b.value, c.value);
   }
   message[kLogMessageSize - 1] = 0;
+  // A message cut at the limit ends before the character that did not fit.
+  int length = static_cast<int>(strlen(message));
+  if (length == kLogMessageSize - 1) message[Utf8CutLength(message, length)] = 0;
 }
 
 }  // namespace
+
+int TextToUtf8(UINT codePage, const char* text, int length, char* destination, int capacity) {
+  if (!text || !destination || length <= 0 || capacity <= 0) return 0;
+  if (codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8)) {
+    if (length > capacity) return 0;
+    memcpy(destination, text, static_cast<size_t>(length));
+    return length;
+  }
+  WCHAR wide[kLogBufferSize];
+  int wideLength = MultiByteToWideChar(codePage, 0, text, length, wide, kLogBufferSize);
+  if (wideLength <= 0) return 0;
+  return WideCharToMultiByte(CP_UTF8, 0, wide, wideLength, destination, capacity, nullptr, nullptr);
+}
 
 void InitLog(HWND owner, const char* caption, const char* path) {
   LogLock lock;

@@ -1,5 +1,5 @@
 // The diagnostic log: timestamped lines collected in a 4096-byte buffer and appended
-// to the log file, plus the program's message boxes. Safe to call from any thread.
+// to the log file as UTF-8, plus the program's message boxes. Safe to call from any thread.
 #pragma once
 
 #include <windows.h>
@@ -45,6 +45,10 @@ void SetShowDebugMessages(bool on);
 bool GetShowDebugMessages();
 void CloseLog();
 int FormatDateTime(char* destination, int capacity, const SYSTEMTIME* time = nullptr);
+
+// Text in the code page `codePage` as UTF-8 (the log file's encoding); returns the bytes
+// written, 0 when it does not fit. Whole characters only: the input ends between them.
+int TextToUtf8(UINT codePage, const char* text, int length, char* destination, int capacity);
 
 // For tests: the text buffered and not yet written to the file.
 int GetLogBufferedText(char* destination, int capacity);

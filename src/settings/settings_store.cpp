@@ -37,6 +37,7 @@ const IntSetting kLoadOrder[] = {
     {"splitlist", &AppState.splitlist, nullptr},
     {"chooselaunch", &AppState.chooselaunch, nullptr},
     {"unifiedlist", &AppState.unifiedlist, nullptr},
+    {"notifications", &AppState.notifications, nullptr},
     {"singleLeftActionMessage", &AppState.singleLeftActionMessage, nullptr},
     {"doubleLeftActionMessage", &AppState.doubleLeftActionMessage, nullptr},
     {"singleRightActionMessage", &AppState.singleRightActionMessage, nullptr},
@@ -198,6 +199,7 @@ int SaveSettings() {
   WriteInt(key, "splitlist", AppState.splitlist);
   WriteInt(key, "chooselaunch", AppState.chooselaunch);
   WriteInt(key, "unifiedlist", AppState.unifiedlist);
+  WriteInt(key, "notifications", AppState.notifications);
   WriteInt(key, activate.keyValueName, static_cast<int>(activate.virtualKey));
   WriteInt(key, activate.modifiersValueName, static_cast<int>(activate.modifiers));
   WriteInt(key, powerOff.keyValueName, static_cast<int>(powerOff.virtualKey));

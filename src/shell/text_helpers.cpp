@@ -2,9 +2,27 @@
 // path operations take the size of the program's path buffers unless told otherwise.
 #include "shell/text_helpers.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
+
+// A UTF-8 sequence is a lead byte (110xxxxx, 1110xxxx or 11110xxx announcing 2, 3 or 4
+// bytes) and that many minus one continuation bytes (10xxxxxx). A cut at `length` splits
+// one when the last lead byte before it announces more bytes than remain before the cut
+// and only continuation bytes follow it.
+int Utf8CutLength(const char* text, int length) {
+  if (!text || length <= 0) return 0;
+  for (int back = 1; back <= 4 && back <= length; back++) {
+    unsigned char byte = static_cast<unsigned char>(text[length - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    int announced = (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3 : (byte & 0xF8) == 0xF0 ? 4 : 1;
+    return announced > back ? length - back : length;
+  }
+  return length;
+}
+
+char AsciiLower(char character) {
+  return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
+}
 
 void CopyText(char* destination, const char* source, int size) {
   if (!destination || size <= 0) return;
@@ -13,6 +31,10 @@ void CopyText(char* destination, const char* source, int size) {
     return;
   }
   size_t length = strnlen(source, static_cast<size_t>(size) - 1);
+  // Only a continuation byte right after the cut means a character is being split; so text
+  // in a single-byte code page ("Caf\xE9 au lait") keeps every byte that fits.
+  if ((static_cast<unsigned char>(source[length]) & 0xC0) == 0x80)
+    length = static_cast<size_t>(Utf8CutLength(source, static_cast<int>(length)));
   memmove(destination, source, length);
   destination[length] = 0;
 }
@@ -69,7 +91,7 @@ const char* FindTextNoCase(const char* text, const char* word) {
   for (const char* at = text; *at; at++) {
     size_t i = 0;
     while (i < wordLength && at[i] &&
-           tolower(static_cast<unsigned char>(at[i])) == tolower(static_cast<unsigned char>(word[i])))
+           AsciiLower(at[i]) == AsciiLower(word[i]))
       i++;
     if (i == wordLength) return at;
   }

@@ -2,8 +2,14 @@
 // Every copy is bounded by its destination.
 #pragma once
 
-// Copies at most size - 1 characters and terminates; nothing for size 0 or less.
+// Copies at most size - 1 bytes and terminates; nothing for size 0 or less. A cut never
+// splits a UTF-8 sequence: it falls before the character that does not fit.
 void CopyText(char* destination, const char* source, int size);
+// How many of the first `length` bytes of text to keep so that a cut there leaves no
+// unfinished UTF-8 sequence at the end (for text already cut, whose rest is lost).
+int Utf8CutLength(const char* text, int length);
+// Lower case for ASCII letters only: bytes of multi-byte characters pass unchanged.
+char AsciiLower(char character);
 // Appends source to the text in destination (room `size` in all), cut to fit; 0 if cut.
 int AppendText(char* destination, const char* source, int size);
 char* DuplicateText(const char* text);  // free() the result; null for null or no memory

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "log/log.h"
 #include "resources/hotkey_dialog_ids.h"
+#include "shell/dpi.h"
 #include "shell/window_helpers.h"
 #include "triggers/hot_keys.h"
 
@@ -73,6 +74,8 @@ void EndHotKeyDialog(HWND dialog, INT_PTR result) {
 
 INT_PTR CALLBACK HotKeyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      return AnswerDpiChanged(dialog, lParam);
     case WM_INITDIALOG:
       return OnInitDialog(dialog, reinterpret_cast<HotKeyEntry*>(lParam));
     case WM_TIMER:

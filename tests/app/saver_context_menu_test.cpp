@@ -142,29 +142,6 @@ TEST_F(SaverContextMenuTest, PropertiesShowAnInformationBoxEvenWithoutDebugMessa
 
 // The real menus, opened by the real window procedure: the tray menu with the sample
 // savers, its "&Choose" list, then a right click on a saver in it.
-std::vector<HWND> MenuWindows() {
-  std::vector<HWND> windows;
-  for (HWND window = FindWindowExA(nullptr, nullptr, "#32768", nullptr); window;
-       window = FindWindowExA(nullptr, window, "#32768", nullptr))
-    if (IsWindowVisible(window)) windows.push_back(window);
-  return windows;
-}
-
-bool WaitMenus(size_t count) {
-  DWORD start = GetTickCount();
-  while (MenuWindows().size() < count) {
-    if (GetTickCount() - start > 5000) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-void PressKey(HWND menuWindow, UINT key) {
-  PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
-  PostMessageA(menuWindow, WM_KEYUP, key, 0);
-  Sleep(200);
-}
-
 TEST_F(SaverContextMenuTest, RealMenusOnTheScreen) {
   DestroyMenu(menu_);
   menu_ = nullptr;

@@ -63,6 +63,8 @@ TEST_F(StartupTest, FirstInstanceStaysSecondHandsOffAndBothEndWithZero) {
   EXPECT_EQ(second.exitCode, 0u);
   EXPECT_TRUE(IsWindow(window));
   EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  // The running copy tells in a balloon what the hand-off changed.
+  EXPECT_TRUE(WaitFor([&] { return Log().find(" Notification: Settings updated") != std::string::npos; }, 15000));
 
   // Closing the main window ends the first instance with 0 and closes its log.
   PostMessageA(window, WM_CLOSE, 0, 0);

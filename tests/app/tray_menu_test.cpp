@@ -109,6 +109,7 @@ Se&ttings [popup]
   Run When W&indows Starts [40020] bmp
   Show &Tips at Startup [40058] checked bmp
   Hide &Splash Screen [40036] bmp
+  Show &Notifications [40130] checked bmp
   ----
   Uninstall [40035]
 &Help [popup]
@@ -286,7 +287,7 @@ TEST_F(TrayMenuTest, DebugMenuWithShiftOrDebugMessages) {
       "    Dump Log To &Display [40042]\n    Dump Log To &File [40041]\n    &Clear Log [40045]\n    ----\n"
       "    &Auto Log To File [40046] bmp\n    Show Debug &Messages [40047]";
   EXPECT_FALSE(Contains(Build(0), "Debug [popup]"));
-  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "Hide &Splash Screen [40036] bmp\n  ----\n" + debug + " bmp\n  ----\n"));
+  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "Hide &Splash Screen [40036] bmp\n  Show &Notifications [40130] checked bmp\n  ----\n" + debug + " bmp\n  ----\n"));
   SetShowDebugMessages(true);
   EXPECT_TRUE(Contains(Build(0), debug + " checked bmp\n"));
   SetShowDebugMessages(false);
@@ -328,6 +329,7 @@ TEST_F(TrayMenuTest, SwitchesAreMarkedFromTheSettings) {
   AppState.splitlist = 0;
   AppState.notips = 1;
   AppState.nosplash = 1;
+  AppState.notifications = 0;
   SetDesktopValue("ScreenSaveTimeOut", "300");
   std::string dump = BuildSubmenu("Se&ttings");
   EXPECT_TRUE(Contains(dump, "  Disable &Corner Actions [40038]\n")) << dump;
@@ -337,7 +339,8 @@ TEST_F(TrayMenuTest, SwitchesAreMarkedFromTheSettings) {
       << dump;
   EXPECT_TRUE(Contains(dump, "Launch Saver &When Chosen [40049] checked bmp\nSplit Lon&g Saver List [40048] bmp\n"))
       << dump;
-  EXPECT_TRUE(Contains(dump, "Show &Tips at Startup [40058] bmp\nHide &Splash Screen [40036] checked bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "Show &Tips at Startup [40058] bmp\nHide &Splash Screen [40036] checked bmp\n"
+                             "Show &Notifications [40130] bmp\n")) << dump;
 }
 
 // Column split: rows that fit = height / item height - 1; with "(None)" first, the

@@ -432,6 +432,7 @@ step_hot_key() {
     press_hot_key
   fi
   check "the hot key runs the saver" wait_until 5 log_has_since "$lines" "Hot key pressed"
+  check "the hot key is told in a balloon" wait_until 5 log_has_since "$lines" "Notification: Screen saver started"
   ctl command 40056
   check "Saver Activation HotKey... opens its dialog" ctl find "Dozelite Hotkey Setting" 5000
   shot hot-key-dialog

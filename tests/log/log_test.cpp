@@ -209,3 +209,24 @@ TEST(LogSwitches, ReadBackWhatWasSet) {
   SetShowDebugMessages(false);
   EXPECT_FALSE(GetShowDebugMessages());
 }
+
+// The file is UTF-8 on systems that keep a legacy code page: the buffer's text is
+// converted from it, whole characters only.
+TEST(LogEncoding, LegacyCodePagesBecomeUtf8) {
+  struct Case {
+    UINT codePage;
+    std::string text;
+    int capacity;
+    std::string expected;
+  } cases[] = {
+      {1252, "J\xF6rg\r\n", 64, "J\xC3\xB6rg\r\n"},
+      {936, "\xD6\xD0\xCE\xC4", 64, "\xE4\xB8\xAD\xE6\x96\x87"},  // "中文" in GBK
+      {CP_UTF8, "\xE4\xB8\xAD", 64, "\xE4\xB8\xAD"},
+      {1252, "J\xF6rg", 4, ""},  // five bytes do not fit in four: nothing
+  };
+  for (const Case& c : cases) {
+    char out[64] = "";
+    int length = TextToUtf8(c.codePage, c.text.data(), static_cast<int>(c.text.size()), out, c.capacity);
+    EXPECT_EQ(std::string(out, length > 0 ? length : 0), c.expected) << c.codePage;
+  }
+}

@@ -19,6 +19,42 @@ TEST(CopyText, CutsToTheDestinationAndTerminates) {
   EXPECT_STREQ(small, "");
 }
 
+// Cuts in UTF-8 text fall between characters. "J\xC3\xB6rg" is "Jörg" (ö takes two
+// bytes), "\xE7\xA6\x85" is one Chinese character, "\xF0\x9F\x8C\x99" a four-byte one.
+TEST(CopyText, NeverSplitsAUtf8Character) {
+  struct Case {
+    const char* source;
+    int size;
+    const char* expected;
+  } cases[] = {
+      {"J\xC3\xB6rg", 3, "J"},                        // ö would be split: cut before it
+      {"J\xC3\xB6rg", 4, "J\xC3\xB6"},                // ö fits exactly
+      {"\xE7\xA6\x85\xE6\x84\x8F", 3, ""},          // the first of three bytes cannot fit
+      {"\xE7\xA6\x85\xE6\x84\x8F", 6, "\xE7\xA6\x85"},  // one whole, the next cut off
+      {"a\xF0\x9F\x8C\x99", 5, "a"},                  // four-byte character, one byte short
+      {"a\xF0\x9F\x8C\x99", 6, "a\xF0\x9F\x8C\x99"},
+      {"Caf\xE9 au lait", 5, "Caf\xE9"},            // a single-byte code page's é is no lead
+      {"\x80\x80\x80\x80x", 4, "\x80\x80\x80"},     // stray continuation bytes cut anywhere
+  };
+  for (const Case& c : cases) {
+    char buffer[16];
+    CopyText(buffer, c.source, c.size);
+    EXPECT_STREQ(buffer, c.expected) << "size " << c.size << " of " << c.source;
+  }
+  char appended[8] = "ab";
+  EXPECT_EQ(AppendText(appended, "c\xE7\xA6\x85\xE6\x84\x8F", sizeof(appended)), 0);
+  EXPECT_STREQ(appended, "abc\xE7\xA6\x85");
+}
+
+TEST(AsciiLower, LeavesMultiByteCharactersAlone) {
+  const char text[] = "SETSAVER=C:\\J\xC3\x96RG\\\xE7\xA6\x85.SCR";
+  std::string lowered;
+  for (const char* p = text; *p; p++) lowered += AsciiLower(*p);
+  EXPECT_EQ(lowered, "setsaver=c:\\j\xC3\x96rg\\\xE7\xA6\x85.scr");
+  EXPECT_NE(FindTextNoCase("C:\\J\xC3\x96RG", "j\xC3\x96rg"), nullptr);
+  EXPECT_EQ(FindTextNoCase("J\xC3\x96RG", "j\xC3\xB6rg"), nullptr);  // Ö and ö are not ASCII
+}
+
 TEST(AppendText, ReportsACut) {
   char buffer[8] = "abc";
   EXPECT_EQ(AppendText(buffer, "de", sizeof(buffer)), 1);

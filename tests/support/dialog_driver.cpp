@@ -145,11 +145,38 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
 
 }  // namespace
 
+std::vector<HWND> MenuWindows() {
+  std::vector<HWND> windows;
+  for (HWND window = FindWindowExA(nullptr, nullptr, "#32768", nullptr); window;
+       window = FindWindowExA(nullptr, window, "#32768", nullptr))
+    if (IsWindowVisible(window)) windows.push_back(window);
+  return windows;
+}
+
+bool WaitMenus(size_t count) {
+  DWORD start = GetTickCount();
+  while (MenuWindows().size() < count) {
+    if (GetTickCount() - start > 5000) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+void PressKey(HWND menuWindow, UINT key) {
+  PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
+  PostMessageA(menuWindow, WM_KEYUP, key, 0);
+  Sleep(200);
+}
+
 bool SaveScreenshot(HWND window, const char* name) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   Sleep(300);
   RECT area;
   if (!GetWindowRect(window, &area)) return false;
+  return SaveScreenArea(area, name);
+}
+
+bool SaveScreenArea(RECT area, const char* name) {
   int width = area.right - area.left;
   int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Waits until a dialog window ("#32770") with exactly this title exists.
 HWND WaitForDialog(const char* title, DWORD timeoutMs = 5000);
@@ -31,3 +32,11 @@ bool WaitGone(HWND window, DWORD timeoutMs = 3000);
 
 // Saves the window's pixels from the screen as build/screenshots/<name>.png.
 bool SaveScreenshot(HWND window, const char* name);
+// Saves an area of the screen the same way.
+bool SaveScreenArea(RECT area, const char* name);
+
+// Popup menus on the screen: the visible menu windows, a wait until `count` are open (5 s
+// at most), and a key press posted to one (with time for the menu to act on it).
+std::vector<HWND> MenuWindows();
+bool WaitMenus(size_t count);
+void PressKey(HWND menuWindow, UINT key);

@@ -12,7 +12,11 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$OUT"
 
-S=128  # drawing size; every image is scaled down to 32 and 16 pixels
+S=256  # drawing size; every image is scaled down to each icon size below
+ICON_SIZES=(16 20 24 32 40 48 64 256)  # 100% to 400% of the small and large icon
+CHECK_SIZES=(12 16 20 26 32 40 48)     # the menu check mark at the common scales
+# The shapes are laid out on a 128-pixel grid and drawn at twice that size.
+GRID="affine 2,0,0,2,0,0"
 
 # A "Z" drawn as a stroked path (no font needed): top-left corner (x, y), size z.
 z_path() {
@@ -23,9 +27,9 @@ z_path() {
 # base <out> <disc colour> <moon colour>
 base() {
   convert -size ${S}x${S} xc:none \
-    -fill "$2" -stroke "#0b1630" -strokewidth 4 -draw "circle 64,64 64,4" \
-    \( -size ${S}x${S} xc:none -fill "$3" -draw "circle 58,70 58,24" \
-       \( -size ${S}x${S} xc:none -fill black -draw "circle 80,56 80,16" \) \
+    -fill "$2" -stroke "#0b1630" -strokewidth 4 -draw "$GRID circle 64,64 64,4" \
+    \( -size ${S}x${S} xc:none -fill "$3" -draw "$GRID circle 58,70 58,24" \
+       \( -size ${S}x${S} xc:none -fill black -draw "$GRID circle 80,56 80,16" \) \
        -compose DstOut -composite \) \
     -compose Over -composite "$1"
 }
@@ -39,17 +43,24 @@ frame() {
   local size=(30 28 26 24 22 24 26 28 30)
   local x=$((78 + ${dx[$t]})) y=$((30 + ${dy[$t]})) z=${size[$t]}
   convert "$2" -fill none -stroke white -strokewidth 9 \
-    -draw "stroke-linecap round stroke-linejoin round $(z_path $x $y $z)" "$1"
+    -draw "$GRID stroke-linecap round stroke-linejoin round $(z_path $x $y $z)" "$1"
 }
 
 cross() {
-  convert "$2" -stroke "#d11a1a" -strokewidth 16 -draw "stroke-linecap round line 22,22 106,106" "$1"
+  convert "$2" -stroke "#d11a1a" -strokewidth 16 -draw "$GRID stroke-linecap round line 22,22 106,106" "$1"
 }
 
+# Every size is drawn down from the full picture (never from a smaller one); the small
+# ones get a touch of sharpening so the moon's edge survives.
 to_ico() {
-  convert "$2" -filter Lanczos -resize 32x32 "$WORK/i32.png"
-  convert "$2" -filter Lanczos -resize 16x16 -unsharp 0x0.6 "$WORK/i16.png"
-  convert "$WORK/i16.png" "$WORK/i32.png" "$1"
+  local images=()
+  for size in "${ICON_SIZES[@]}"; do
+    local sharpen=()
+    [ "$size" -le 24 ] && sharpen=(-unsharp 0x0.6)
+    convert "$2" -filter Lanczos -resize ${size}x${size} "${sharpen[@]}" "$WORK/i$size.png"
+    images+=("$WORK/i$size.png")
+  done
+  convert "${images[@]}" "$1"
 }
 
 base "$WORK/base.png" "#1d3b78" "#ffd54a"
@@ -66,13 +77,17 @@ for n in 1 2 3 4 5 6 7 8 9; do
 done
 
 # Disabled for a while: grey moon, pause bars in a small orange badge.
-convert "$WORK/grey.png" -fill "#f08a00" -stroke "#0b1630" -strokewidth 4 -draw "circle 92,92 92,60" \
-  -fill white -stroke none -draw "rectangle 80,78 88,106" -draw "rectangle 96,78 104,106" "$WORK/xc.png"
+convert "$WORK/grey.png" -fill "#f08a00" -stroke "#0b1630" -strokewidth 4 -draw "$GRID circle 92,92 92,60" \
+  -fill white -stroke none -draw "$GRID rectangle 80,78 88,106" -draw "$GRID rectangle 96,78 104,106" "$WORK/xc.png"
 to_ico "$OUT/dozelitexc.ico" "$WORK/xc.png"
 
-# The menu check mark: a dark tick on white (menus mask it as a monochrome-style image).
+# The menu check mark: a dark tick on white (menus mask it as a monochrome-style image),
+# one bitmap per size; the program picks the one that fits the menu's check size.
 convert -size 64x64 xc:white -fill none -stroke black -strokewidth 10 \
-  -draw "stroke-linecap round stroke-linejoin round path 'M 12,34 L 26,48 L 52,16'" -filter Lanczos -resize 16x16 -type TrueColor "BMP3:$OUT/checked.bmp"
+  -draw "stroke-linecap round stroke-linejoin round path 'M 12,34 L 26,48 L 52,16'" "$WORK/check.png"
+for size in "${CHECK_SIZES[@]}"; do
+  convert "$WORK/check.png" -filter Lanczos -resize ${size}x${size} -type TrueColor "BMP3:$OUT/checked$size.bmp"
+done
 
 # A preview sheet for review (not used by the build).
 montage "$WORK/main.png" "$WORK/f3.png" "$WORK/f5.png" "$WORK/x1.png" "$WORK/xc.png" -tile 5x1 -geometry 64x64+4+4 \
