@@ -16,6 +16,7 @@
 #include "system/default_user.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "triggers/corner_stay.h"
 
 namespace {
 
@@ -87,6 +88,12 @@ void ParseCommandLine(char* commandLine) {
   if (options.Find("chooselaunch")) AppState.chooselaunch = IsOn(value);
   if (options.Find("unifiedlist")) AppState.unifiedlist = IsOn(value);
   if (options.Find("corneraction")) AppState.corneraction = IsOn(value);
+  if (options.Find("cornerscope")) AppState.cornerscope = IsOn(value);
+  if (options.Find("cornerdelay")) {
+    int delay = ReadNumber(value);
+    if (delay >= 0) AppState.cornerdelay = CornerDelayMs(delay);
+  }
+  if (options.Find("cornersfullscreen")) AppState.cornersfullscreen = IsOn(value);
   if (options.Find("setwindowsdefault")) SaveDefaultUserSettings();
   if (options.Find("powermode") && value[0]) ApplyPowerMode(value);
   if (options.Find("?") || options.Find("help")) AppState.help = 1;

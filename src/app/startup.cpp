@@ -28,6 +28,7 @@
 #include "system/system_saver_settings.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
+#include "triggers/corner_watcher.h"
 #include "triggers/watchers.h"
 #include "update/uuid.h"
 
