@@ -34,7 +34,6 @@ HHOOK RealInstallMouseHook(HOOKPROC procedure, HINSTANCE module) {
 namespace {
 
 constexpr UINT kCornerFireMessage = WM_APP + 480;  // wParam corner, lParam monitor index
-constexpr UINT kCornerWakeMessage = WM_APP + 481;  // the settings changed (when there is no event)
 constexpr UINT_PTR kTimerCornerDwell = 920;
 constexpr UINT_PTR kTimerCornerPoll = 921;
 constexpr UINT_PTR kTimerCornerHookCheck = 922;
@@ -89,8 +88,8 @@ bool AnyButtonHeld() {
 void UsePhysicalPixels() {
   using SetContextFn = HANDLE(WINAPI*)(HANDLE);
   HMODULE user = GetModuleHandleA("user32.dll");
-  auto setContext =
-      user ? reinterpret_cast<SetContextFn>(GetProcAddress(user, "SetThreadDpiAwarenessContext")) : nullptr;
+  FARPROC found = user ? GetProcAddress(user, "SetThreadDpiAwarenessContext") : nullptr;
+  auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(found));
   if (!setContext) return;
   // Per-monitor aware, version 2 first, then version 1.
   if (!setContext(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4))))

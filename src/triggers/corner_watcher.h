@@ -6,6 +6,8 @@
 
 // Its hidden window's class (the window receives display, session and power changes).
 constexpr const char* kCornerWatcherClassName = "DozeliteCornerWatcher";
+// Sent or posted to that window: look at the corner settings again, as the event asks.
+constexpr UINT kCornerWakeMessage = WM_APP + 481;
 
 DWORD WINAPI CornerWatcherThread(void* parameter);
 
