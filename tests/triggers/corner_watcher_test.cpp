@@ -35,8 +35,9 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
   input.type = INPUT_MOUSE;
   int width = GetSystemMetrics(SM_CXSCREEN);
   int height = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (x * 65535 + (width - 1) / 2) / (width - 1);
-  input.mi.dy = (y * 65535 + (height - 1) / 2) / (height - 1);
+  // Absolute coordinates map 0..65535 onto the screen as x = dx * width / 65536.
+  input.mi.dx = (x * 65536 + width - 1) / width;
+  input.mi.dy = (y * 65536 + height - 1) / height;
   input.mi.dwFlags = flags;
   SendInput(1, &input, sizeof(input));
 }
@@ -146,7 +147,9 @@ TEST_F(CornerWatcherTest, FiresAfterTheDelayOnlyWhenTheCursorStays) {
   ASSERT_TRUE(MoveMouse(width_ / 2, height_ / 2));
   DWORD stayed = GetTickCount() - entered;
   std::vector<int> late = CornerCommands(window_, 1000);
-  if (stayed < 450) EXPECT_TRUE(late.empty()) << "fired after leaving at " << stayed << " ms";
+  if (stayed < 450) {
+    EXPECT_TRUE(late.empty()) << "fired after leaving at " << stayed << " ms";
+  }
 
   // A stay of 800 ms fires once, not before the delay.
   ASSERT_TRUE(MoveMouse(0, 0));
@@ -231,12 +234,11 @@ TEST_F(CornerWatcherTest, PollsWhenNoHookCanBeInstalledAndSaysSoOnce) {
   for (int round = 0; round < 2; round++) {
     AppState.corneraction = 0;
     Resync();
+    SetCursorPos(width_ / 2, height_ / 2);
     AppState.corneraction = 1;
     Resync();
     // SetCursorPos reaches no hook: only a poll can see it.
-    SetCursorPos(width_ / 2, height_ / 2);
-    Sleep(600);
-    CornerCommands(window_, 0);
+    Sleep(300);
     SetCursorPos(0, 0);
     EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow) << "round " << round;
   }
