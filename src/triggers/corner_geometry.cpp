@@ -56,10 +56,6 @@ ScreenCorner FindRectCorner(const ScreenRect& monitor, long x, long y) {
   return column == 0 ? kBottomLeftCorner : kBottomRightCorner;
 }
 
-ScreenCorner FindScreenCorner(int x, int y, int width, int height) {
-  return FindRectCorner(ScreenRect{0, 0, width, height}, x, y);
-}
-
 void BuildCornerLayout(CornerLayout* layout, const ScreenRect* monitors, int count, int primary, bool everyMonitor) {
   if (count < 0) count = 0;
   if (count > kMaxCornerMonitors) count = kMaxCornerMonitors;

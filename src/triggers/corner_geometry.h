@@ -22,8 +22,6 @@ struct CornerLayout {
 
 // The corner zone of one monitor under the point, or kNoCorner.
 ScreenCorner FindRectCorner(const ScreenRect& monitor, long x, long y);
-// The corner of a width x height screen whose top-left is 0,0.
-ScreenCorner FindScreenCorner(int x, int y, int width, int height);
 // Builds the layout from at most kMaxCornerMonitors monitors (the rest are left out).
 void BuildCornerLayout(CornerLayout* layout, const ScreenRect* monitors, int count, int primary, bool everyMonitor);
 CornerHit FindCorner(const CornerLayout& layout, long x, long y);
