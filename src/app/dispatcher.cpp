@@ -32,7 +32,6 @@
 #include "triggers/corner_watcher.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
-#include "triggers/watchers.h"
 #include "update/update_check.h"
 
 namespace {
