@@ -58,6 +58,9 @@ void ResetAppState(HINSTANCE instance) {
   AppState.bottomLeftActionMessage = 0;
   AppState.topRightActionMessage = 0;
   AppState.bottomRightActionMessage = 0;
+  AppState.cornerscope = 0;
+  AppState.cornerdelay = 0;
+  AppState.cornersfullscreen = 0;
   for (char*& path : AppState.saverpath) path = nullptr;
   memset(AppState.id, 0, sizeof(AppState.id));
   SetHotKey(&AppState.hotKeys[0], 0, "activate your screen saver", "hotkey", "hotkeymodifiers");

@@ -72,6 +72,9 @@ struct ApplicationState {
   std::atomic<int> bottomLeftActionMessage;
   std::atomic<int> topRightActionMessage;
   std::atomic<int> bottomRightActionMessage;
+  std::atomic<int> cornerscope;        // 0 the primary monitor's corners, 1 every monitor's
+  std::atomic<int> cornerdelay;        // milliseconds the cursor must stay in a corner
+  std::atomic<int> cornersfullscreen;  // corners fire over a full-screen window too
   char* saverpath[kMaxSaverPaths];  // owned texts, ended by a null entry
   char id[kIdSize];
   HotKeyEntry hotKeys[2];

@@ -3,6 +3,7 @@
 // settings are saved afterwards so that a running instance can reload them.
 #include "app/command_line.h"
 
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "system/default_user.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "triggers/corner_stay.h"
 
 namespace {
 
@@ -87,6 +89,11 @@ void ParseCommandLine(char* commandLine) {
   if (options.Find("chooselaunch")) AppState.chooselaunch = IsOn(value);
   if (options.Find("unifiedlist")) AppState.unifiedlist = IsOn(value);
   if (options.Find("corneraction")) AppState.corneraction = IsOn(value);
+  if (options.Find("cornerscope")) AppState.cornerscope = IsOn(value);
+  // Only a number sets the corner delay (a dash splits "-5" off, leaving no value).
+  if (options.Find("cornerdelay") && isdigit(static_cast<unsigned char>(value[0])))
+    AppState.cornerdelay = CornerDelayMs(ReadNumber(value));
+  if (options.Find("cornersfullscreen")) AppState.cornersfullscreen = IsOn(value);
   if (options.Find("setwindowsdefault")) SaveDefaultUserSettings();
   if (options.Find("powermode") && value[0]) ApplyPowerMode(value);
   if (options.Find("?") || options.Find("help")) AppState.help = 1;

@@ -28,9 +28,10 @@
 #include "system/default_user.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "triggers/corner_options.h"
+#include "triggers/corner_watcher.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
-#include "triggers/watchers.h"
 #include "update/update_check.h"
 
 namespace {
@@ -98,6 +99,7 @@ bool RunFixedCommand(HWND window, int command) {
   switch (command) {
     case kCmdReloadSettings:
       LoadSettings();
+      WakeCornerWatcher();  // the corner switches may have changed with the rest
       UpdateTrayIcon(NIM_DELETE);
       UpdateTrayIcon(NIM_ADD);
       PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
@@ -352,6 +354,10 @@ void DispatchCommand(HWND window, int command) {
   if (command == kCmdToggleNotifications) {
     Invert(&AppState.notifications);
     SaveSettings();
+    return;
+  }
+  if (IsCornerOptionCommand(command)) {
+    RunCornerOptionCommand(command);
     return;
   }
   if (command == kCmdDisableOneDay) {

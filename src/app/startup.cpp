@@ -26,6 +26,7 @@
 #include "system/default_user.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "triggers/corner_watcher.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
 #include "triggers/watchers.h"

@@ -38,6 +38,8 @@ HMENU BuildCornerMenu() {
   AppendItem(menu, kCmdSetTopRightCorner, "Top-&Right Corner");
   AppendItem(menu, kCmdSetBottomRightCorner, "Bottom-R&ight Corner");
   AppendSeparator(menu);
+  AppendCornerOptions(menu);
+  AppendSeparator(menu);
   AppendItem(menu, kCmdRestoreCornerDefaults, "Restore &Defaults");
   return menu;
 }

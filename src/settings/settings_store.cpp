@@ -47,6 +47,9 @@ const IntSetting kLoadOrder[] = {
     {"topRightActionMessage", nullptr, &AppState.topRightActionMessage},
     {"bottomRightActionMessage", nullptr, &AppState.bottomRightActionMessage},
     {"selectionActionMessageBase", &AppState.selectionActionMessageBase, nullptr},
+    {"cornerscope", nullptr, &AppState.cornerscope},
+    {"cornerdelay", nullptr, &AppState.cornerdelay},
+    {"cornersfullscreen", nullptr, &AppState.cornersfullscreen},
 };
 
 void SetInt(const IntSetting& setting, int value) {
@@ -195,6 +198,9 @@ int SaveSettings() {
   WriteInt(key, "randomonclick", AppState.randomonclick);
   WriteInt(key, "randomonload", AppState.randomonload);
   WriteInt(key, "corneraction", AppState.corneraction);
+  WriteInt(key, "cornerscope", AppState.cornerscope);
+  WriteInt(key, "cornerdelay", AppState.cornerdelay);
+  WriteInt(key, "cornersfullscreen", AppState.cornersfullscreen);
   WriteInt(key, "autolog", GetAutoLogToFile() ? 1 : 0);
   WriteInt(key, "splitlist", AppState.splitlist);
   WriteInt(key, "chooselaunch", AppState.chooselaunch);

@@ -1,15 +1,8 @@
-// The three worker threads: registry watcher, corner watcher, update scheduler.
+// The worker threads: registry watcher and update scheduler (the corner watcher has
+// its own file).
 #pragma once
 
 #include <windows.h>
 
 DWORD WINAPI RegistryWatcherThread(void* parameter);
-DWORD WINAPI CornerWatcherThread(void* parameter);
 DWORD WINAPI UpdateSchedulerThread(void* parameter);
-
-// Sets "CornersActionEvent" so a sleeping corner watcher looks at the switch at once.
-void WakeCornerWatcher();
-
-// The screen corner under a point of a width x height primary screen, or kNoCorner.
-enum ScreenCorner { kNoCorner = -1, kTopLeftCorner, kTopRightCorner, kBottomLeftCorner, kBottomRightCorner };
-ScreenCorner FindScreenCorner(int x, int y, int width, int height);

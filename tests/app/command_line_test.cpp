@@ -137,6 +137,23 @@ TEST_F(CommandLineTest, CapitalsAndSlashesActLikeDashedLowerCaseOptions) {
   EXPECT_EQ(Setting("randomonclick"), 1u);
 }
 
+TEST_F(CommandLineTest, CornerOptionsAreTakenAndTheirDelayKeptInRange) {
+  Start start("cmd-corners");
+  EXPECT_EQ(start.Run("kill cornerscope cornerdelay=500 cornersfullscreen=1"), 0);
+  EXPECT_EQ(Setting("cornerscope"), 1u);
+  EXPECT_EQ(Setting("cornerdelay"), 500u);
+  EXPECT_EQ(Setting("cornersfullscreen"), 1u);
+  EXPECT_EQ(start.Run("kill cornerscope=0 \"cornerdelay=-3\""), 0);
+  EXPECT_EQ(Setting("cornerscope"), 0u);
+  EXPECT_EQ(Setting("cornerdelay"), 500u) << "a negative delay is ignored";
+  EXPECT_EQ(start.Run("kill cornerdelay=-3"), 0);
+  EXPECT_EQ(Setting("cornerdelay"), 500u) << "a delay without a number is ignored";
+  EXPECT_EQ(Setting("cornersfullscreen"), 1u);
+  EXPECT_EQ(start.Run("kill cornerdelay=99999 cornersfullscreen=0"), 0);
+  EXPECT_EQ(Setting("cornerdelay"), 10000u) << "kept to the longest delay";
+  EXPECT_EQ(Setting("cornersfullscreen"), 0u);
+}
+
 TEST_F(CommandLineTest, DelayAndTimeoutIgnoreValuesOutOfRange) {
   Start start("cmd-numbers");
   SetDesktopValue("ScreenSaveTimeOut", "300");

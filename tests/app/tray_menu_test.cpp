@@ -89,6 +89,15 @@ Se&ttings [popup]
     Top-&Right Corner [40031]
     Bottom-R&ight Corner [40032]
     ----
+    &Every Monitor [40110] bmp
+    &Delay [popup]
+      &None [40112] checked bmp
+      &150 ms [40113] bmp
+      &300 ms [40114] bmp
+      &500 ms [40115] bmp
+      &1 s [40116] bmp
+    Also Over &Full-Screen Windows [40111] bmp
+    ----
     Restore &Defaults [40033]
   ----
   Set &Random Saver [popup]

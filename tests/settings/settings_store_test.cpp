@@ -114,7 +114,8 @@ TEST_F(SettingsStoreTest, FirstSaveWritesEveryValue) {
                           "unifiedlist", "hotkey", "hotkeymodifiers", "hotkeypoweroff", "hotkeypoweroffmodifiers",
                           "selectionActionMessageBase", "singleLeftActionMessage", "doubleLeftActionMessage",
                           "singleRightActionMessage", "doubleRightActionMessage", "topLeftActionMessage",
-                          "bottomLeftActionMessage", "topRightActionMessage", "bottomRightActionMessage"};
+                          "bottomLeftActionMessage", "topRightActionMessage", "bottomRightActionMessage",
+                          "cornerscope", "cornerdelay", "cornersfullscreen"};
   for (const char* name : dwords) {
     DWORD type = 0;
     EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, nullptr, nullptr), ERROR_SUCCESS)
@@ -154,6 +155,9 @@ TEST_F(SettingsStoreTest, EverySettingSurvivesARoundTrip) {
   AppState.bottomLeftActionMessage = 40015;
   AppState.topRightActionMessage = 40016;
   AppState.bottomRightActionMessage = -1;
+  AppState.cornerscope = 1;
+  AppState.cornerdelay = 300;
+  AppState.cornersfullscreen = 1;
   AppState.hotKeys[0].virtualKey = 'S';
   AppState.hotKeys[0].modifiers = MOD_CONTROL | MOD_ALT;
   AppState.hotKeys[1].virtualKey = VK_F12;
@@ -183,6 +187,9 @@ TEST_F(SettingsStoreTest, EverySettingSurvivesARoundTrip) {
   EXPECT_EQ(AppState.topLeftActionMessage, 40014);
   EXPECT_EQ(AppState.bottomLeftActionMessage, 40015);
   EXPECT_EQ(AppState.topRightActionMessage, 40016);
+  EXPECT_EQ(AppState.cornerscope, 1);
+  EXPECT_EQ(AppState.cornerdelay, 300);
+  EXPECT_EQ(AppState.cornersfullscreen, 1);
   EXPECT_EQ(AppState.bottomRightActionMessage, -1);
   EXPECT_EQ(AppState.hotKeys[0].virtualKey, static_cast<UINT>('S'));
   EXPECT_EQ(AppState.hotKeys[0].modifiers, static_cast<UINT>(MOD_CONTROL | MOD_ALT));

@@ -72,13 +72,13 @@ else
   wait "$side"
   row "minimal tray program" "$(cat "$work/tray")"
   row "Dozelite, corner actions off" "$(cat "$work/dozelite")"
-  wine "$win/dozelite_ctl.exe" command 40038 >/dev/null 2>&1  # corner actions on: 4 polls a second
+  wine "$win/dozelite_ctl.exe" command 40038 >/dev/null 2>&1  # corner actions on: the mouse hook
   sleep 1
   row "Dozelite, corner actions on" "$(measure "$dozelite")"
   wine "$win/dozelite_ctl.exe" command 40038 >/dev/null 2>&1
   echo
-  echo "With corner actions on, the corner watcher polls every 250 ms and each poll asks the emulator's"
-  echo "server for the cursor; with them off no thread of Dozelite wakes at all, like the minimal program."
+  echo "With corner actions on, the corner watcher waits on a low-level mouse hook: with the mouse still"
+  echo "it wakes only for its once-a-minute check of the hook; with them off it has no hook at all."
 fi
 
 wine "$win/idle_tray.exe" close >/dev/null 2>&1

@@ -1,0 +1,28 @@
+// The corner options in the "Screen &Corner Action" submenu: two switches and the
+// dwell delay, whose current choice carries the check (none does for a delay set
+// outside the menu, e.g. on the command line).
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/tray_menu.h"
+#include "app/tray_menu_parts.h"
+#include "triggers/corner_options.h"
+
+namespace {
+
+void AppendCheckItem(HMENU menu, int id, const char* text, bool on) {
+  AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text);
+  CheckMenuItemWithBitmaps(menu, static_cast<UINT>(id), on);
+}
+
+}  // namespace
+
+void AppendCornerOptions(HMENU menu) {
+  AppendCheckItem(menu, kCmdToggleCornerEveryMonitor, "&Every Monitor", AppState.cornerscope != 0);
+  HMENU delays = CreatePopupMenu();
+  int delay = AppState.cornerdelay;
+  for (const CornerDelayChoice& choice : kCornerDelayChoices)
+    AppendCheckItem(delays, choice.command, choice.text, choice.milliseconds == delay);
+  AppendSubmenu(menu, delays, "&Delay");
+  AppendCheckItem(menu, kCmdToggleCornersOverFullScreen, "Also Over &Full-Screen Windows",
+                  AppState.cornersfullscreen != 0);
+}
