@@ -9,14 +9,10 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/tray_icon.h"
-#include "system/system_saver_settings.h"
 #include "update/update_scheduler.h"
 
 namespace {
 
-constexpr const char* kDesktopKey = "Control Panel\\desktop";
-constexpr DWORD kRegistryPollMs = 1000;
 constexpr DWORD kCornerPollMs = 250;
 constexpr DWORD kCornerFiredPauseMs = 750;
 constexpr int kLeftTopZone = 5;      // coordinates 0 to 4
@@ -60,32 +56,6 @@ ScreenCorner FindScreenCorner(int x, int y, int width, int height) {
   if (column == 2 || row == 2) return kNoCorner;
   if (row == 0) return column == 0 ? kTopLeftCorner : kTopRightCorner;
   return column == 0 ? kBottomLeftCorner : kBottomRightCorner;
-}
-
-// Waits for any write under the desktop key (any process), rereads the system saver
-// settings, refreshes the icon and asks for its animation. When the notification cannot
-// be armed it polls once a second and refreshes only on a real change.
-DWORD WINAPI RegistryWatcherThread(void*) {
-  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "RegistryChangeEvent");
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
-    if (event) CloseHandle(event);
-    return 0;
-  }
-  for (;;) {
-    bool notified = false;
-    if (event) {
-      ResetEvent(event);
-      if (RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_LAST_SET, event, TRUE) == ERROR_SUCCESS)
-        notified = WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0;
-    }
-    if (!notified) Sleep(kRegistryPollMs);
-    int changed = LoadWindowsSaverSettings();
-    if (notified || changed) {
-      UpdateTrayIcon(NIM_MODIFY);
-      PostCommand(kCmdAnimateIcon);
-    }
-  }
 }
 
 // Polls the cursor every 250 ms while corner actions are on and sleeps on its event
