@@ -76,7 +76,7 @@ TEST_F(SaverOperationsTest, LongCurrentSaverIsStartedWholeOrNotAtAll) {
     bool started;
   } cases[] = {{259, true}, {300, true}, {394, true}, {395, false}, {450, false}};
   for (const Case& c : cases) {
-    std::string path = "C:\\" + std::string(c.length - 7, 'd') + "\\s.scr";
+    std::string path = "C:\\" + std::string(c.length - 9, 'd') + "\\s.scr";
     EXPECT_EQ(path.size(), c.length);
     SetSystemSaver(path);
     startedLines.clear();
