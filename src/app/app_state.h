@@ -1,5 +1,5 @@
 // The one process-wide application state. Start-up fills it with its defaults; the
-// worker threads read and write only the fields declared std::atomic here.
+// worker threads only read, and only the fields declared std::atomic here.
 #pragma once
 
 #include <windows.h>
@@ -42,7 +42,7 @@ struct ApplicationState {
   SaverInfo* savers;
   int saverCount;
 
-  // System saver settings, mirrored (main thread and registry watcher)
+  // System saver settings, mirrored (written by the main thread only)
   std::atomic<int> saverActive;
   std::atomic<int> passwordActive;
   std::atomic<int> saverTimeout;  // seconds

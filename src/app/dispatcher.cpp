@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/open_menus.h"
 #include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu.h"
@@ -100,6 +101,8 @@ bool RunFixedCommand(HWND window, int command) {
     case kCmdReloadSettings:
       LoadSettings();
       WakeCornerWatcher();  // the corner switches may have changed with the rest
+      // The random saver's timer runs exactly while the reloaded switch is on.
+      SetRandomSaverOnActivate(AppState.randomonactivate != 0);
       UpdateTrayIcon(NIM_DELETE);
       UpdateTrayIcon(NIM_ADD);
       PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
@@ -137,7 +140,7 @@ bool RunFixedCommand(HWND window, int command) {
       return false;
     }
     case kCmdRefreshSavers:
-      RefreshSaverList();
+      if (!DeferSaverListRebuild()) RefreshSaverList();
       return false;
     case kCmdChooseNoSaver:
       LogMessage(kLogLogOnly, "Chosen saver: (None)");
@@ -340,8 +343,9 @@ bool ChooseRandomSaver() {
 
 void SetSaverTimeout(int seconds) {
   if (seconds <= 0) return;
-  AppState.saverTimeout = seconds;
-  SaveWindowsSaverSettings(HKEY_CURRENT_USER);
+  SaverSettingsValues values = CurrentSaverSettings();
+  values.saverTimeout = seconds;
+  StoreWindowsSaverSettings(values);
 }
 
 void DispatchCommand(HWND window, int command) {

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/open_menus.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
@@ -47,8 +48,12 @@ int ShowSaverContextMenu(HWND window, HMENU menu, UINT position) {
   GetCursorPos(&AppState.clickPoint);
   HMENU popup = BuildSaverContextMenu(index);
   if (!popup) return 0;
-  int chosen = static_cast<int>(TrackPopupMenuEntry(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_RECURSE,
-                                                    AppState.clickPoint.x, AppState.clickPoint.y, window));
+  int chosen;
+  {
+    OpenMenuScope open(window);
+    chosen = static_cast<int>(TrackPopupMenuEntry(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_RECURSE,
+                                                  AppState.clickPoint.x, AppState.clickPoint.y, window));
+  }
   DestroyMenu(popup);
   if (chosen == 0) return 0;
   // Close the tray menu first; the command then runs once both menus are gone.

@@ -1,6 +1,7 @@
 // The tray icon. One NOTIFYICONDATAA record keeps what was last sent, so repeated
 // refreshes with the same state cost no shell call; a tooltip change in letter case
-// only is not sent either.
+// only is not sent either. The record is the main thread's; the tray lock guards only the
+// tooltip's look into the saver list, never a shell call, a box or a log line.
 #include "app/tray_icon.h"
 
 #include <shellapi.h>
@@ -40,12 +41,10 @@ TrayIconLock::TrayIconLock() {
 TrayIconLock::~TrayIconLock() { LeaveCriticalSection(&lock); }
 
 void ResetTrayIconRecord() {
-  TrayIconLock hold;
   memset(&record, 0, sizeof(record));
 }
 
 int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
-  TrayIconLock hold;
   if (!window) return 0;
   if (message == NIM_DELETE || message == NIM_SETFOCUS) return ShellNotifyIconEntry(message, &record);
   record.uFlags = 0;
@@ -73,8 +72,21 @@ int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
   return 1;
 }
 
-int UpdateTrayIcon(DWORD type) {
+// "Dozelite (saver name)", or the product name alone. The lock keeps the list from being
+// replaced while its record is read; nothing else is done under it.
+static void CurrentSaverTooltip(char* tooltip, size_t size) {
   TrayIconLock hold;
+  const SaverInfo* current = FindCurrentSaver();
+  if (current && current->displayName && strlen(current->displayName) + strlen(kProductName) + 4 < 64)
+    snprintf(tooltip, size, "%s (%s)", kProductName, current->displayName);
+  else
+    lstrcpynA(tooltip, kProductName, 64);
+}
+
+// Main thread only: workers post to the main window instead. The shell call and the
+// failure's log line come after the tray lock is released: with debug messages on, the
+// line opens a box whose owner must stay free to answer it.
+int UpdateTrayIcon(DWORD type) {
   char tooltip[256];
   int disableSeconds = AppState.disableSeconds;
   if (disableSeconds > 0) {
@@ -87,11 +99,7 @@ int UpdateTrayIcon(DWORD type) {
     FormatDuration(duration, sizeof(duration), left);
     snprintf(tooltip, sizeof(tooltip), "%s (Disabled - %s Left)", kProductName, duration);
   } else {
-    const SaverInfo* current = FindCurrentSaver();
-    if (current && current->displayName && strlen(current->displayName) + strlen(kProductName) + 4 < 64)
-      snprintf(tooltip, sizeof(tooltip), "%s (%s)", kProductName, current->displayName);
-    else
-      lstrcpynA(tooltip, kProductName, 64);
+    CurrentSaverTooltip(tooltip, sizeof(tooltip));
   }
   int animationFrame = AppState.animationFrame;
   int frame = (animationFrame + kAnimationFrames) % kAnimationFrames;

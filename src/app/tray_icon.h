@@ -1,5 +1,5 @@
 // The program's one notification-area icon: icon and tooltip chosen from the state,
-// only what changed sent to the shell. Calls are serialised between threads.
+// only what changed sent to the shell. Called on the main thread only.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +7,9 @@
 int UpdateTrayIcon(DWORD type);
 int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon);
 
-// Held by UpdateTrayIcon and by whoever rebuilds the saver list, so the tooltip's
-// lookup of the current saver never meets a half-built list.
+// Held by the tooltip's lookup of the current saver and by whoever replaces the saver
+// list, so the lookup never meets a half-built list. Hold it for nothing else: no shell
+// call, box or log line happens under it.
 struct TrayIconLock {
   TrayIconLock();
   ~TrayIconLock();

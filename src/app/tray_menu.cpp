@@ -10,6 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/open_menus.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_parts.h"
 #include "catalog/saver_info.h"
@@ -273,8 +274,10 @@ int ShowTrayMenu(HWND window, UINT flags) {
   HMENU menu = BuildTrayMenu(window, flags, GetMenuScreen());
   int result = 0;
   // Without the foreground the menu would not close when the user clicks elsewhere.
-  if (SetForegroundWindow(window))
+  if (SetForegroundWindow(window)) {
+    OpenMenuScope open(window);
     result = TrackPopupMenuEntry(menu, 0, AppState.clickPoint.x, AppState.clickPoint.y, window);
+  }
   PostMessageA(window, WM_NULL, 0, 0);
   DestroyMenu(menu);
   return result;

@@ -23,6 +23,7 @@
 #include "shell/dpi.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "triggers/registry_watcher.h"
 
 namespace {
 
@@ -186,6 +187,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
       break;
+    case kSaverSettingsReadMessage:
+      OnSaverSettingsRead(window, lParam);
+      return 0;
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {
         ReloadIconsForDpi(false);  // the add sends the icon

@@ -81,6 +81,9 @@ void OnInitDialog(HWND dialog, LPARAM parameter) {
   CheckDlgButton(dialog, IDC_TIPS_SHOW_AT_STARTUP, AppState.notips == 0 ? BST_CHECKED : BST_UNCHECKED);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_TIPS_NEXT, BN_CLICKED), 0);
   ShowWindow(GetDlgItem(dialog, IDC_TIPS_NEXT), SW_SHOW);
+  // Close takes the first focus: on the check box, a Space meant for the dialog would
+  // untick "show tips at startup".
+  SetFocus(GetDlgItem(dialog, IDOK));
 }
 
 void Close(HWND dialog) {
@@ -111,7 +114,7 @@ INT_PTR CALLBACK TipsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog, lParam);
-      return TRUE;
+      return FALSE;  // the focus is set
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_TIPS_NEXT:

@@ -32,12 +32,16 @@ void WaitDelay() {
 
 // Starts the saver file (the current saver for a null path) with one argument text, in
 // the Windows folder, and lets it run on its own. The path is quoted: unquoted, a folder
-// name with a space makes the system try the shorter prefixes as programs first.
+// name with a space makes the system try the shorter prefixes as programs first. A path
+// that does not fit the command line starts nothing: cut, it would name another file.
+// The current saver is read into the command line's size, so a stored path too long for
+// it arrives cut only when it could not fit anyway. Returns 0 without a path or when the
+// line does not fit; a process that cannot be created is not reported.
 int RunSaverFile(const char* path, const char* arguments) {
   char folder[kWindowsFolderSize] = "";
   GetWindowsDirectoryA(folder, sizeof(folder));
 
-  char currentPath[kPathSize];
+  char currentPath[kCommandLineSize];
   if (!path) {
     if (!GetCurrentSaverPath(currentPath, sizeof(currentPath))) return 0;
     path = currentPath;
@@ -50,7 +54,7 @@ int RunSaverFile(const char* path, const char* arguments) {
   if (!fits) {
     // A cut command line could name another program: start nothing.
     LogMessage(kLogLogOnly, "RunSaverFile: command line too long for %s", path);
-    return 1;
+    return 0;
   }
 
   LaunchDetached(commandLine, folder);
@@ -62,16 +66,18 @@ int RunSaverFile(const char* path, const char* arguments) {
 int LaunchScreenSaver() {
   LogMessage(kLogLogOnly, "LaunchScreenSaver");
   WaitDelay();
-  bool wasInactive = AppState.saverActive == 0;
+  SaverSettingsValues values = CurrentSaverSettings();
+  bool wasInactive = values.saverActive == 0;
   if (wasInactive) {
-    AppState.saverActive = 1;
-    SaveWindowsSaverSettings(HKEY_CURRENT_USER);
+    values.saverActive = 1;
+    StoreWindowsSaverSettings(values);
   }
   DefWindowProcA(GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0);
   if (wasInactive) {
     WaitDelay();
-    AppState.saverActive = 0;
-    SaveWindowsSaverSettings(HKEY_CURRENT_USER);
+    values = CurrentSaverSettings();
+    values.saverActive = 0;
+    StoreWindowsSaverSettings(values);
   }
   return 0;
 }
@@ -92,16 +98,19 @@ int ChangePassword(const char* path) {
 int EnableSaver(bool enable) {
   LogMessage(kLogLogOnly, "EnableSaver: Enable = %d", enable ? 1 : 0);
   if (AppState.disableSeconds != 0 && enable) DisableSaverTimeout(0);
-  bool changed = (enable ? 1 : 0) != (AppState.saverActive != 0 ? 1 : 0);
-  AppState.saverActive = enable ? 1 : 0;
+  SaverSettingsValues values = CurrentSaverSettings();
+  bool changed = (enable ? 1 : 0) != (values.saverActive != 0 ? 1 : 0);
+  values.saverActive = enable ? 1 : 0;
+  ApplyWindowsSaverSettings(values);
   if (changed) UpdateTrayIcon(NIM_MODIFY);
-  return SaveWindowsSaverSettings(HKEY_CURRENT_USER);
+  return SaveWindowsSaverSettings(HKEY_CURRENT_USER, values);
 }
 
 int EnablePassword(bool enable) {
   LogMessage(kLogLogOnly, "EnablePassword: Enable = %d", enable ? 1 : 0);
-  AppState.passwordActive = enable ? 1 : 0;
-  return SaveWindowsSaverSettings(HKEY_CURRENT_USER);
+  SaverSettingsValues values = CurrentSaverSettings();
+  values.passwordActive = enable ? 1 : 0;
+  return StoreWindowsSaverSettings(values);
 }
 
 // Starts a temporary-disable period of the given length, or ends the running one for 0

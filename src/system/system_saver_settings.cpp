@@ -2,10 +2,15 @@
 // The NT family keeps all of them under Control Panel\desktop; the 9x family keeps the
 // password switch there as a REG_DWORD and the current saver in system.ini. Which family
 // applies is read from the platform detected at start-up.
+//
+// The main thread is the mirror's only writer. Other threads read the registry into a
+// SaverSettingsValues of their own and hand it over; a save writes one set of values
+// fixed before the first write, so nothing read meanwhile can slip into it.
 #include "system/system_saver_settings.h"
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,12 +30,14 @@ constexpr const char* kSaverValue = "SCRNSAVE.EXE";
 constexpr int kValueBufferSize = 50;
 constexpr int kSaverPathBufferSize = 512;
 
+std::atomic<unsigned> generation{0};
+
 // One of the three switches: read as decimal text (`atoi`), or on 9x the password as
 // the first byte of its data taken as a signed number.
-bool ReadSetting(HKEY key, const char* name, bool firstByte, std::atomic<int>* field) {
+bool ReadSetting(HKEY key, const char* name, bool firstByte, int* field) {
   char data[kValueBufferSize + 1] = {};
   if (QueryRegValue(key, name, REG_SZ, data, kValueBufferSize) != ERROR_SUCCESS) {
-    LogMessage(kLogLogOnly, "No %s value in registry. using value %d.", name, field->load());
+    LogMessage(kLogLogOnly, "No %s value in registry. using value %d.", name, *field);
     return false;
   }
   *field = firstByte ? static_cast<int>(static_cast<signed char>(data[0])) : atoi(data);
@@ -45,37 +52,61 @@ bool WriteDecimal(HKEY key, const char* name, int value) {
 
 }  // namespace
 
-int LoadWindowsSaverSettings() {
+bool operator==(const SaverSettingsValues& a, const SaverSettingsValues& b) {
+  return a.saverActive == b.saverActive && a.saverTimeout == b.saverTimeout && a.passwordActive == b.passwordActive;
+}
+
+int ReadWindowsSaverSettings(SaverSettingsValues* values) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     LogMessage(kLogError, "LoadWindowsSaverSettings: Error accessing HKEY_CURRENT_USER\\Control Panel\\desktop");
     return 0;
   }
-  int active = AppState.saverActive;
-  int timeout = AppState.saverTimeout;
-  int password = AppState.passwordActive;
-  ReadSetting(key, "ScreenSaveActive", false, &AppState.saverActive);
-  ReadSetting(key, "ScreenSaveTimeOut", false, &AppState.saverTimeout);
+  ReadSetting(key, "ScreenSaveActive", false, &values->saverActive);
+  ReadSetting(key, "ScreenSaveTimeOut", false, &values->saverTimeout);
   if (IsNtPlatform())
-    ReadSetting(key, "ScreenSaverIsSecure", false, &AppState.passwordActive);
+    ReadSetting(key, "ScreenSaverIsSecure", false, &values->passwordActive);
   else
-    ReadSetting(key, "ScreenSaveUsePassword", true, &AppState.passwordActive);
+    ReadSetting(key, "ScreenSaveUsePassword", true, &values->passwordActive);
   RegCloseKey(key);
-  return (active != AppState.saverActive || timeout != AppState.saverTimeout || password != AppState.passwordActive)
-             ? 1
-             : 0;
+  return 1;
 }
 
-int SaveWindowsSaverSettings(HKEY root) {
+SaverSettingsValues CurrentSaverSettings() {
+  return {AppState.saverActive.load(), AppState.saverTimeout.load(), AppState.passwordActive.load()};
+}
+
+unsigned SaverSettingsGeneration() { return generation.load(); }
+
+int ApplyWindowsSaverSettings(const SaverSettingsValues& values) {
+  bool changed = !(values == CurrentSaverSettings());
+  AppState.saverActive = values.saverActive;
+  AppState.saverTimeout = values.saverTimeout;
+  AppState.passwordActive = values.passwordActive;
+  return changed ? 1 : 0;
+}
+
+// The generation moves on after the main thread's own registry access has ended: a
+// reading begun earlier, even one that saw half of a save, may be older than the mirror.
+int LoadWindowsSaverSettings() {
+  SaverSettingsValues values = CurrentSaverSettings();
+  int read = ReadWindowsSaverSettings(&values);
+  generation++;
+  return read ? ApplyWindowsSaverSettings(values) : 0;
+}
+
+int SaveWindowsSaverSettings(HKEY root) { return SaveWindowsSaverSettings(root, CurrentSaverSettings()); }
+
+int SaveWindowsSaverSettings(HKEY root, const SaverSettingsValues& values) {
   bool ok = false;
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, kDesktopKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-    ok = WriteDecimal(key, "ScreenSaveActive", AppState.saverActive);
-    ok = WriteDecimal(key, "ScreenSaveTimeOut", AppState.saverTimeout) && ok;
+    ok = WriteDecimal(key, "ScreenSaveActive", values.saverActive);
+    ok = WriteDecimal(key, "ScreenSaveTimeOut", values.saverTimeout) && ok;
     if (IsNtPlatform()) {
-      ok = WriteDecimal(key, "ScreenSaverIsSecure", AppState.passwordActive) && ok;
+      ok = WriteDecimal(key, "ScreenSaverIsSecure", values.passwordActive) && ok;
     } else {
-      int password = AppState.passwordActive;
+      int password = values.passwordActive;
       ok = SaveRegValue(key, "ScreenSaveUsePassword", REG_DWORD, &password, sizeof(password)) == ERROR_SUCCESS && ok;
     }
     RegCloseKey(key);
@@ -83,10 +114,16 @@ int SaveWindowsSaverSettings(HKEY root) {
   if (!ok) LogMessage(kLogError, "SaveWindowsSaverSettings: Error writing to registry");
   // The running system follows in every case; these act on the current user.
   const UINT flags = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
-  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, AppState.saverActive, nullptr, flags);
-  SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, AppState.saverTimeout, nullptr, flags);
-  SystemParametersInfoA(SPI_SETSCREENSAVESECURE, AppState.passwordActive, nullptr, flags);
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, values.saverActive, nullptr, flags);
+  SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, values.saverTimeout, nullptr, flags);
+  SystemParametersInfoA(SPI_SETSCREENSAVESECURE, values.passwordActive, nullptr, flags);
+  generation++;
   return ok ? 1 : 0;
+}
+
+int StoreWindowsSaverSettings(const SaverSettingsValues& values) {
+  ApplyWindowsSaverSettings(values);
+  return SaveWindowsSaverSettings(HKEY_CURRENT_USER, values);
 }
 
 bool GetCurrentSaverPath(char* destination, int length) {

@@ -20,10 +20,15 @@ int UpdateWaitSeconds(int checkResult) {
   return 18000 + rand() % 7200;
 }
 
+// The longest wait, 7.5 days, is 648,000,000 ms: well inside a DWORD.
+unsigned long UpdateWaitMilliseconds(int checkResult) {
+  return static_cast<unsigned long>(UpdateWaitSeconds(checkResult)) * 1000ul;
+}
+
 void RunUpdateScheduler() {
   srand(static_cast<unsigned>(time(nullptr)));
   for (;;) {
     int result = CheckForServerUpdates(false);
-    Sleep(static_cast<DWORD>(UpdateWaitSeconds(result)) * 1000);
+    Sleep(UpdateWaitMilliseconds(result));
   }
 }

@@ -270,6 +270,63 @@ TEST_F(DispatcherTest, ReloadReadsSettingsReaddsTheIconAndAnimates) {
   EXPECT_EQ(TakePostedCommands(window_), std::vector<int>{kCmdAnimateIcon});
 }
 
+// A second start hands its switches over with a reload: the random saver's timer
+// follows the reloaded "randomonactivate" both ways.
+TEST_F(DispatcherTest, ReloadStartsOrStopsTheRandomSaverTimer) {
+  ShellNotifyIconEntry = RecordNotifyIcon;
+  struct Case {
+    DWORD stored;
+    bool runningBefore;
+  } cases[] = {{1, false}, {0, true}, {1, true}, {0, false}};
+  for (const Case& c : cases) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "randomonactivate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&c.stored), sizeof(DWORD));
+    RegCloseKey(key);
+    AppState.randomonactivate = c.runningBefore ? 1 : 0;
+    if (c.runningBefore) SetTimer(window_, kTimerRandomSaver, 600000, nullptr);
+    Dispatch(kCmdReloadSettings);
+    EXPECT_EQ(KillTimer(window_, kTimerRandomSaver) != 0, c.stored == 1) << c.stored << " " << c.runningBefore;
+    TakePostedCommands(window_);
+  }
+}
+
+// The menu's loop still runs timers and posted commands. A rebuild of the saver list
+// asked for meanwhile (timer 345's choice of a saver whose file is gone) would free the
+// bitmaps the open menu shows and renumber its items: it waits until the menu closes,
+// behind the command chosen in the menu.
+SaverInfo* listWhileOpen = nullptr;
+HBITMAP bitmapWhileOpen = nullptr;
+BOOL MenuDuringWhichTheRandomTimerFires(HMENU, UINT, int, int, HWND owner) {
+  SendMessageA(owner, WM_TIMER, kTimerRandomSaver, 0);
+  listWhileOpen = AppState.savers;
+  bitmapWhileOpen = AppState.savers ? AppState.savers[0].menuBitmap : nullptr;
+  BITMAP info;
+  if (!bitmapWhileOpen || GetObjectA(bitmapWhileOpen, sizeof(info), &info) == 0) bitmapWhileOpen = nullptr;
+  PostMessageA(owner, WM_COMMAND, kRangeChooseSaver + 0, 0);  // the item the user picks
+  return TRUE;
+}
+
+TEST_F(DispatcherTest, SaverListRebuildWaitsUntilTheMenuHasClosed) {
+  InstallSampleSavers();
+  SaverInfo* shown = AppState.savers;
+  DeleteFileA(SaverPath("aurora.scr").c_str());
+  DeleteFileA(SaverPath("bubbles.scr").c_str());
+  AppState.randomonactivate = 1;
+  TrackPopupMenuEntry = MenuDuringWhichTheRandomTimerFires;
+  ShellNotifyIconEntry = RecordNotifyIcon;
+  ShowWindow(window_, SW_SHOW);
+  Dispatch(kCmdShowTrayMenu);
+  ShowWindow(window_, SW_HIDE);
+  EXPECT_TRUE(Contains(BufferedLog(), "Can't open file")) << "the timer's choice did not fail";
+  EXPECT_EQ(listWhileOpen, shown) << "the list was rebuilt under the open menu";
+  EXPECT_NE(bitmapWhileOpen, nullptr);
+  EXPECT_EQ(AppState.savers, shown);
+  EXPECT_EQ(TakePostedCommands(window_), (std::vector<int>{kRangeChooseSaver, kCmdRefreshSavers}));
+  Dispatch(kCmdRefreshSavers);  // now the menu is gone
+  EXPECT_EQ(AppState.saverCount, 0);
+}
+
 TEST_F(DispatcherTest, AnimationRestartsFromTheFirstFrame) {
   AppState.animationFrame = 5;
   Dispatch(kCmdAnimateIcon);
@@ -462,6 +519,11 @@ TEST_F(DispatcherTest, TimeoutDialogsSetTheTimeoutOrTheDisablePeriod) {
   run = DispatchWithDialog(window_, kCmdOtherDisablePeriod, "Dozelite Timer Setting", type("1", "0", "0"));
   EXPECT_TRUE(run.found && run.closed);
   EXPECT_EQ(AppState.disableSeconds, 3600);
+  // A period of nothing at all ends nothing and starts nothing: the hour runs on.
+  run = DispatchWithDialog(window_, kCmdOtherDisablePeriod, "Dozelite Timer Setting", type("0", "0", "0"));
+  EXPECT_TRUE(run.found && run.closed);
+  EXPECT_EQ(AppState.disableSeconds, 3600);
+  EXPECT_EQ(AppState.saverActive, 0);
   EXPECT_TRUE(KillTimer(window_, kTimerDisablePeriod));
 
   // Cancel changes nothing.

@@ -80,3 +80,37 @@ TEST_F(StartupTest, FirstInstanceStaysSecondHandsOffAndBothEndWithZero) {
     banners++;
   EXPECT_EQ(banners, 2u);
 }
+
+// A random saver at start-up is what "randomonload" asks for, not "randomonclick".
+TEST_F(StartupTest, StartChoosesARandomSaverForRandomOnLoadOnly) {
+  const char* kDesktop = "Control Panel\\desktop";
+  std::string savers = temp_ + "\\savers";
+  CreateDirectoryA(savers.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(BuildFilePath("savers\\aurora.scr").c_str(), (savers + "\\aurora.scr").c_str(), FALSE));
+  struct Case {
+    const char* options;
+    bool chosen;
+  } cases[] = {{" kill randomonload", true}, {" kill randomonclick randomonload=0", false}};
+  for (const Case& c : cases) {
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Dozelite");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Dozelite", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "saverpath0", 0, REG_SZ, reinterpret_cast<const BYTE*>(savers.c_str()),
+                   static_cast<DWORD>(savers.size() + 1));
+    RegCloseKey(key);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "SCRNSAVE.EXE");
+
+    ProcessResult run = RunProcess(exe_ + c.options, environment_, 30000);
+    EXPECT_TRUE(run.finished && run.exitCode == 0) << c.options;
+    std::string current;
+    bool set = ReadRegistryString(HKEY_CURRENT_USER, kDesktop, "SCRNSAVE.EXE", &current);
+    EXPECT_EQ(set, c.chosen) << c.options << ": " << current;
+    if (set) {
+      EXPECT_EQ(_stricmp(current.c_str(), (savers + "\\aurora.scr").c_str()), 0) << current;
+    }
+  }
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "SCRNSAVE.EXE");
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Dozelite");
+}

@@ -59,6 +59,10 @@ TEST(SaverNames, FileNames) {
       {"3D Pipes.scr", nullptr, "3d pipes"},  // the first character is no letter
       {".scr", nullptr, ""},
       {"\xC4pfel.scr", nullptr, "\xC4pfel"},  // only ASCII letters change case
+      {"aurora.scr", nullptr, "Aurora"},         // both ends of the alphabet
+      {"zebra.scr", nullptr, "Zebra"},
+      {"{zebra}.scr", nullptr, "{zebra}"},       // just past "z"
+      {"`quote.scr", nullptr, "`quote"},         // just before "a"
   };
   for (const auto& c : cases) {
     char out[260];

@@ -178,6 +178,42 @@ TEST_F(TipsDialogTest, HeadingAndTipGetTheirOwnFontsSizedFromTheControls) {
   EXPECT_EQ(tip.lfWeight, 0);
 }
 
+// Tip 16 names the menu item "Feedback & Support": its "&" is a character to show, not
+// the underline of the next letter.
+TEST_F(TipsDialogTest, TheTipTextShowsAmpersands) {
+  AppState.tipnumber = 15;
+  LONG style = 0;
+  std::string text;
+  Run([&](HWND dialog) {
+    style = GetWindowLongA(GetDlgItem(dialog, IDC_TIPS_TEXT), GWL_STYLE);
+    text = GetItemText(dialog, IDC_TIPS_TEXT);
+    PressButton(dialog, IDCANCEL);
+  });
+  EXPECT_NE(text.find("'Feedback & Support'"), std::string::npos) << text;
+  EXPECT_TRUE(style & SS_NOPREFIX);
+}
+
+// The first key goes to Close: a Space closes the dialog and leaves the box ticked.
+TEST_F(TipsDialogTest, CloseHasTheFirstFocusSoSpaceKeepsTheTick) {
+  HWND focus = nullptr;
+  HWND close = nullptr;
+  DriveResult run = Run([&](HWND dialog) {
+    close = GetDlgItem(dialog, IDOK);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    WaitFor([&] { return GetGUIThreadInfo(thread, &info) && info.hwndFocus; }, 3000);
+    focus = info.hwndFocus;
+    PostMessageA(focus, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageA(focus, WM_KEYUP, VK_SPACE, 0xC0390001);
+    WaitGone(dialog);
+  });
+  EXPECT_EQ(focus, close);
+  EXPECT_TRUE(run.closed);
+  EXPECT_EQ(AppState.notips, 0);
+  EXPECT_EQ(StoredDword("notips"), 0u);
+}
+
 TEST_F(TipsDialogTest, Screenshot) {
   AppState.tipnumber = 12;
   Run([](HWND dialog) {

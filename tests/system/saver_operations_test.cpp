@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/commands.h"
+#include "shell/entry_points.h"
 #include "support/app_fixture.h"
 #include "support/saver_record.h"
 
@@ -54,10 +55,38 @@ TEST_F(SaverOperationsTest, SaverInAFolderWithASpaceIsStartedQuoted) {
 TEST_F(SaverOperationsTest, CommandLineThatDoesNotFitStartsNothing) {
   // Cut short, the line would lose its closing quote and name another file.
   std::string saver = CopySampleSaver("aurora.scr", "long arguments");
-  EXPECT_EQ(RunSaverFile(saver.c_str(), std::string(400, 'x').c_str()), 1);
+  EXPECT_EQ(RunSaverFile(saver.c_str(), std::string(400, 'x').c_str()), 0);
   EXPECT_TRUE(record_.LinesAfterQuiet().empty());
   EXPECT_TRUE(Contains(BufferedLog(), "RunSaverFile: command line too long"));
   RemoveTree(saver.substr(0, saver.rfind('\\')));
+}
+
+std::vector<std::string> startedLines;
+BOOL RecordStart(const char*, char* commandLine, const char*, STARTUPINFOA*, PROCESS_INFORMATION*) {
+  startedLines.push_back(commandLine);
+  return FALSE;
+}
+
+// The current saver as stored, longer than a path buffer: started whole while the
+// command line holds it, else not at all, never cut to another path.
+TEST_F(SaverOperationsTest, LongCurrentSaverIsStartedWholeOrNotAtAll) {
+  CreateProcessEntry = RecordStart;
+  struct Case {
+    size_t length;
+    bool started;
+  } cases[] = {{259, true}, {300, true}, {394, true}, {395, false}, {450, false}};
+  for (const Case& c : cases) {
+    std::string path = "C:\\" + std::string(c.length - 9, 'd') + "\\s.scr";
+    EXPECT_EQ(path.size(), c.length);
+    SetSystemSaver(path);
+    startedLines.clear();
+    ClearLogBuffer();
+    EXPECT_EQ(RunSaverFile(nullptr, "/S"), c.started ? 1 : 0) << c.length;
+    EXPECT_EQ(startedLines, c.started ? std::vector<std::string>{"\"" + path + "\" /S"} : std::vector<std::string>{})
+        << c.length;
+    EXPECT_EQ(Contains(BufferedLog(), "RunSaverFile: command line too long"), !c.started) << c.length;
+  }
+  CreateProcessEntry = RealCreateProcess;
 }
 
 TEST_F(SaverOperationsTest, NullPathStartsTheCurrentSaverOrNothing) {
@@ -172,6 +201,12 @@ TEST_F(SaverOperationsTest, EnablingDuringAPeriodEndsIt) {
 TEST_F(SaverOperationsTest, RandomSaverTimerFollowsTheSystemTimeout) {
   std::string aurora = BuildFilePath("savers\\aurora.scr");
   InstallSavers({{"Aurora Ribbons", aurora}});
+  // The period is the timeout in milliseconds: two seconds do not pass in one.
+  SetDesktopValue("ScreenSaveTimeOut", "2");
+  EXPECT_EQ(SetRandomSaverOnActivate(true), 1);
+  EXPECT_EQ(AppState.saverTimeout, 2);
+  WaitFor([] { return false; }, 1000);
+  EXPECT_EQ(DesktopValue("SCRNSAVE.EXE"), "<absent>") << "timer 345 fired early";
   SetDesktopValue("ScreenSaveTimeOut", "1");
   EXPECT_EQ(SetRandomSaverOnActivate(true), 1);
   EXPECT_EQ(AppState.saverTimeout, 1);

@@ -1,0 +1,89 @@
+// The registry watcher thread. It waits for any write under the desktop key (any
+// process), reads the system's saver settings into a reading of its own and posts it to
+// the main window, which alone stores them, refreshes the icon and plays the animation.
+//
+// A reading may be overtaken on its way: the main thread may load or save meanwhile.
+// Each reading carries the settings' generation from before its registry read, and the
+// main thread moves the generation on after each of its own loads and saves. A reading
+// whose generation is still current began after the main thread last touched the
+// registry, so it is news; any other may be older than the mirror, and the main window
+// reads the registry itself instead. No write is missed in between, because the
+// notification is armed again before every read.
+#include "triggers/registry_watcher.h"
+
+#include <shellapi.h>
+
+#include <memory>
+#include <new>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/tray_icon.h"
+#include "system/system_saver_settings.h"
+#include "triggers/watchers.h"
+
+namespace {
+
+constexpr const char* kDesktopKey = "Control Panel\\desktop";
+constexpr DWORD kRegistryPollMs = 1000;
+
+struct SaverSettingsReading {
+  SaverSettingsValues values;
+  unsigned generation;  // SaverSettingsGeneration() before the registry was read
+  bool notified;        // a change notification (not a poll) led to it
+};
+
+void PostReading(const SaverSettingsReading& reading) {
+  auto* copy = new (std::nothrow) SaverSettingsReading(reading);
+  if (!copy) return;
+  HWND window = AppState.mainWindow;
+  if (!window || !PostMessageA(window, kSaverSettingsReadMessage, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+}
+
+// One reading after a wake-up. A value that cannot be read keeps the mirror's value. A
+// poll posts only a real change; a notification always posts, so the icon follows.
+void ReadAndPost(bool notified) {
+  SaverSettingsReading reading;
+  reading.generation = SaverSettingsGeneration();
+  reading.notified = notified;
+  SaverSettingsValues mirror = CurrentSaverSettings();
+  reading.values = mirror;
+  if (!ReadWindowsSaverSettings(&reading.values)) return;
+  if (notified || !(reading.values == mirror)) PostReading(reading);
+}
+
+}  // namespace
+
+// When the notification cannot be armed the watcher polls once a second.
+DWORD WINAPI RegistryWatcherThread(void*) {
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "RegistryChangeEvent");
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
+    if (event) CloseHandle(event);
+    return 0;
+  }
+  bool woken = false;
+  bool notified = false;
+  for (;;) {
+    bool armed = false;
+    if (event) {
+      ResetEvent(event);
+      armed = RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_LAST_SET, event, TRUE) == ERROR_SUCCESS;
+    }
+    if (woken) ReadAndPost(notified);
+    notified = armed && WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0;
+    if (!notified) Sleep(kRegistryPollMs);
+    woken = true;
+  }
+}
+
+void OnSaverSettingsRead(HWND window, LPARAM lParam) {
+  std::unique_ptr<SaverSettingsReading> reading(reinterpret_cast<SaverSettingsReading*>(lParam));
+  if (!reading) return;
+  bool changed = reading->generation == SaverSettingsGeneration() ? ApplyWindowsSaverSettings(reading->values) != 0
+                                                                    : LoadWindowsSaverSettings() != 0;
+  if (reading->notified || changed) {
+    UpdateTrayIcon(NIM_MODIFY);
+    PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
+  }
+}
