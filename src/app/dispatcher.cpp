@@ -20,6 +20,8 @@
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
+#include "holdoff/holdoff_menu.h"
+#include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/help.h"
@@ -98,6 +100,7 @@ bool RunFixedCommand(HWND window, int command) {
   switch (command) {
     case kCmdReloadSettings:
       LoadSettings();
+      ReloadHoldOff();
       UpdateTrayIcon(NIM_DELETE);
       UpdateTrayIcon(NIM_ADD);
       PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
@@ -349,6 +352,7 @@ void DispatchCommand(HWND window, int command) {
     if (RunFixedCommand(window, command)) SaveSettings();
     return;
   }
+  if (RunHoldOffCommand(window, command)) return;
   if (command == kCmdDisableOneDay) {
     DisableForMinutes(kOneDayMinutes);
     return;

@@ -14,6 +14,7 @@
 #include "app/dispatcher.h"
 #include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
+#include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
@@ -169,6 +170,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kTrayCallbackMessage:
       OnTrayCallback(window, LOWORD(lParam));
+      return 0;
+    case kHoldOffRunningMessage:
+      OnHoldOffRunningChanged();
       return 0;
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) UpdateTrayIcon(NIM_ADD);
