@@ -236,6 +236,7 @@ TEST_F(CommandLineTest, HoldOffSwitchesAreSavedAndTheRunningInstanceFollowsThem)
   HANDLE saver = StartProcess("\"" + BuildFilePath("savers\\aurora.scr") + "\" /s", {}, &saverId);
   ASSERT_NE(saver, nullptr);
   EXPECT_NE(BringProcessToFront(saverId, kRunTimeoutMs), nullptr);
+  AnnounceForeground();
   auto logHas = [&](const char* text) { return first.Log().find(text) != std::string::npos; };
   EXPECT_TRUE(WaitFor([&] { return logHas("HoldOff: start (a full-screen window is in front)"); }, 5000));
 

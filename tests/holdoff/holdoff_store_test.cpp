@@ -48,9 +48,9 @@ TEST_F(HoldOffStoreTest, EachBadValueIsLoggedOnceAndLeftOut) {
     std::string name;
     std::string logged;
   };
-  const Bad bad[] = {{"C:\\Tools\\path.exe", "path.exe"}, {"*.exe", "*.exe"},        {"odd.exe", "odd.exe"},
+  const Bad bad[] = {{"C:\\Tools\\path.exe", "C:\\Tools\\path.exe"}, {"*.exe", "*.exe"},        {"odd.exe", "odd.exe"},
                      {"dword.exe", "dword.exe"},          {"long.exe", "long.exe"},  {"fullscreen", "fullscreen"},
-                     {longName, "\"\""}};
+                     {longName, "\" ignored"}};
   Put(bad[0].name, "running");
   Put(bad[1].name, "front");
   Put(bad[2].name, "sometimes");
@@ -67,7 +67,8 @@ TEST_F(HoldOffStoreTest, EachBadValueIsLoggedOnceAndLeftOut) {
   EXPECT_GE(FindHoldOffRule(rules_, kHoldWhileRunning, "vlc.exe"), 0);
   EXPECT_GE(FindHoldOffRule(rules_, kHoldWhileInFront, "slides.exe"), 0);
   EXPECT_EQ(log.Count("HoldOff: value"), std::size(bad));
-  for (const Bad& value : bad) EXPECT_EQ(log.Count("HoldOff: value \"" + value.logged), 1u) << value.logged;
+  for (const Bad& value : bad)
+    EXPECT_EQ(log.Count("HoldOff: value \"" + value.logged), 1u) << value.logged << "\n" << log.Text();
 }
 
 TEST_F(HoldOffStoreTest, ProgramsPastTheLimitAreLoggedAndLeftOut) {

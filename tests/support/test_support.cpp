@@ -233,3 +233,7 @@ HWND BringProcessToFront(DWORD processId, DWORD timeoutMs) {
   WaitFor([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; }, timeoutMs);
   return GetForegroundWindow() == window ? window : nullptr;
 }
+
+void AnnounceForeground() {
+  if (HWND window = GetForegroundWindow()) NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+}

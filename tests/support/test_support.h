@@ -80,5 +80,9 @@ HWND FindProcessWindow(DWORD processId);
 // Waits for a window of the process and brings it to the front; nullptr when it never got there.
 HWND BringProcessToFront(DWORD processId, DWORD timeoutMs);
 
+// Raises EVENT_SYSTEM_FOREGROUND for the window in front, as the system does on a change:
+// the emulator raises none of its own (of all WinEvents only EVENT_OBJECT_CREATE arrives).
+void AnnounceForeground();
+
 // A hidden top-level window with a do-nothing procedure, for tests that need a target.
 HWND CreateTestWindow(WNDPROC procedure = nullptr);
