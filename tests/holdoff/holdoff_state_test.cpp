@@ -168,11 +168,11 @@ TEST_F(HoldOffStateTest, AFrontRuleFollowsTheForegroundButNotThisProgramsOwnWind
   Rule("plasma.scr", "front");
   Switch(kHoldOffFullScreenValue, 0);
   StartHoldOff(window_);
-  Program held("plasma.scr", "/c");
   Program other("starlight.scr", "/c");
   HWND otherWindow = other.Front();
   ASSERT_NE(otherWindow, nullptr);
   EXPECT_TRUE(Reason().empty()) << "a program without a rule in front";
+  Program held("plasma.scr", "/c");
   HWND heldWindow = held.Front();
   ASSERT_NE(heldWindow, nullptr);
   EXPECT_TRUE(HeldFor("plasma.scr is in front", 1000));

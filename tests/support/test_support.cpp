@@ -230,7 +230,17 @@ HWND BringProcessToFront(DWORD processId, DWORD timeoutMs) {
   HWND window = nullptr;
   WaitFor([&] { return (window = FindProcessWindow(processId)) != nullptr; }, timeoutMs);
   if (!window) return nullptr;
-  WaitFor([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; }, timeoutMs);
+  // A program that has just started may still activate a window of its own: the front
+  // counts once it has stayed for ten polls in a row.
+  int steady = 0;
+  WaitFor(
+      [&] {
+        if (GetForegroundWindow() == window) return ++steady >= 10;
+        steady = 0;
+        SetForegroundWindow(window);
+        return false;
+      },
+      timeoutMs);
   return GetForegroundWindow() == window ? window : nullptr;
 }
 
