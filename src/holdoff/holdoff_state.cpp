@@ -200,8 +200,8 @@ void ReloadHoldOff() {
 void GetHoldOffRules(HoldOffRules* copy) { *copy = rules; }
 
 bool SetHoldOffRules(const HoldOffRules& next) {
+  bool saved = SaveHoldOffRules(rules, next);
   rules = next;
-  bool saved = SaveHoldOffRules(rules);
   if (started) ApplyRules();
   return saved;
 }

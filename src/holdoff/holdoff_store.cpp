@@ -108,32 +108,19 @@ bool SaveHoldOffSwitch(const char* name, bool on) {
   return status == ERROR_SUCCESS;
 }
 
-bool SaveHoldOffRules(const HoldOffRules& rules) {
+bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
     LogMessage(kLogError, "Error saving settings to registry");
     return false;
   }
-  // Valid program values that are no longer listed: collected first, as deleting while
-  // enumerating would skip values.
-  static char stale[kMaxHoldOffPrograms * 2][kProgramNameSize];
-  int staleCount = 0;
-  ForEachValue(key, [&](const char* name, DWORD type, BYTE* data, DWORD size, LONG status) {
-    if (name[0] == 0 || IsSwitchName(name) || type != REG_SZ || status != ERROR_SUCCESS) return;
-    char text[kValueDataSize];
-    DWORD end = size < sizeof(text) ? size : sizeof(text) - 1;
-    memcpy(text, data, end);
-    text[end] = 0;
-    HoldOffRule rule;
-    const char* problem = nullptr;
-    if (!ParseHoldOffRule(name, text, &rule, &problem)) return;
-    bool listed = false;
-    for (int n = 0; n < rules.count && !listed; n++) listed = lstrcmpiA(rules.programs[n].name, rule.name) == 0;
-    if (!listed && staleCount < kMaxHoldOffPrograms * 2) lstrcpynA(stale[staleCount++], name, kProgramNameSize);
-  });
+  for (int n = 0; n < previous.count; n++) {
+    const HoldOffRule& old = previous.programs[n];
+    if (FindHoldOffRule(rules, kHoldWhileRunning, old.name) < 0 && FindHoldOffRule(rules, kHoldWhileInFront, old.name) < 0)
+      RegDeleteValueA(key, old.name);
+  }
   bool saved = true;
-  for (int n = 0; n < staleCount; n++) RegDeleteValueA(key, stale[n]);
   DWORD enabled = rules.enabled ? 1 : 0;
   DWORD fullscreen = rules.fullscreen ? 1 : 0;
   saved &= RegSetValueExA(key, kHoldOffEnabledValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled),

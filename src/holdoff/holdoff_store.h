@@ -11,8 +11,9 @@ constexpr const char* kHoldOffFullScreenValue = "fullscreen";
 // Reads the rules over the defaults; each value that cannot be used is left out with one
 // log line. Returns whether the key exists.
 bool LoadHoldOffRules(HoldOffRules* rules);
-// Writes the switches and the programs; program values no longer listed are removed,
-// values that were never valid rules are left for the user to see.
-bool SaveHoldOffRules(const HoldOffRules& rules);
+// Writes the switches and the programs; the programs of `previous` (the rules as read)
+// missing from `rules` are removed. Values that were never read as rules (bad data,
+// programs past the limit) are left for the user to see.
+bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules);
 // Writes one switch only (the command line's hand-over).
 bool SaveHoldOffSwitch(const char* name, bool on);

@@ -77,6 +77,14 @@ TEST_F(HoldOffStoreTest, ProgramsPastTheLimitAreLoggedAndLeftOut) {
   LoadHoldOffRules(&rules_);
   EXPECT_EQ(rules_.count, kMaxHoldOffPrograms);
   EXPECT_EQ(log.Count("more than 256 programs"), 3u);
+  ASSERT_TRUE(SaveHoldOffRules(rules_, rules_));
+  DWORD values = 0;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(key);
+  EXPECT_EQ(values, static_cast<DWORD>(kMaxHoldOffPrograms + 3 + 2)) << "programs past the limit were dropped";
 }
 
 TEST_F(HoldOffStoreTest, SaveReplacesTheProgramsButKeepsValuesItCannotRead) {
@@ -85,12 +93,15 @@ TEST_F(HoldOffStoreTest, SaveReplacesTheProgramsButKeepsValuesItCannotRead) {
   Put("kept.exe", "front");
   LoadHoldOffRules(&rules_);
   ASSERT_EQ(rules_.count, 2);
+  static HoldOffRules edited;
+  edited = rules_;
   HoldOffRule vlc;
   ASSERT_TRUE(ParseHoldOffRule("vlc.exe", "front", &vlc, nullptr));
-  RemoveHoldOffRule(&rules_, FindHoldOffRule(rules_, kHoldWhileRunning, "old.exe"));
-  PutHoldOffRule(&rules_, vlc);
-  rules_.fullscreen = 0;
-  ASSERT_TRUE(SaveHoldOffRules(rules_));
+  RemoveHoldOffRule(&edited, FindHoldOffRule(edited, kHoldWhileRunning, "old.exe"));
+  PutHoldOffRule(&edited, vlc);
+  edited.fullscreen = 0;
+  Put("late.exe", "running");  // written by hand while the rules were being edited
+  ASSERT_TRUE(SaveHoldOffRules(rules_, edited));
 
   std::string value;
   EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "old.exe", &value)) << "a removed rule stays";
@@ -99,12 +110,13 @@ TEST_F(HoldOffStoreTest, SaveReplacesTheProgramsButKeepsValuesItCannotRead) {
   ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "kept.exe", &value));
   EXPECT_EQ(value, "front");
   EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "*.exe", &value)) << "a hand-written value was lost";
+  EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "late.exe", &value)) << "only removed rules go";
   DWORD fullscreen = 7;
   ASSERT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "fullscreen", &fullscreen));
   EXPECT_EQ(fullscreen, 0u);
 
   HoldOffRules again;
   LoadHoldOffRules(&again);
-  EXPECT_EQ(again.count, 2);
+  EXPECT_EQ(again.count, 3);
   EXPECT_EQ(again.fullscreen, 0);
 }
