@@ -100,8 +100,8 @@ void UpdateHooks() {
     return;
   }
   if (!foregroundHook)
-    foregroundHook =
-        SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+    foregroundHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
+                                     WINEVENT_OUTOFCONTEXT);
   FollowLocationOf(GetForegroundWindow());
 }
 

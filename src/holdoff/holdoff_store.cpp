@@ -117,7 +117,8 @@ bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules) {
   }
   for (int n = 0; n < previous.count; n++) {
     const HoldOffRule& old = previous.programs[n];
-    if (FindHoldOffRule(rules, kHoldWhileRunning, old.name) < 0 && FindHoldOffRule(rules, kHoldWhileInFront, old.name) < 0)
+    if (FindHoldOffRule(rules, kHoldWhileRunning, old.name) < 0 &&
+        FindHoldOffRule(rules, kHoldWhileInFront, old.name) < 0)
       RegDeleteValueA(key, old.name);
   }
   bool saved = true;

@@ -25,6 +25,7 @@ constexpr DWORD kStartMs = 20000;  // a program start under a loaded emulator
 
 std::vector<std::string> requests;  // "" for a release
 std::string tooltip;
+HICON shownIcon = nullptr;
 bool shellReportsFullScreen = false;
 
 bool RecordRequest(const char* reason) {
@@ -36,6 +37,7 @@ bool ShellReport() { return shellReportsFullScreen; }
 
 BOOL RecordTooltip(DWORD, NOTIFYICONDATAA* data) {
   tooltip = data->szTip;
+  shownIcon = data->hIcon;
   return TRUE;
 }
 
@@ -113,11 +115,17 @@ std::string MenuItemText(HMENU menu, UINT position) {
   return text;
 }
 
-bool IsChecked(HMENU menu, int id) { return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED) != 0; }
+bool IsChecked(HMENU menu, int id) {
+  return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
 
 }  // namespace
 
 TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
+  HICON normal = LoadIconA(nullptr, IDI_APPLICATION);
+  HICON disabled = LoadIconA(nullptr, IDI_WARNING);
+  for (int n = 0; n < kAnimationFrames; n++) AppState.frameIcons[n] = AppState.crossedFrameIcons[n] = normal;
+  AppState.disabledIcon = disabled;
   StartHoldOff(window_);
   EXPECT_TRUE(requests.empty()) << "nothing holds at rest";
   // The window that gets the front when the full-screen one closes (with no window
@@ -134,6 +142,7 @@ TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
   EXPECT_EQ(requests.back(), std::string("Dozelite: ") + kFullScreen);
   EXPECT_TRUE(Contains(BufferedLog(), std::string("HoldOff: start (") + kFullScreen + ")"));
   EXPECT_TRUE(Contains(tooltip, std::string("\nHeld off: ") + kFullScreen)) << tooltip;
+  EXPECT_EQ(shownIcon, disabled) << "the icon has the disabled look while held";
 
   ASSERT_TRUE(saver.End());
   SetForegroundWindow(behindWindow);
@@ -143,6 +152,7 @@ TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
   EXPECT_EQ(requests.size(), 2u) << "one request and one release";
   EXPECT_TRUE(Contains(BufferedLog(), "HoldOff: end"));
   EXPECT_FALSE(Contains(tooltip, "Held off")) << tooltip;
+  EXPECT_EQ(shownIcon, normal);
 }
 
 TEST_F(HoldOffStateTest, ARunningRuleHoldsWhileAnyProcessOfThatNameRuns) {

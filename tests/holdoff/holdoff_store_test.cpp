@@ -48,8 +48,12 @@ TEST_F(HoldOffStoreTest, EachBadValueIsLoggedOnceAndLeftOut) {
     std::string name;
     std::string logged;
   };
-  const Bad bad[] = {{"C:\\Tools\\path.exe", "C:\\Tools\\path.exe"}, {"*.exe", "*.exe"},        {"odd.exe", "odd.exe"},
-                     {"dword.exe", "dword.exe"},          {"long.exe", "long.exe"},  {"fullscreen", "fullscreen"},
+  const Bad bad[] = {{"C:\\Tools\\path.exe", "C:\\Tools\\path.exe"},
+                     {"*.exe", "*.exe"},
+                     {"odd.exe", "odd.exe"},
+                     {"dword.exe", "dword.exe"},
+                     {"long.exe", "long.exe"},
+                     {"fullscreen", "fullscreen"},
                      {longName, "\" ignored"}};
   Put(bad[0].name, "running");
   Put(bad[1].name, "front");
@@ -63,7 +67,8 @@ TEST_F(HoldOffStoreTest, EachBadValueIsLoggedOnceAndLeftOut) {
   EXPECT_EQ(rules_.enabled, 0);
   EXPECT_EQ(rules_.fullscreen, 1) << "a switch of the wrong type keeps its default";
   ASSERT_EQ(rules_.count, 2);
-  EXPECT_EQ(FindHoldOffRule(rules_, kHoldWhileRunning, "vlc.exe"), FindHoldOffRule(rules_, kHoldWhileRunning, "VLC.EXE"));
+  EXPECT_EQ(FindHoldOffRule(rules_, kHoldWhileRunning, "vlc.exe"),
+            FindHoldOffRule(rules_, kHoldWhileRunning, "VLC.EXE"));
   EXPECT_GE(FindHoldOffRule(rules_, kHoldWhileRunning, "vlc.exe"), 0);
   EXPECT_GE(FindHoldOffRule(rules_, kHoldWhileInFront, "slides.exe"), 0);
   EXPECT_EQ(log.Count("HoldOff: value"), std::size(bad));
