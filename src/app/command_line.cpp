@@ -12,6 +12,7 @@
 #include "app/command_line_tokens.h"
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
+#include "holdoff/holdoff_store.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
 #include "settings/settings_store.h"
 #include "system/default_user.h"
@@ -97,6 +98,9 @@ void ParseCommandLine(char* commandLine) {
   if (options.Find("setwindowsdefault")) SaveDefaultUserSettings();
   if (options.Find("powermode") && value[0]) ApplyPowerMode(value);
   if (options.Find("?") || options.Find("help")) AppState.help = 1;
+  // The hold-off switches are written at once; a running copy reads them on reload.
+  if (options.Find("holdoff")) SaveHoldOffSwitch(kHoldOffEnabledValue, IsOn(value));
+  if (options.Find("fullscreenholdoff")) SaveHoldOffSwitch(kHoldOffFullScreenValue, IsOn(value));
 
   SaveSettings();
 }

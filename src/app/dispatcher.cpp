@@ -21,6 +21,8 @@
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
+#include "holdoff/holdoff_menu.h"
+#include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/help.h"
@@ -103,6 +105,7 @@ bool RunFixedCommand(HWND window, int command) {
       WakeCornerWatcher();  // the corner switches may have changed with the rest
       // The random saver's timer runs exactly while the reloaded switch is on.
       SetRandomSaverOnActivate(AppState.randomonactivate != 0);
+      ReloadHoldOff();
       UpdateTrayIcon(NIM_DELETE);
       UpdateTrayIcon(NIM_ADD);
       PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
@@ -364,6 +367,7 @@ void DispatchCommand(HWND window, int command) {
     RunCornerOptionCommand(command);
     return;
   }
+  if (RunHoldOffCommand(window, command)) return;
   if (command == kCmdDisableOneDay) {
     DisableForMinutes(kOneDayMinutes);
     return;

@@ -18,6 +18,7 @@
 #include "catalog/saver_catalog.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/tips_dialog.h"
+#include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/help.h"
@@ -119,6 +120,7 @@ int RunResident() {
   StartThread(RegistryWatcherThread);
   StartThread(CornerWatcherThread);
   StartThread(UpdateSchedulerThread);
+  StartHoldOff(AppState.mainWindow);
   RegisterHotKeys(AppState.mainWindow);
   if (!AppState.notips) ShowTipsDialog(AppState.mainWindow, -1);
 
@@ -128,6 +130,7 @@ int RunResident() {
     DispatchMessageA(&message);
   }
 
+  StopHoldOff();
   UnregisterHotKeys(AppState.mainWindow);
   UpdateTrayIcon(NIM_DELETE);
   FreeIcons();

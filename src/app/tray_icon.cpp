@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "catalog/saver_info.h"
+#include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/duration.h"
 #include "shell/entry_points.h"
@@ -101,10 +102,17 @@ int UpdateTrayIcon(DWORD type) {
   } else {
     CurrentSaverTooltip(tooltip, sizeof(tooltip));
   }
+  // While held off the tooltip says why on a line of its own (cut with the rest).
+  char reason[96];
+  bool held = GetHoldOffReason(reason, sizeof(reason));
+  if (held) {
+    AppendText(tooltip, "\nHeld off: ", sizeof(tooltip));
+    AppendText(tooltip, reason, sizeof(tooltip));
+  }
   int animationFrame = AppState.animationFrame;
   int frame = (animationFrame + kAnimationFrames) % kAnimationFrames;
   HICON icon = AppState.saverActive ? AppState.frameIcons[frame] : AppState.crossedFrameIcons[frame];
-  if (disableSeconds > 0 && animationFrame == 0) icon = AppState.disabledIcon;
+  if ((disableSeconds > 0 || held) && animationFrame == 0) icon = AppState.disabledIcon;
   int result = SetTrayIcon(AppState.mainWindow, type, tooltip, icon);
   if (!result) LogMessage(kLogLogOnly, "UpdateTrayIcon failed on type %d", static_cast<int>(type));
   return result;

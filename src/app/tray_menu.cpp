@@ -14,6 +14,7 @@
 #include "app/tray_icon.h"
 #include "app/tray_menu_parts.h"
 #include "catalog/saver_info.h"
+#include "holdoff/holdoff_menu.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/duration.h"
@@ -256,6 +257,7 @@ HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   AppendSubmenu(timeout, BuildWaitMenu(), "&Wait Before Activation");
   AppendSubmenu(timeout, BuildDisableMenu(), "&Disable Saver During Next");
   AppendSubmenu(top, timeout, "Time&out");
+  AppendSubmenu(top, BuildHoldOffMenu(), "&Hold Off");
 
   if (!IsLegacyWindows()) AppendSubmenu(top, BuildPowerMenu(), "Monitor Po&wer");
 

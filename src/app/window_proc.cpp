@@ -19,6 +19,7 @@
 #include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
 #include "app/tray_images.h"
+#include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
 #include "system/saver_operations.h"
@@ -189,6 +190,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kSaverSettingsReadMessage:
       OnSaverSettingsRead(window, lParam);
+      return 0;
+    case kHoldOffRunningMessage:
+      OnHoldOffRunningChanged();
       return 0;
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {

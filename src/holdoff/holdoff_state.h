@@ -1,6 +1,28 @@
-// What the hold-off holds now, for the tooltip, the menu and the diagnosis. Main thread.
+// The hold-off: its rules, what it holds now, and the events that keep that current.
+// Main thread, except GetHoldOffReason, which any thread may call.
 #pragma once
+
+#include <windows.h>
+
+#include "holdoff/holdoff_rules.h"
+
+// Private messages of the main window (the hold-off's block is WM_APP + 460..469).
+constexpr UINT kHoldOffRunningMessage = WM_APP + 460;  // the process watcher saw a change
 
 // True while a hold-off rule holds the saver off; reason receives its text ("a full-screen
 // window is in front", "<name> is running", "<name> is in front"), cut to size.
 bool GetHoldOffReason(char* reason, int size);
+
+// Reads the rules, starts following the foreground and the processes; the window gets
+// kHoldOffRunningMessage. StopHoldOff undoes it all and releases any hold.
+void StartHoldOff(HWND window);
+void StopHoldOff();
+// Rereads the rules from the registry (command 40001) and applies them.
+void ReloadHoldOff();
+// A copy of the rules in force; SetHoldOffRules saves new rules and applies them.
+void GetHoldOffRules(HoldOffRules* rules);
+bool SetHoldOffRules(const HoldOffRules& rules);
+// The process watcher's report arrived (kHoldOffRunningMessage).
+void OnHoldOffRunningChanged();
+// Looks at the foreground and the watcher's report again and takes or releases the hold.
+void EvaluateHoldOff();

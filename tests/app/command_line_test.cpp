@@ -244,6 +244,42 @@ TEST_F(CommandLineTest, SecondStartChangesTheSaverAndTheRunningInstanceReloads) 
   EXPECT_TRUE(first.Close(window));
 }
 
+TEST_F(CommandLineTest, HoldOffSwitchesAreSavedAndTheRunningInstanceFollowsThem) {
+  constexpr const char* kHoldOffKey = "Software\\Dozelite\\HoldOff";
+  // The full-screen window is in front before the resident instance starts: it looks
+  // at the front when it starts (the emulator raises no foreground events).
+  DWORD saverId = 0;
+  HANDLE saver = StartProcess("\"" + BuildFilePath("savers\\aurora.scr") + "\" /s", {}, &saverId);
+  ASSERT_NE(saver, nullptr);
+  EXPECT_NE(BringProcessToFront(saverId, kRunTimeoutMs), nullptr);
+  Start first("cmd-holdoff");
+  HWND window = first.StartResident("nosplash notips");
+  ASSERT_NE(window, nullptr);
+  auto logHas = [&](const char* text) { return first.Log().find(text) != std::string::npos; };
+  EXPECT_TRUE(WaitFor([&] { return logHas("HoldOff: start (a full-screen window is in front)"); }, 5000));
+
+  Start off("cmd-holdoff-off");
+  EXPECT_EQ(off.Run("kill holdoff=0"), 0);
+  DWORD value = 9;
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "enabled", &value));
+  EXPECT_EQ(value, 0u);
+  EXPECT_TRUE(WaitFor([&] { return logHas("HoldOff: end"); }, 5000)) << "the running instance did not reload";
+
+  Start on("cmd-holdoff-on");
+  EXPECT_EQ(on.Run("kill holdoff fullscreenholdoff=0"), 0);
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "enabled", &value));
+  EXPECT_EQ(value, 1u);
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "fullscreen", &value));
+  EXPECT_EQ(value, 0u);
+  WaitFor([] { return false; }, 1500);
+  std::string log = first.Log();
+  EXPECT_EQ(log.find("HoldOff: start"), log.rfind("HoldOff: start")) << "held again with the full-screen rule off";
+
+  TerminateProcess(saver, 0);
+  CloseHandle(saver);
+  EXPECT_TRUE(first.Close(window));
+}
+
 TEST_F(CommandLineTest, HelpAndUninstallAreHandedToTheRunningInstance) {
   Start first("cmd-resident");
   HWND window = first.StartResident("nosplash notips");

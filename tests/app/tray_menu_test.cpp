@@ -62,6 +62,13 @@ Time&out [popup]
     24 Hours [47440]
     ----
     &Other... [40040]
+&Hold Off [popup]
+  Now: not held [0] grey
+  ----
+  While a &Full-Screen Window Is in Front [40100] checked bmp
+  &Programs... [40101]
+  ----
+  &Enabled [40102] checked bmp
 Monitor Po&wer [popup]
   &Off [40016]
   &Suspend [40017]

@@ -189,3 +189,61 @@ HWND CreateTestWindow(WNDPROC procedure) {
   if (procedure) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   return window;
 }
+
+static bool WriteRegistryValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data,
+                               DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  LONG status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+bool WriteRegistryString(HKEY root, const char* subKey, const char* name, const std::string& value) {
+  return WriteRegistryValue(root, subKey, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool WriteRegistryDword(HKEY root, const char* subKey, const char* name, DWORD value) {
+  return WriteRegistryValue(root, subKey, name, REG_DWORD, &value, sizeof(value));
+}
+
+HWND FindProcessWindow(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search = {processId, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != wanted->processId || !IsWindowVisible(window)) return TRUE;
+        wanted->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND BringProcessToFront(DWORD processId, DWORD timeoutMs) {
+  HWND window = nullptr;
+  WaitFor([&] { return (window = FindProcessWindow(processId)) != nullptr; }, timeoutMs);
+  if (!window) return nullptr;
+  // A program that has just started may still activate a window of its own: the front
+  // counts once it has stayed for ten polls in a row.
+  int steady = 0;
+  WaitFor(
+      [&] {
+        if (GetForegroundWindow() == window) return ++steady >= 10;
+        steady = 0;
+        SetForegroundWindow(window);
+        return false;
+      },
+      timeoutMs);
+  return GetForegroundWindow() == window ? window : nullptr;
+}
+
+void AnnounceForeground() {
+  if (HWND window = GetForegroundWindow()) NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+}

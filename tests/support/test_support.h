@@ -55,6 +55,9 @@ std::string BufferedLog();
 void DeleteRegistryTree(HKEY root, const char* subKey);
 bool ReadRegistryString(HKEY root, const char* subKey, const char* name, std::string* value);
 bool ReadRegistryDword(HKEY root, const char* subKey, const char* name, DWORD* value);
+// Create the key when missing; true when the value was written.
+bool WriteRegistryString(HKEY root, const char* subKey, const char* name, const std::string& value);
+bool WriteRegistryDword(HKEY root, const char* subKey, const char* name, DWORD value);
 
 // Captures message boxes instead of showing them while an instance is alive.
 struct MessageBoxRecord {
@@ -71,6 +74,15 @@ class MessageBoxCapture {
   const std::vector<MessageBoxRecord>& boxes() const;
   void set_answer(int answer);
 };
+
+// A visible top-level window of the process, or nullptr.
+HWND FindProcessWindow(DWORD processId);
+// Waits for a window of the process and brings it to the front; nullptr when it never got there.
+HWND BringProcessToFront(DWORD processId, DWORD timeoutMs);
+
+// Raises EVENT_SYSTEM_FOREGROUND for the window in front, as the system does on a change:
+// the emulator raises none of its own (of all WinEvents only EVENT_OBJECT_CREATE arrives).
+void AnnounceForeground();
 
 // A hidden top-level window with a do-nothing procedure, for tests that need a target.
 HWND CreateTestWindow(WNDPROC procedure = nullptr);

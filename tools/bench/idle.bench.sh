@@ -76,9 +76,22 @@ else
   sleep 1
   row "Dozelite, corner actions on" "$(measure "$dozelite")"
   wine "$win/dozelite_ctl.exe" command 40038 >/dev/null 2>&1
+  # One "running" rule, for a program that runs and for one that does not: the process
+  # watcher scans every 5 s, nothing else wakes.
+  for program in idle_tray.exe absent.exe; do
+    wine reg delete 'HKCU\Software\Dozelite\HoldOff' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Dozelite\HoldOff' /v "$program" /t REG_SZ /d running /f >/dev/null 2>&1
+    wine "$win/dozelite_ctl.exe" command 40001 >/dev/null 2>&1  # reload
+    sleep 3  # the reload's icon animation
+    row "Dozelite, one \"running\" rule ($program)" "$(measure "$dozelite")"
+  done
+  wine reg delete 'HKCU\Software\Dozelite\HoldOff' /f >/dev/null 2>&1
+  wine "$win/dozelite_ctl.exe" command 40001 >/dev/null 2>&1
   echo
   echo "With corner actions on, the corner watcher waits on a low-level mouse hook: with the mouse still"
   echo "it wakes only for its once-a-minute check of the hook; with them off it has no hook at all."
+  echo "The hold-off's full-screen rule (on by default) waits for foreground events and costs nothing at rest;"
+  echo "a \"running\" rule wakes one thread every 5 s for a scan of the process list."
 fi
 
 wine "$win/idle_tray.exe" close >/dev/null 2>&1

@@ -1,0 +1,106 @@
+// The real display request: a power request with a readable reason where the system
+// has those calls (so the system's list of power requests names Dozelite and why), else
+// the thread's execution state. Main thread only: the execution state belongs to the
+// thread that set it, and the request handle is this file's alone.
+#include "holdoff/display_request.h"
+
+#include <shellapi.h>
+
+namespace {
+
+using PowerCreateRequestFn = HANDLE(WINAPI*)(REASON_CONTEXT*);
+using PowerRequestFn = BOOL(WINAPI*)(HANDLE, POWER_REQUEST_TYPE);
+
+struct PowerCalls {
+  PowerCreateRequestFn create;
+  PowerRequestFn set;
+  PowerRequestFn clear;
+};
+
+// Looked up once: the calls are missing before Windows 7.
+const PowerCalls& GetPowerCalls() {
+  static PowerCalls calls = [] {
+    PowerCalls found = {};
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel) {
+      found.create = reinterpret_cast<PowerCreateRequestFn>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "PowerCreateRequest")));
+      found.set = reinterpret_cast<PowerRequestFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "PowerSetRequest")));
+      found.clear =
+          reinterpret_cast<PowerRequestFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "PowerClearRequest")));
+    }
+    if (!found.create || !found.set || !found.clear) found = {};
+    return found;
+  }();
+  return calls;
+}
+
+HANDLE heldRequest = nullptr;  // the power request now set, if any
+bool heldState = false;        // the execution-state fallback is in force
+
+HANDLE CreateDisplayRequest(const PowerCalls& calls, const char* reason) {
+  wchar_t text[256];
+  if (MultiByteToWideChar(CP_ACP, 0, reason, -1, text, 256) == 0) text[0] = 0;
+  text[255] = 0;
+  REASON_CONTEXT context = {};
+  context.Version = POWER_REQUEST_CONTEXT_VERSION;
+  context.Flags = POWER_REQUEST_CONTEXT_SIMPLE_STRING;
+  context.Reason.SimpleReasonString = text;
+  HANDLE request = calls.create(&context);
+  if (request == INVALID_HANDLE_VALUE) return nullptr;
+  if (request && !calls.set(request, PowerRequestDisplayRequired)) {
+    CloseHandle(request);
+    return nullptr;
+  }
+  return request;
+}
+
+void ReleaseHeld(const PowerCalls& calls) {
+  if (heldRequest) {
+    calls.clear(heldRequest, PowerRequestDisplayRequired);
+    CloseHandle(heldRequest);
+    heldRequest = nullptr;
+  }
+  if (heldState) {
+    SetThreadExecutionState(ES_CONTINUOUS);
+    heldState = false;
+  }
+}
+
+}  // namespace
+
+// A new reason takes a new request, set before the old one is cleared, so the display
+// is never left without a hold in between.
+bool RealDisplayRequest(const char* reason) {
+  const PowerCalls& calls = GetPowerCalls();
+  if (!reason) {
+    ReleaseHeld(calls);
+    return true;
+  }
+  HANDLE request = calls.create ? CreateDisplayRequest(calls, reason) : nullptr;
+  if (request) {
+    HANDLE old = heldRequest;
+    heldRequest = nullptr;
+    bool state = heldState;
+    heldState = false;
+    if (old) {
+      calls.clear(old, PowerRequestDisplayRequired);
+      CloseHandle(old);
+    }
+    if (state) SetThreadExecutionState(ES_CONTINUOUS);
+    heldRequest = request;
+    return true;
+  }
+  if (heldRequest) return true;  // keep the hold already taken rather than drop it
+  heldState = SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED) != 0;
+  return heldState;
+}
+
+bool RealShellFullScreen() {
+  QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+  if (FAILED(SHQueryUserNotificationState(&state))) return false;
+  return state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
+}
+
+DisplayRequestEntryFn DisplayRequestEntry = RealDisplayRequest;
+ShellFullScreenEntryFn ShellFullScreenEntry = RealShellFullScreen;

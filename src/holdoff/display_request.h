@@ -1,0 +1,18 @@
+// The display power request that holds the saver off, and the shell's own full-screen
+// report: both reached through one replaceable entry point each, because their effect
+// (a saver that does not start, a game the shell knows about) cannot be seen headlessly.
+#pragma once
+
+#include <windows.h>
+
+// Holds the display on with `reason` as the request's readable text, replacing any hold
+// already taken; a null reason releases it. Returns whether the system took the request.
+using DisplayRequestEntryFn = bool (*)(const char* reason);
+// True while the shell reports a Direct3D full-screen program or presentation mode.
+using ShellFullScreenEntryFn = bool (*)();
+
+extern DisplayRequestEntryFn DisplayRequestEntry;
+extern ShellFullScreenEntryFn ShellFullScreenEntry;
+
+bool RealDisplayRequest(const char* reason);
+bool RealShellFullScreen();

@@ -1,0 +1,58 @@
+// The "&Hold Off" submenu: what holds now (a greyed line), the full-screen switch, the
+// programs dialog and the master switch; and the commands behind them, which save the
+// changed switch at once and apply it.
+#include "holdoff/holdoff_menu.h"
+
+#include <cstdio>
+
+#include "app/commands.h"
+#include "app/tray_menu.h"
+#include "holdoff/holdoff_dialog.h"
+#include "holdoff/holdoff_state.h"
+#include "holdoff/holdoff_store.h"
+
+HMENU BuildHoldOffMenu() {
+  HoldOffRules rules;
+  GetHoldOffRules(&rules);
+  char reason[kHoldOffReasonSize];
+  char now[kHoldOffReasonSize + 16];
+  if (GetHoldOffReason(reason, sizeof(reason)))
+    snprintf(now, sizeof(now), "Now: %s", reason);
+  else
+    snprintf(now, sizeof(now), "Now: not held");
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, now);
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kCmdToggleFullScreenHoldOff, "While a &Full-Screen Window Is in Front");
+  CheckMenuItemWithBitmaps(menu, kCmdToggleFullScreenHoldOff, rules.fullscreen != 0);
+  AppendMenuA(menu, MF_STRING, kCmdHoldOffPrograms, "&Programs...");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kCmdToggleHoldOff, "&Enabled");
+  CheckMenuItemWithBitmaps(menu, kCmdToggleHoldOff, rules.enabled != 0);
+  return menu;
+}
+
+bool RunHoldOffCommand(HWND window, int command) {
+  HoldOffRules* rules = nullptr;
+  switch (command) {
+    case kCmdToggleFullScreenHoldOff:
+    case kCmdToggleHoldOff: {
+      static HoldOffRules changed;  // 33 KB: kept off the stack
+      GetHoldOffRules(&changed);
+      int* setting = command == kCmdToggleHoldOff ? &changed.enabled : &changed.fullscreen;
+      *setting = *setting ? 0 : 1;
+      rules = &changed;
+      break;
+    }
+    case kCmdHoldOffPrograms: {
+      static HoldOffRules edited;
+      GetHoldOffRules(&edited);
+      if (ShowHoldOffProgramsDialog(window, &edited)) rules = &edited;
+      break;
+    }
+    default:
+      return false;
+  }
+  if (rules) SetHoldOffRules(*rules);
+  return true;
+}

@@ -1,0 +1,8 @@
+// The "&Hold Off" submenu of the tray menu and its three commands.
+#pragma once
+
+#include <windows.h>
+
+HMENU BuildHoldOffMenu();
+// Carries out a hold-off command; false for any other identifier.
+bool RunHoldOffCommand(HWND window, int command);

@@ -1,0 +1,127 @@
+// The hold-off rules in the portable core. A program rule is one registry value: its name
+// is the program's file name, its data the kind. Names are kept in lower case and
+// compared without regard to case, as Windows compares file names (ASCII only: the
+// names come from an ANSI registry and process list).
+#include "holdoff/holdoff_rules.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "shell/text_helpers.h"
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameNameNoCase(const char* a, const char* b) {
+  for (; *a && *b; a++, b++)
+    if (LowerAscii(*a) != LowerAscii(*b)) return false;
+  return *a == *b;
+}
+
+// A program name is a bare file name: no folder, drive, wildcard or control character,
+// and not "." or "..".
+const char* NameProblem(const char* name) {
+  if (!name || name[0] == 0) return "empty program name";
+  if (strlen(name) >= static_cast<size_t>(kProgramNameSize)) return "program name too long";
+  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return "not a program name";
+  for (const char* p = name; *p; p++) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '\\' || c == '/' || c == ':') return "a program name cannot hold a path";
+    if (c == '*' || c == '?') return "a program name cannot hold a wildcard";
+    if (c < 32 || c == '"' || c == '<' || c == '>' || c == '|') return "a program name cannot hold that character";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ResetHoldOffRules(HoldOffRules* rules) {
+  rules->enabled = 1;
+  rules->fullscreen = 1;
+  rules->count = 0;
+}
+
+bool ParseHoldOffRule(const char* name, const char* data, HoldOffRule* rule, const char** problem) {
+  const char* found = NameProblem(name);
+  HoldOffKind kind = kHoldWhileRunning;
+  if (!found) {
+    if (data && SameNameNoCase(data, "running"))
+      kind = kHoldWhileRunning;
+    else if (data && SameNameNoCase(data, "front"))
+      kind = kHoldWhileInFront;
+    else
+      found = "the data must be running or front";
+  }
+  if (found) {
+    if (problem) *problem = found;
+    return false;
+  }
+  CopyText(rule->name, name, sizeof(rule->name));
+  for (char* p = rule->name; *p; p++) *p = LowerAscii(*p);
+  rule->kind = kind;
+  return true;
+}
+
+const char* HoldOffKindText(HoldOffKind kind) { return kind == kHoldWhileInFront ? "front" : "running"; }
+
+bool PutHoldOffRule(HoldOffRules* rules, const HoldOffRule& rule) {
+  for (int n = 0; n < rules->count; n++) {
+    if (SameNameNoCase(rules->programs[n].name, rule.name)) {
+      rules->programs[n].kind = rule.kind;
+      return true;
+    }
+  }
+  if (rules->count >= kMaxHoldOffPrograms) return false;
+  rules->programs[rules->count++] = rule;
+  return true;
+}
+
+void RemoveHoldOffRule(HoldOffRules* rules, int index) {
+  if (index < 0 || index >= rules->count) return;
+  memmove(&rules->programs[index], &rules->programs[index + 1],
+          static_cast<size_t>(rules->count - index - 1) * sizeof(HoldOffRule));
+  rules->count--;
+}
+
+const char* ProgramFileName(const char* path) {
+  if (!path) return "";
+  const char* name = path;
+  for (const char* p = path; *p; p++)
+    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+  return name;
+}
+
+int FindHoldOffRule(const HoldOffRules& rules, HoldOffKind kind, const char* program) {
+  if (!program) return -1;
+  const char* name = ProgramFileName(program);
+  if (name[0] == 0) return -1;
+  for (int n = 0; n < rules.count; n++)
+    if (rules.programs[n].kind == kind && SameNameNoCase(rules.programs[n].name, name)) return n;
+  return -1;
+}
+
+static bool HasKind(const HoldOffRules& rules, HoldOffKind kind) {
+  for (int n = 0; n < rules.count; n++)
+    if (rules.programs[n].kind == kind) return true;
+  return false;
+}
+
+bool HasRunningRules(const HoldOffRules& rules) { return HasKind(rules, kHoldWhileRunning); }
+bool HasFrontRules(const HoldOffRules& rules) { return HasKind(rules, kHoldWhileInFront); }
+
+bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size) {
+  char text[kHoldOffReasonSize] = "";
+  if (rules.enabled) {
+    int front = FindHoldOffRule(rules, kHoldWhileInFront, scene.frontProgram);
+    int running = FindHoldOffRule(rules, kHoldWhileRunning, scene.runningProgram);
+    if (rules.fullscreen && scene.fullScreenInFront)
+      CopyText(text, "a full-screen window is in front", sizeof(text));
+    else if (front >= 0)
+      snprintf(text, sizeof(text), "%s is in front", rules.programs[front].name);
+    else if (running >= 0)
+      snprintf(text, sizeof(text), "%s is running", rules.programs[running].name);
+  }
+  if (reason && size > 0) CopyText(reason, text, size);
+  return text[0] != 0;
+}

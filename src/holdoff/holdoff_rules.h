@@ -1,0 +1,58 @@
+// The hold-off rules and how they match, in the portable core: which programs hold the
+// saver off, and the one reason that wins when several rules match at once.
+#pragma once
+
+constexpr int kMaxHoldOffPrograms = 256;
+constexpr int kProgramNameSize = 128;  // a file name such as "vlc.exe" and its terminator
+constexpr int kHoldOffReasonSize = 160;
+
+enum HoldOffKind : int {
+  kHoldWhileRunning = 0,  // "running": while any process of that name runs
+  kHoldWhileInFront = 1,  // "front": while a window of that process is in front
+};
+
+struct HoldOffRule {
+  char name[kProgramNameSize];  // lower case, no path
+  HoldOffKind kind;
+};
+
+struct HoldOffRules {
+  int enabled;     // the master switch
+  int fullscreen;  // hold while a full-screen window is in front
+  int count;
+  HoldOffRule programs[kMaxHoldOffPrograms];
+};
+
+// What was seen of the system, for ChooseHoldOffReason.
+struct HoldOffScene {
+  bool fullScreenInFront;
+  const char* frontProgram;    // file name or path of the foreground window's process, or null
+  const char* runningProgram;  // a program of a "running" rule seen running, or null
+};
+
+// The defaults: enabled, full screen on, no programs.
+void ResetHoldOffRules(HoldOffRules* rules);
+
+// Reads one registry value of a program rule into *rule. On failure returns false and
+// points *problem at a short description for the log; *rule is then untouched.
+bool ParseHoldOffRule(const char* name, const char* data, HoldOffRule* rule, const char** problem);
+
+// "running" or "front".
+const char* HoldOffKindText(HoldOffKind kind);
+
+// Adds a rule, or changes the kind of the rule of the same name. False when the list is full.
+bool PutHoldOffRule(HoldOffRules* rules, const HoldOffRule& rule);
+// Removes the rule at index (out-of-range indexes are ignored).
+void RemoveHoldOffRule(HoldOffRules* rules, int index);
+
+// The rule of this kind for a program given by file name or full path, or -1.
+int FindHoldOffRule(const HoldOffRules& rules, HoldOffKind kind, const char* program);
+bool HasRunningRules(const HoldOffRules& rules);
+bool HasFrontRules(const HoldOffRules& rules);
+
+// The file name part of a path (after the last backslash, slash or colon).
+const char* ProgramFileName(const char* path);
+
+// The reason the saver is held off, cut to size, or false with an empty reason. A full
+// screen wins over a program in front, which wins over a program running.
+bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size);
