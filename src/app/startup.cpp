@@ -16,6 +16,7 @@
 #include "app/tray_menu.h"
 #include "app/window_proc.h"
 #include "catalog/saver_catalog.h"
+#include "crash/crash_report.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "log/log.h"
@@ -24,6 +25,7 @@
 #include "shell/text_helpers.h"
 #include "shell/version_strings.h"
 #include "system/default_user.h"
+#include "system/elevation.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
 #include "triggers/hot_keys.h"
@@ -49,7 +51,8 @@ void OpenLog() {
   char name[64];
   wsprintfA(name, "%s.log", kProductName);
   JoinPath(logPath, name, sizeof(logPath));
-  InitLog(nullptr, kProductName, logPath);
+  // An elevated copy keeps its log in memory only.
+  InitLog(nullptr, kProductName, IsProcessElevated() ? "" : logPath);
 
   char banner[512];
   wsprintfA(banner, "\r\n\r\n%s Version %s\r\n%s\r\nInitializing at ", kProductName, AppState.versionText,
@@ -192,6 +195,7 @@ void FreeIcons() {
 }
 
 int RunDozelite(HINSTANCE instance, char* commandLine) {
+  InstallCrashReporter();
   ResetAppState(instance);
   srand(static_cast<unsigned>(time(nullptr)));
   GetVersionStrings(AppState.versionText, sizeof(AppState.versionText), AppState.legalText,

@@ -17,6 +17,7 @@
 #include "log/log.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -169,6 +170,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kTrayCallbackMessage:
       OnTrayCallback(window, LOWORD(lParam));
+      return 0;
+    case kUpdateCheckDoneMessage:
+      OnUpdateCheckDone(window, lParam);
       return 0;
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) UpdateTrayIcon(NIM_ADD);
