@@ -44,15 +44,15 @@ HICON LoadSmallIcon(const char* name, int width, int height) {
   return static_cast<HICON>(LoadImageA(AppState.instance, name, IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
 }
 
-void OpenLog() {
+void OpenLog(const char* commandLine) {
   char folder[kPathSize] = "";
   GetTempPathA(sizeof(folder), folder);
   CopyText(logPath, folder, sizeof(logPath));
   char name[64];
   wsprintfA(name, "%s.log", kProductName);
   JoinPath(logPath, name, sizeof(logPath));
-  // An elevated copy keeps its log in memory only.
-  InitLog(nullptr, kProductName, IsProcessElevated() ? "" : logPath);
+  // The elevated copy keeps its log in memory only.
+  InitLog(nullptr, kProductName, IsElevatedHandOff(commandLine) ? "" : logPath);
 
   char banner[512];
   wsprintfA(banner, "\r\n\r\n%s Version %s\r\n%s\r\nInitializing at ", kProductName, AppState.versionText,
@@ -200,7 +200,7 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
   srand(static_cast<unsigned>(time(nullptr)));
   GetVersionStrings(AppState.versionText, sizeof(AppState.versionText), AppState.legalText,
                     sizeof(AppState.legalText));
-  OpenLog();
+  OpenLog(commandLine);
   DetectPlatform();
   SetMouseAction(kCmdRestoreClickDefaults);
   SetMouseAction(kCmdRestoreCornerDefaults);

@@ -1,17 +1,16 @@
-// IsProcessElevated: the token's elevation flag. An elevated copy runs with the user's
-// own temporary folder, which the user's other processes can redirect; it must not
-// write files there.
+// IsElevatedHandOff. The elevated copy runs in the user's own temporary folder, which the
+// user's other processes can redirect (a link in place of the log file), so it writes no
+// files there. It is told by its options, not by its token: where every process of an
+// administrator holds a full token (no split token, as in the emulator or with UAC off)
+// the token cannot tell, and there is no boundary to guard either.
 #include "system/elevation.h"
 
-#include <windows.h>
+#include "app/command_line_tokens.h"
 
-bool IsProcessElevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
-                  elevation.TokenIsElevated != 0;
-  CloseHandle(token);
-  return elevated;
+bool IsElevatedHandOff(const char* commandLine) {
+  if (!commandLine) return false;
+  char tokens[kTokenBufferSize];
+  char value[kOptionValueSize];
+  TokenizeCommandLine(commandLine, tokens, sizeof(tokens), true);
+  return FindOption(tokens, "setwindowsdefault", value, sizeof(value));
 }

@@ -1,4 +1,6 @@
-// Whether this process runs with administrator rights granted by elevation.
+// The copy of the program that RunElevated starts with administrator rights.
 #pragma once
 
-bool IsProcessElevated();
+// True when the command line asks for the log-on screen's settings, the job of the copy
+// started with administrator rights.
+bool IsElevatedHandOff(const char* commandLine);
