@@ -22,6 +22,10 @@ constexpr DWORD kSecondFaultWaitMs = 30000;
 using MiniDumpWriteDumpFunction = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                                 PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION,
                                                 PMINIDUMP_CALLBACK_INFORMATION);
+using SymSetOptionsFunction = DWORD(WINAPI*)(DWORD);
+using SymInitializeFunction = BOOL(WINAPI*)(HANDLE, PCSTR, BOOL);
+using SymLoadModuleExFunction = DWORD64(WINAPI*)(HANDLE, HANDLE, PCSTR, PCSTR, DWORD64, DWORD, PMODLOAD_DATA, DWORD);
+using SymCleanupFunction = BOOL(WINAPI*)(HANDLE);
 
 LONG reporting = 0;
 
@@ -41,7 +45,26 @@ bool DumpPath(char* path, int capacity) {
   return AppendText(path, name, capacity) != 0;
 }
 
-// dbghelp is loaded only now and only from the system folder.
+template <typename Function>
+Function Entry(HMODULE library, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Names one loaded module to dbghelp, its size read from its own image header.
+void AddModule(HMODULE dbghelp, HMODULE module) {
+  auto load = Entry<SymLoadModuleExFunction>(dbghelp, "SymLoadModuleEx");
+  char path[MAX_PATH];
+  DWORD length = module ? GetModuleFileNameA(module, path, sizeof(path)) : 0;
+  if (!load || length == 0 || length >= sizeof(path)) return;
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(module) + dos->e_lfanew);
+  load(GetCurrentProcess(), nullptr, path, nullptr, reinterpret_cast<DWORD64>(module), nt->OptionalHeader.SizeOfImage,
+       nullptr, 0);
+}
+
+// dbghelp is loaded only now and only from the system folder. The dump's module list is
+// the program and the faulting module, named up front: some implementations otherwise
+// read every loaded module first, which can take a minute.
 void WriteMiniDump(EXCEPTION_POINTERS* info) {
   char path[MAX_PATH];
   if (!DumpPath(path, sizeof(path))) return;
@@ -50,8 +73,23 @@ void WriteMiniDump(EXCEPTION_POINTERS* info) {
   if (length == 0 || length >= sizeof(library) || !AppendText(library, "\\dbghelp.dll", sizeof(library))) return;
   HMODULE dbghelp = LoadLibraryA(library);
   if (!dbghelp) return;
-  auto writeDump = reinterpret_cast<MiniDumpWriteDumpFunction>(
-      reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+  auto writeDump = Entry<MiniDumpWriteDumpFunction>(dbghelp, "MiniDumpWriteDump");
+  auto setOptions = Entry<SymSetOptionsFunction>(dbghelp, "SymSetOptions");
+  auto initialize = Entry<SymInitializeFunction>(dbghelp, "SymInitialize");
+  auto cleanup = Entry<SymCleanupFunction>(dbghelp, "SymCleanup");
+  bool symbols = setOptions && initialize && cleanup;
+  if (symbols) {
+    setOptions(SYMOPT_DEFERRED_LOADS);
+    symbols = initialize(GetCurrentProcess(), nullptr, FALSE) != FALSE;
+  }
+  if (symbols) {
+    HMODULE faulting = nullptr;
+    if (info && info->ExceptionRecord)
+      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         static_cast<const char*>(info->ExceptionRecord->ExceptionAddress), &faulting);
+    AddModule(dbghelp, GetModuleHandleA(nullptr));
+    if (faulting && faulting != GetModuleHandleA(nullptr)) AddModule(dbghelp, faulting);
+  }
   HANDLE file = writeDump ? CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
                           : INVALID_HANDLE_VALUE;
   if (file != INVALID_HANDLE_VALUE) {
@@ -62,6 +100,7 @@ void WriteMiniDump(EXCEPTION_POINTERS* info) {
     writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &exception, nullptr, nullptr);
     CloseHandle(file);
   }
+  if (symbols) cleanup(GetCurrentProcess());
   FreeLibrary(dbghelp);
 }
 

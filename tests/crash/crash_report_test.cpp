@@ -30,7 +30,7 @@ TEST(CrashReport, AFaultOnAWorkerOfTheResidentProgramIsReported) {
   ASSERT_EQ(FindWindowA("DozeliteTrayIconClass", "Dozelite"), nullptr) << "another Dozelite is running";
   std::string temp = MakeTempFolder("crash");
   ProcessResult run = RunProcess("\"" + BuildFilePath("fault_probe.exe") + "\" nosplash notips",
-                                 {"TEMP=" + temp, "TMP=" + temp}, 60000);
+                                 {"TEMP=" + temp, "TMP=" + temp}, 120000);
   ASSERT_TRUE(run.started);
   EXPECT_TRUE(run.finished) << "the faulting program was held open";
   EXPECT_EQ(run.exitCode, kFaultCode);

@@ -26,9 +26,13 @@ TEST(ElevatedCopy, WritesNoLogFileWhereAnOrdinaryCopyDoes) {
   } cases[] = {{" /kill /setwindowsdefault", false}, {" /kill", true}};
   for (const Case& c : cases) {
     std::string temp = MakeTempFolder("elevated-copy");
-    ProcessResult run = RunProcess("\"" + BuildFilePath("Dozelite.exe") + "\"" + c.arguments,
-                                   {"TEMP=" + temp, "TMP=" + temp}, 30000);
-    EXPECT_TRUE(run.finished) << c.arguments;
+    HANDLE process = StartProcess("\"" + BuildFilePath("Dozelite.exe") + "\"" + c.arguments,
+                                  {"TEMP=" + temp, "TMP=" + temp});
+    ASSERT_NE(process, nullptr);
+    // The copy broadcasts the changed settings: this thread's windows must answer meanwhile.
+    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 30000)) << c.arguments;
+    TerminateProcess(process, 99);
+    CloseHandle(process);
     EXPECT_EQ(FileExists(temp + "\\Dozelite.log"), c.logFile) << c.arguments;
     RemoveTree(temp);
   }
