@@ -55,6 +55,8 @@ else
     done
     last[$label]="$result"
   }
+  start="$(batch 40011 0)"
+  echo "| start, no command yet | ${start% *} | ${start#* } |"
   run refreshes 40011 100 9 100
   run reloads 40001 30 9 30
   echo
