@@ -22,6 +22,7 @@ constexpr DWORD kGuardPollMs = 100;
 
 struct UpdateCheckJob {
   HWND window = nullptr;
+  bool guarded = false;  // the one-check guard was taken for the worker when it started
   char endpoint[kEndpointSize] = "";
   char publicKeyHex[kKeySize] = "";
   UpdateCheckOutcome outcome;
@@ -39,7 +40,7 @@ DWORD GuardWaitMs() {
 DWORD WINAPI UpdateCheckThread(void* parameter) {
   auto* job = static_cast<UpdateCheckJob*>(parameter);
   DWORD start = GetTickCount();
-  bool guarded = BeginUpdateCheck();
+  bool guarded = job->guarded || BeginUpdateCheck();
   while (!guarded && GetTickCount() - start < GuardWaitMs()) {
     Sleep(kGuardPollMs);
     guarded = BeginUpdateCheck();
@@ -67,8 +68,12 @@ bool StartUpdateCheckAt(HWND window, const char* endpoint, const char* publicKey
   job->window = window;
   CopyText(job->endpoint, endpoint, sizeof(job->endpoint));
   CopyText(job->publicKeyHex, publicKeyHex, sizeof(job->publicKeyHex));
+  // Taken here when free, so an automatic check that comes next finds it held; when an
+  // automatic check holds it, the worker waits for its end.
+  job->guarded = BeginUpdateCheck();
   HANDLE thread = CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr);
   if (!thread) {
+    if (job->guarded) EndUpdateCheck();
     delete job;
     LogLastError(kLogLogOnly, "CheckForServerUpdates: no thread for the check");
     return false;
