@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -122,6 +123,8 @@ TEST_F(MenuUpdateCheck, ATricklingServerNeitherFreezesTheWindowNorHoldsTheCheck)
     Sleep(200);
   }
   DWORD ended = GetTickCount() - start;
+  printf("trickling server: %d probes, slowest answer %lu ms, box after %lu ms\n", probes,
+         static_cast<unsigned long>(slowest), static_cast<unsigned long>(ended));
   EXPECT_TRUE(started);
   EXPECT_GT(probes, 100);
   EXPECT_EQ(unanswered, 0);
