@@ -283,7 +283,7 @@ bool RunFixedCommand(HWND window, int command) {
       BrowseTrackedPage(DOZELITE_WEB_URL);
       return false;
     case kCmdCheckForUpdates:
-      CheckForServerUpdates(true);
+      StartUpdateCheck(window);
       return false;
     case kCmdDonate:
       BrowseTrackedPage(DOZELITE_DONATE_URL);

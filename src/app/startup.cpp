@@ -16,6 +16,7 @@
 #include "app/tray_menu.h"
 #include "app/window_proc.h"
 #include "catalog/saver_catalog.h"
+#include "crash/crash_report.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "holdoff/holdoff_state.h"
@@ -25,6 +26,7 @@
 #include "shell/text_helpers.h"
 #include "shell/version_strings.h"
 #include "system/default_user.h"
+#include "system/elevation.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
 #include "triggers/corner_watcher.h"
@@ -40,14 +42,15 @@ constexpr int kSplashStartupMs = 4000;
 
 char logPath[kPathSize];
 
-void OpenLog() {
+void OpenLog(const char* commandLine) {
   char folder[kPathSize] = "";
   GetTempPathA(sizeof(folder), folder);
   CopyText(logPath, folder, sizeof(logPath));
   char name[64];
   wsprintfA(name, "%s.log", kProductName);
   JoinPath(logPath, name, sizeof(logPath));
-  InitLog(nullptr, kProductName, logPath);
+  // The elevated copy keeps its log in memory only.
+  InitLog(nullptr, kProductName, IsElevatedHandOff(commandLine) ? "" : logPath);
 
   char banner[512];
   wsprintfA(banner, "\r\n\r\n%s Version %s\r\n%s\r\nInitializing at ", kProductName, AppState.versionText,
@@ -141,11 +144,12 @@ int RunResident() {
 }  // namespace
 
 int RunDozelite(HINSTANCE instance, char* commandLine) {
+  InstallCrashReporter();
   ResetAppState(instance);
   srand(static_cast<unsigned>(time(nullptr)));
   GetVersionStrings(AppState.versionText, sizeof(AppState.versionText), AppState.legalText,
                     sizeof(AppState.legalText));
-  OpenLog();
+  OpenLog(commandLine);
   DetectPlatform();
   SetMouseAction(kCmdRestoreClickDefaults);
   SetMouseAction(kCmdRestoreCornerDefaults);

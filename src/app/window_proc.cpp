@@ -25,6 +25,7 @@
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
 #include "triggers/registry_watcher.h"
+#include "update/update_check.h"
 
 namespace {
 
@@ -193,6 +194,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kHoldOffRunningMessage:
       OnHoldOffRunningChanged();
+      return 0;
+    case kUpdateCheckDoneMessage:
+      OnUpdateCheckDone(window, lParam);
       return 0;
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {

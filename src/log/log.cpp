@@ -315,6 +315,33 @@ void CloseLog() {
   log.buffer[0] = 0;
 }
 
+// The lock may belong to a thread that stopped inside the log: after a second of trying,
+// the line goes straight to the end of the file, behind whatever is buffered.
+int LogCrashLine(const char* text) {
+  InitOnceExecuteOnce(&lockOnce, InitLock, nullptr, nullptr);
+  bool locked = false;
+  for (int attempt = 0; attempt < 100 && !(locked = TryEnterCriticalSection(&log.lock)); attempt++) Sleep(10);
+  if (locked) {
+    AppendTimestamped(text);
+    int dumped = DumpLocked();
+    LeaveCriticalSection(&log.lock);
+    return dumped;
+  }
+  if (log.path[0] == 0) return 0;
+  char line[kLogMessageSize + 64];
+  FormatDateTime(line, sizeof(line));
+  AppendText(line, " ", sizeof(line));
+  AppendText(line, text, sizeof(line) - 2);
+  AppendText(line, "\r\n", sizeof(line));
+  HANDLE file = CreateFileA(log.path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD written = 0;
+  BOOL wrote = WriteFile(file, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
+  CloseHandle(file);
+  return wrote ? 1 : 0;
+}
+
 int FormatDateTime(char* destination, int capacity, const SYSTEMTIME* time) {
   if (!destination || capacity <= 0) return 0;
   char date[512] = "";

@@ -44,6 +44,9 @@ bool GetAutoLogToFile();
 void SetShowDebugMessages(bool on);
 bool GetShowDebugMessages();
 void CloseLog();
+// For the crash report: appends a time-stamped line and writes the buffer to the file,
+// never showing anything and never waiting long for a lock a faulting thread may hold.
+int LogCrashLine(const char* text);
 int FormatDateTime(char* destination, int capacity, const SYSTEMTIME* time = nullptr);
 
 // Text in the code page `codePage` as UTF-8 (the log file's encoding); returns the bytes

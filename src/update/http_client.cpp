@@ -8,7 +8,10 @@
 //   else the body runs to the end of the connection.
 // - Chunks are "hex-size[;extension]" lines, the bytes and an empty line; size 0 ends the
 //   body and is followed by trailer fields up to an empty line.
-// The digest covers exactly the body bytes handed to the caller.
+// The digest covers exactly the body bytes handed to the caller, and counts only once the
+// body has ended.
+// Time: every step (lookup, connect, each send and receive) waits at most the step
+// time-out, and never past the deadline of the whole exchange, which starts with Connect.
 #include "update/http_client.h"
 
 #include <atomic>
@@ -19,9 +22,12 @@
 #include <cstring>
 #include <new>
 
+#include "update/bounded_lookup.h"
+
 namespace {
 
 std::atomic<int> defaultTimeoutMs{kHttpDefaultTimeoutMs};
+std::atomic<int> defaultDeadlineMs{kHttpDefaultDeadlineMs};
 
 constexpr int kRequestBufferSize = 32768;
 constexpr int kRequestFlushSize = 16384;
@@ -144,8 +150,23 @@ HttpResponse::~HttpResponse() {
 
 void SetHttpTimeout(int timeoutMs) { defaultTimeoutMs = timeoutMs < 0 ? 0 : timeoutMs; }
 int GetHttpTimeout() { return defaultTimeoutMs; }
+void SetHttpDeadline(int deadlineMs) { defaultDeadlineMs = deadlineMs < 0 ? 0 : deadlineMs; }
+int GetHttpDeadline() { return defaultDeadlineMs; }
 
-HttpConnection::HttpConnection() : buffer_(new char[kHttpBufferSize]), timeoutMs_(defaultTimeoutMs) {}
+HttpConnection::HttpConnection()
+    : buffer_(new char[kHttpBufferSize]), timeoutMs_(defaultTimeoutMs), deadlineMs_(defaultDeadlineMs) {}
+
+void HttpConnection::StartClock() { deadline_ = deadlineMs_ > 0 ? NowMs() + deadlineMs_ : 0; }
+
+// The limit of the next step: the step time-out cut to what is left of the exchange;
+// 0 for no limit at all, -1 once the deadline has passed.
+int HttpConnection::NextStepTimeout() {
+  if (!deadline_) return timeoutMs_;
+  long long left = deadline_ - NowMs();
+  if (left <= 0) return -1;
+  if (timeoutMs_ > 0 && timeoutMs_ < left) return timeoutMs_;
+  return static_cast<int>(left);
+}
 
 HttpConnection::~HttpConnection() {
   Close();
@@ -157,12 +178,16 @@ int HttpConnection::Connect(const char* host, int port) {
   int startup = SocketStartup();
   if (startup != 0) return startup;
   started_ = true;
-  deadline_ = timeoutMs_ > 0 ? NowMs() + 4LL * timeoutMs_ : 0;
+  StartClock();
   socket_ = SocketOpenTcp();
   if (socket_ == kNoSocket) return SocketLastError() ? SocketLastError() : -1;
   if (!host || port < 1 || port > 65535) return -2;
   uint32_t address = 0;
-  if (!SocketResolve(host, &address) || SocketConnect(socket_, address, port, timeoutMs_) != 0) {
+  int lookupError = 0;
+  int limit = NextStepTimeout();
+  if (limit < 0 || !LookupHostWithin(host, &address, limit, &lookupError)) return lookupError ? lookupError : -1;
+  limit = NextStepTimeout();
+  if (limit < 0 || SocketConnect(socket_, address, port, limit) != 0) {
     int error = SocketLastError();
     return error ? error : -1;
   }
@@ -174,13 +199,16 @@ int HttpConnection::Attach(SocketHandle connected) {
   int startup = SocketStartup();
   if (startup != 0) return startup;
   started_ = true;
-  deadline_ = timeoutMs_ > 0 ? NowMs() + 4LL * timeoutMs_ : 0;
+  StartClock();
   socket_ = connected;
   return 0;
 }
 
 int HttpConnection::SendBytes(const char* bytes, int count) {
   while (count > 0) {
+    int limit = NextStepTimeout();
+    if (limit < 0) return -1;
+    SocketSetTimeout(socket_, limit);
     int sent = SocketSend(socket_, bytes, count);
     if (sent < 0) {
       int error = SocketLastError();
@@ -236,9 +264,11 @@ int HttpConnection::SendRequest(const HttpRequest& request) {
 
 void HttpConnection::SetDigest(bool on) { digestOn_ = on; }
 
-// One receive, refused once the exchange has run past its overall limit.
+// One receive, waiting no longer than the exchange has left.
 int HttpConnection::Receive(char* destination, int count) {
-  if (deadline_ && NowMs() > deadline_) return -1;
+  int limit = NextStepTimeout();
+  if (limit < 0) return -1;
+  SocketSetTimeout(socket_, limit);
   return SocketReceive(socket_, destination, count);
 }
 
@@ -319,13 +349,14 @@ int HttpConnection::ReceiveResponseHead(HttpResponse* response) {
 
   memset(digest_, 0, sizeof(digest_));
   digestFinished_ = false;
+  digestValid_ = false;
   if (digestOn_) Sha256Start(&digestState_);
   return 0;
 }
 
 void HttpConnection::FinishDigest() {
   if (!digestOn_ || digestFinished_) return;
-  Sha256Finish(&digestState_, digest_);
+  digestValid_ = Sha256Finish(&digestState_, digest_);
   digestFinished_ = true;
 }
 
@@ -387,7 +418,7 @@ int HttpConnection::ReadBody(HttpResponse* response, char* destination, int maxi
 
 bool HttpConnection::GetDigest(unsigned char digest[kSha256Size]) {
   memcpy(digest, digest_, kSha256Size);
-  return digestOn_;
+  return digestOn_ && digestFinished_ && digestValid_;
 }
 
 int HttpConnection::Close() {

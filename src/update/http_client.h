@@ -9,6 +9,7 @@ constexpr int kHttpBufferSize = 16384;
 constexpr int kHttpMaxFieldText = 16379;  // name and value of one header field together
 constexpr int kHttpMaxFields = 200;       // header and trailer fields of one response
 constexpr int kHttpDefaultTimeoutMs = 30000;
+constexpr int kHttpDefaultDeadlineMs = 60000;
 constexpr int kBodyChunked = -1;
 constexpr int kBodyToEnd = -2;
 constexpr int kLastChunkRead = -2;
@@ -60,9 +61,13 @@ class HttpResponse {
 };
 
 // Sets the time-out that new connections use for connecting, sending and each receive
-// (0: none). A whole exchange is also limited to four times this.
+// (0: none).
 void SetHttpTimeout(int timeoutMs);
 int GetHttpTimeout();
+// Sets the limit of a whole exchange of new connections, from the start of Connect (name
+// lookup included) to the last byte read (0: none).
+void SetHttpDeadline(int deadlineMs);
+int GetHttpDeadline();
 
 class HttpConnection {
  public:
@@ -77,6 +82,7 @@ class HttpConnection {
   void SetDigest(bool on);
   int ReceiveResponseHead(HttpResponse* response);
   int ReadBody(HttpResponse* response, char* destination, int maximum);
+  // True only for a digest finished over the whole body without a library failure.
   bool GetDigest(unsigned char digest[kSha256Size]);
   int Close();
 
@@ -84,6 +90,8 @@ class HttpConnection {
   int ReadLine(char** line);
   int Receive(char* destination, int count);
   int SendBytes(const char* bytes, int count);
+  int NextStepTimeout();
+  void StartClock();
   int ReadTrailers(HttpResponse* response);
   void FinishDigest();
 
@@ -95,8 +103,10 @@ class HttpConnection {
   int unread_ = 0;
   bool digestOn_ = false;
   bool digestFinished_ = false;
+  bool digestValid_ = false;
   Sha256State digestState_;
   unsigned char digest_[kSha256Size] = {};
   int timeoutMs_ = kHttpDefaultTimeoutMs;
+  int deadlineMs_ = kHttpDefaultDeadlineMs;
   long long deadline_ = 0;  // steady-clock milliseconds; 0: none
 };

@@ -4,36 +4,49 @@
 
 #include <openssl/bn.h>
 #include <openssl/core_names.h>
+#include <openssl/crypto.h>
 #include <openssl/ec.h>
 #include <openssl/evp.h>
 #include <openssl/params.h>
 
 #include <cstring>
 
+// The library starts without reading any configuration file: neither OPENSSL_CONF nor a
+// file under the folder compiled into it may change which algorithms or providers the
+// update check gets. Every entry point below calls this first; after the first call it
+// only checks a flag.
+static bool StartLibrary() { return OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1; }
+
 Sha256State::~Sha256State() { EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(context)); }
 
-// A state whose context could not be made stays unusable: Finish then writes zeros,
-// which no signature matches.
+// A state whose context could not be made stays unusable and marked failed: Finish then
+// reports the failure.
 void Sha256Start(Sha256State* state) {
+  state->failed = !StartLibrary();
+  if (state->failed) return;
   if (!state->context) state->context = EVP_MD_CTX_new();
   EVP_MD_CTX* context = static_cast<EVP_MD_CTX*>(state->context);
-  if (context && EVP_DigestInit_ex(context, EVP_sha256(), nullptr) != 1) {
+  if (!context || EVP_DigestInit_ex(context, EVP_sha256(), nullptr) != 1) {
     EVP_MD_CTX_free(context);
     state->context = nullptr;
+    state->failed = true;
   }
 }
 
 void Sha256Update(Sha256State* state, const void* bytes, int count) {
   if (!state->context || count <= 0) return;
-  EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(state->context), bytes, static_cast<size_t>(count));
+  if (EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(state->context), bytes, static_cast<size_t>(count)) != 1)
+    state->failed = true;
 }
 
-void Sha256Finish(Sha256State* state, unsigned char digest[kSha256Size]) {
+bool Sha256Finish(Sha256State* state, unsigned char digest[kSha256Size]) {
   unsigned int length = 0;
-  if (!state->context || EVP_DigestFinal_ex(static_cast<EVP_MD_CTX*>(state->context), digest, &length) != 1 ||
-      length != kSha256Size) {
-    memset(digest, 0, kSha256Size);
-  }
+  bool finished = !state->failed && state->context &&
+                  EVP_DigestFinal_ex(static_cast<EVP_MD_CTX*>(state->context), digest, &length) == 1 &&
+                  length == kSha256Size;
+  if (!finished) memset(digest, 0, kSha256Size);
+  state->failed = !finished;
+  return finished;
 }
 
 namespace {
@@ -89,7 +102,7 @@ int EncodeSignature(const unsigned char* signature, unsigned char** der) {
 
 // Standard ECDSA verification; the library refuses r or s of 0 or not below the order.
 bool VerifySignature(const unsigned char* publicKey, const unsigned char* digest, const unsigned char* signature) {
-  if (!publicKey || !digest || !signature) return false;
+  if (!publicKey || !digest || !signature || !StartLibrary()) return false;
   EVP_PKEY* key = LoadPublicKey(publicKey);
   if (!key) return false;
   unsigned char* der = nullptr;

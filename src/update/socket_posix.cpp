@@ -84,6 +84,10 @@ int SocketConnect(SocketHandle socket, uint32_t address, int port, int timeoutMs
   return result == 0 ? 0 : -1;
 }
 
+void SocketSetTimeout(SocketHandle socket, int timeoutMs) {
+  if (socket != kNoSocket) SetTimeouts(static_cast<int>(socket), timeoutMs < 0 ? 0 : timeoutMs);
+}
+
 int SocketSend(SocketHandle socket, const char* bytes, int count) {
   ssize_t sent = send(static_cast<int>(socket), bytes, static_cast<size_t>(count), MSG_NOSIGNAL);
   return sent < 0 ? -1 : static_cast<int>(sent);

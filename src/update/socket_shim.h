@@ -17,6 +17,8 @@ SocketHandle SocketOpenTcp();
 int SocketResolve(const char* host, uint32_t* address);
 // Connects within timeoutMs (0: no limit) and then applies it to every send and receive.
 int SocketConnect(SocketHandle socket, uint32_t address, int port, int timeoutMs);
+// Limits every later send and receive to timeoutMs (0: no limit).
+void SocketSetTimeout(SocketHandle socket, int timeoutMs);
 int SocketSend(SocketHandle socket, const char* bytes, int count);
 int SocketReceive(SocketHandle socket, char* bytes, int count);  // 0 at the end
 void SocketClose(SocketHandle socket);

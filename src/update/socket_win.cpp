@@ -87,6 +87,10 @@ int SocketConnect(SocketHandle socket, uint32_t address, int port, int timeoutMs
   return 0;
 }
 
+void SocketSetTimeout(SocketHandle socket, int timeoutMs) {
+  if (socket != kNoSocket) SetTimeouts(static_cast<SOCKET>(socket), timeoutMs < 0 ? 0 : timeoutMs);
+}
+
 int SocketSend(SocketHandle socket, const char* bytes, int count) {
   int sent = send(static_cast<SOCKET>(socket), bytes, count, 0);
   return sent == SOCKET_ERROR ? -1 : sent;

@@ -1,9 +1,8 @@
 // CheckForServerUpdates: runs one UpdateChecker against the build's endpoint and key,
 // then offers the web page (command 40060) when a newer version exists. Failures are
-// shown only for a check the user asked for, and never logged.
+// shown only for a check the user asked for, and never logged. Only one check runs at a
+// time: the automatic one skips its turn while another is running.
 #include "update/update_check.h"
-
-#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -13,27 +12,31 @@
 #include "build_config.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
-#include "update/update_checker.h"
 
 namespace {
 
 constexpr int kTrackedUrlSize = 1024;
 
-void ShowUpdateError(const char* product, const char* message) {
+LONG checkRunning = 0;
+
+void ShowUpdateError(const char* message) {
   char caption[64];
   char text[256];
-  snprintf(caption, sizeof(caption), "%s Update", product);
+  snprintf(caption, sizeof(caption), "%s Update", kProductName);
   snprintf(text, sizeof(text), "Error: %s", message);
   MessageBoxEntry(nullptr, text, caption, MB_OK);
 }
 
 }  // namespace
 
+bool BeginUpdateCheck() { return InterlockedCompareExchange(&checkRunning, 1, 0) == 0; }
+void EndUpdateCheck() { InterlockedExchange(&checkRunning, 0); }
+
 int BuildTrackedUrl(char* destination, int capacity, const char* address) {
   return FormatTrackedUrl(destination, capacity, address, AppState.versionText, AppState.id);
 }
 
-int CheckForServerUpdatesAt(const char* endpoint, const char* publicKeyHex, bool interactive) {
+void RunUpdateExchange(const char* endpoint, const char* publicKeyHex, UpdateCheckOutcome* outcome) {
   char url[kTrackedUrlSize];
   BuildTrackedUrl(url, sizeof(url), endpoint);
 
@@ -47,17 +50,30 @@ int CheckForServerUpdatesAt(const char* endpoint, const char* publicKeyHex, bool
   checker.product = kProductName;
   checker.currentVersion = AppState.versionText;
   checker.publicKey = publicKey;
-  checker.quiet = !interactive;
-  checker.reportError = ShowUpdateError;
-  if (checker.RunUpdateCheck() != 0) return -1;
+  checker.quiet = true;
+  outcome->latestVersion[0] = 0;
+  if (checker.RunUpdateCheck() != 0) {
+    outcome->result = -1;
+    outcome->failure = checker.failure;
+    return;
+  }
+  outcome->result = checker.IsNewerVersion() ? 1 : 0;
+  outcome->failure = nullptr;
+  memcpy(outcome->latestVersion, checker.latestVersion, sizeof(outcome->latestVersion));
+}
 
+int ShowUpdateOutcome(const UpdateCheckOutcome& outcome, bool interactive) {
+  if (outcome.result < 0) {
+    if (interactive && outcome.failure) ShowUpdateError(outcome.failure);
+    return -1;
+  }
   HWND owner = AppState.mainWindow;
   char text[512];
-  if (checker.IsNewerVersion()) {
-    LogMessage(kLogLogOnly, "CheckForServerUpdates: version %s is available", checker.latestVersion);
+  if (outcome.result > 0) {
+    LogMessage(kLogLogOnly, "CheckForServerUpdates: version %s is available", outcome.latestVersion);
     snprintf(text, sizeof(text),
              "A new version of %s is available!\nWould you like to download version %s from the website now?",
-             kProductName, checker.latestVersion);
+             kProductName, outcome.latestVersion);
     if (MessageBoxEntry(owner, text, kProductName, MB_YESNO) == IDYES && owner)
       SendMessageA(owner, WM_COMMAND, kCmdBrowseWebsite, 0);
     return 1;
@@ -68,6 +84,14 @@ int CheckForServerUpdatesAt(const char* endpoint, const char* publicKeyHex, bool
     MessageBoxEntry(owner, text, kProductName, MB_OK);
   }
   return 0;
+}
+
+int CheckForServerUpdatesAt(const char* endpoint, const char* publicKeyHex, bool interactive) {
+  if (!BeginUpdateCheck()) return -1;
+  UpdateCheckOutcome outcome;
+  RunUpdateExchange(endpoint, publicKeyHex, &outcome);
+  EndUpdateCheck();
+  return ShowUpdateOutcome(outcome, interactive);
 }
 
 int CheckForServerUpdates(bool interactive) {

@@ -224,12 +224,16 @@ step_setup_wizard() {
 
 step_silent_install() {
   check "setup /S ends with exit code 0" wine "$setup" /S
+  # The first registry read right after the installer once came back without the value:
+  # read only once no copy of the installer is left, and let the read repeat briefly.
+  check "the installer has ended" wait_until 30 no_prefix_process "Dozelite-$version-setup\.exe"
   check "Dozelite.exe is installed" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
   check "Dozelite.chm is installed" cmp "$build/windows/Dozelite.chm" "$install_dir/Dozelite.chm"
   check "the uninstaller is installed" test -s "$install_dir/uninstall.exe"
   check "the Start menu shortcut exists" test -s "$shortcut"
-  check "UninstallString names the installed uninstaller" \
-    reg_value_is "$uninstall_key" UninstallString "$install_dir_win\\uninstall.exe"
+  if ! wait_until 10 reg_value_is "$uninstall_key" UninstallString "$install_dir_win\\uninstall.exe"; then
+    check "UninstallString names the installed uninstaller (read: '$(reg_value "$uninstall_key" UninstallString)')" false
+  fi
   check "DisplayName is Dozelite" reg_value_is "$uninstall_key" DisplayName Dozelite
   check "DisplayVersion is $version" reg_value_is "$uninstall_key" DisplayVersion "$version"
   check "Publisher is set" test -n "$(reg_value "$uninstall_key" Publisher)"

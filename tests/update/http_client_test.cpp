@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "scripted_server.h"
+#include "update/bounded_lookup.h"
 
 namespace {
 
@@ -28,7 +31,8 @@ struct Exchange {
   HttpResponse response;
   int headResult = -99;
 
-  explicit Exchange(std::vector<std::string> pieces, bool holdOpen = false) : server(std::move(pieces), holdOpen) {
+  explicit Exchange(std::vector<std::string> pieces, bool holdOpen = false, int pauseMs = 15)
+      : server(std::move(pieces), holdOpen, pauseMs) {
     EXPECT_EQ(connection.Connect("127.0.0.1", server.port()), 0);
     HttpHeaders headers;
     headers.Add("Host", "127.0.0.1");
@@ -317,4 +321,107 @@ TEST(HttpConnection, ConnectFailuresReportAnError) {
   HttpConnection never;
   EXPECT_EQ(never.Close(), 0);
   SocketCleanup();
+}
+
+// The digest counts only once the body has ended: an all-zero digest of a body read in
+// part must never reach the signature check.
+TEST(HttpConnection, TheDigestIsRefusedUntilTheBodyHasEnded) {
+  struct Case {
+    const char* answer;
+    int firstRead;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789", 4},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\n0123\r\n6\r\n456789\r\n0\r\n\r\n", 10},
+  };
+  for (const Case& c : cases) {
+    Exchange x({c.answer});
+    ASSERT_EQ(x.headResult, 0);
+    char piece[32];
+    unsigned char digest[kSha256Size];
+    EXPECT_EQ(x.connection.ReadBody(&x.response, piece, c.firstRead), c.firstRead) << c.answer;
+    EXPECT_FALSE(x.connection.GetDigest(digest)) << c.answer;
+    int last = 0;
+    EXPECT_EQ(std::string(piece, c.firstRead) + x.Body(32, &last), "0123456789");
+    EXPECT_EQ(x.Digest(), Sha256Of("0123456789")) << c.answer;
+  }
+}
+
+TEST(Sha256, FinishReportsAStateThatNeverStarted) {
+  Sha256State never;
+  unsigned char digest[kSha256Size];
+  memset(digest, 0xAA, sizeof(digest));
+  EXPECT_FALSE(Sha256Finish(&never, digest));
+  EXPECT_EQ(digest[0], 0);
+  EXPECT_EQ(digest[kSha256Size - 1], 0);
+}
+
+// A server that trickles its answer one byte at a time never lets a single receive time
+// out; the deadline of the whole exchange must end it anyway.
+TEST(HttpConnection, ATricklingServerIsCutOffAtTheDeadline) {
+  int savedDeadline = GetHttpDeadline();
+  SetHttpDeadline(1000);
+  std::vector<std::string> bytes;
+  for (char c : std::string("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nok"))
+    bytes.push_back(std::string(1, c));
+  auto start = std::chrono::steady_clock::now();
+  int headResult = 0;
+  {
+    Exchange x(bytes, false, 100);  // about 7 s for the whole answer
+    headResult = x.headResult;
+  }
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  SetHttpDeadline(savedDeadline);
+  EXPECT_EQ(headResult, 2);
+  EXPECT_LT(elapsed, std::chrono::milliseconds(3500));
+}
+
+namespace {
+
+std::atomic<bool> releaseSlowLookup{false};
+
+int SlowLookup(const char*, uint32_t* address, int*) {
+  while (!releaseSlowLookup) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  *address = 0x0100007F;
+  return 1;
+}
+
+int FastLookup(const char* host, uint32_t* address, int* error) {
+  if (strcmp(host, "known.example") != 0) {
+    *error = 11001;
+    return 0;
+  }
+  *address = 0x04030201;
+  return 1;
+}
+
+}  // namespace
+
+TEST(LookupHostWithin, AnswersInTimeOrGivesUp) {
+  struct Case {
+    const char* host;
+    HostLookup lookup;
+    int found;
+    int error;
+    uint32_t address;
+  } cases[] = {
+      {"known.example", FastLookup, 1, 0, 0x04030201},
+      {"unknown.example", FastLookup, 0, 11001, 0},
+      {"slow.example", SlowLookup, 0, kLookupTimedOut, 0},
+  };
+  for (const Case& c : cases) {
+    uint32_t address = 0;
+    int error = 0;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(LookupHostWithin(c.host, &address, 300, &error, c.lookup), c.found) << c.host;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << c.host;
+    EXPECT_EQ(error, c.error) << c.host;
+    EXPECT_EQ(address, c.address) << c.host;
+  }
+  releaseSlowLookup = true;  // the abandoned lookup ends on its own and frees its job
+
+  std::string tooLong(kLookupHostSize, 'a');
+  uint32_t address = 0;
+  int error = 0;
+  EXPECT_EQ(LookupHostWithin(tooLong.c_str(), &address, 300, &error, FastLookup), 0);
+  EXPECT_EQ(error, -1);
 }

@@ -1,6 +1,7 @@
 // A one-connection HTTP peer on 127.0.0.1 for the client tests: it reads the request head,
 // answers with scripted pieces (pausing between them so the client sees separate
-// receives) and closes, or holds the connection until the client gives up.
+// receives) and closes, or holds the connection until the client gives up. It stops
+// early when the client has gone.
 #pragma once
 
 #include <chrono>
@@ -12,8 +13,8 @@
 
 class ScriptedServer {
  public:
-  explicit ScriptedServer(std::vector<std::string> pieces, bool holdOpen = false)
-      : pieces_(std::move(pieces)), holdOpen_(holdOpen) {
+  explicit ScriptedServer(std::vector<std::string> pieces, bool holdOpen = false, int pauseMs = 15)
+      : pieces_(std::move(pieces)), holdOpen_(holdOpen), pauseMs_(pauseMs) {
     SocketStartup();
     listener_ = SocketListenLoopback(&port_);
     if (listener_ != kNoSocket) thread_ = std::thread([this] { Run(); });
@@ -40,16 +41,20 @@ class ScriptedServer {
       if (received <= 0) break;
       request_.append(chunk, received);
     }
-    for (size_t i = 0; i < pieces_.size(); i++) {
-      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    bool clientGone = false;
+    for (size_t i = 0; i < pieces_.size() && !clientGone; i++) {
+      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_));
       const std::string& piece = pieces_[i];
       for (size_t sent = 0; sent < piece.size();) {
         int count = SocketSend(peer, piece.data() + sent, static_cast<int>(piece.size() - sent));
-        if (count <= 0) break;
+        if (count <= 0) {
+          clientGone = true;
+          break;
+        }
         sent += count;
       }
     }
-    if (holdOpen_) {
+    if (holdOpen_ && !clientGone) {
       while (SocketReceive(peer, chunk, sizeof(chunk)) > 0) {
       }
     }
@@ -59,6 +64,7 @@ class ScriptedServer {
 
   std::vector<std::string> pieces_;
   bool holdOpen_;
+  int pauseMs_;
   SocketHandle listener_ = kNoSocket;
   int port_ = 0;
   std::thread thread_;

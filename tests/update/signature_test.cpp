@@ -1,11 +1,18 @@
 #include "update/signature.h"
 
 #include <gtest/gtest.h>
+#include <openssl/bn.h>
+#include <openssl/ec.h>
+#include <openssl/obj_mac.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "scripted_server.h"
 #include "update/update_checker.h"
 
 namespace {
@@ -135,4 +142,108 @@ TEST(VerifySignature, KeysOffTheCurveFailWithoutCrashing) {
   memset(w.key, 0xFF, sizeof(w.key));  // coordinates beyond the field
   EXPECT_FALSE(VerifySignature(w.key, w.digest, w.signature));
   EXPECT_FALSE(VerifySignature(nullptr, v.digest, v.signature));
+}
+
+namespace {
+
+// Anyone can sign the all-zero digest with the public key alone: for R = t*Q,
+// r = x(R) mod n and s = r/t mod n, verification computes 0*G + (r/s)*Q = t*Q = R.
+void ForgeZeroDigestSignature(const unsigned char* key, unsigned char* signature) {
+  EC_GROUP* group = EC_GROUP_new_by_curve_name(NID_X9_62_prime256v1);
+  BN_CTX* context = BN_CTX_new();
+  BIGNUM* x = BN_bin2bn(key, 32, nullptr);
+  BIGNUM* y = BN_bin2bn(key + 32, 32, nullptr);
+  BIGNUM* t = BN_new();
+  BIGNUM* rx = BN_new();
+  BIGNUM* r = BN_new();
+  BIGNUM* s = BN_new();
+  EC_POINT* q = EC_POINT_new(group);
+  EC_POINT* point = EC_POINT_new(group);
+  BN_set_word(t, 7);
+  EC_POINT_set_affine_coordinates(group, q, x, y, context);
+  EC_POINT_mul(group, point, nullptr, q, t, context);
+  EC_POINT_get_affine_coordinates(group, point, rx, nullptr, context);
+  const BIGNUM* order = EC_GROUP_get0_order(group);
+  BN_nnmod(r, rx, order, context);
+  BIGNUM* inverse = BN_mod_inverse(nullptr, t, order, context);
+  BN_mod_mul(s, r, inverse, order, context);
+  BN_bn2binpad(r, signature, 32);
+  BN_bn2binpad(s, signature + 32, 32);
+  BN_free(inverse);
+  EC_POINT_free(point);
+  EC_POINT_free(q);
+  BN_free(s);
+  BN_free(r);
+  BN_free(rx);
+  BN_free(t);
+  BN_free(y);
+  BN_free(x);
+  BN_CTX_free(context);
+  EC_GROUP_free(group);
+}
+
+std::string Hex(const unsigned char* bytes, int count) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (int i = 0; i < count; i++) text += std::string(1, kDigits[bytes[i] >> 4]) + kDigits[bytes[i] & 15];
+  return text;
+}
+
+}  // namespace
+
+TEST(UpdateChecker, AZeroDigestForgeryIsRefusedEndToEnd) {
+  Vector v = ValidVector();
+  unsigned char forged[kSignatureSize];
+  ForgeZeroDigestSignature(v.key, forged);
+  const unsigned char zeros[kSha256Size] = {};
+  ASSERT_TRUE(VerifySignature(v.key, zeros, forged)) << "the forgery itself must be sound";
+
+  std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/x-www-form-urlencoded\r\nX-tallowbox-signature: " +
+                     Hex(forged, kSignatureSize) + "\r\n";
+  std::string full = "v=9.9&p=" + std::string(kUpdateBodySize - 8, 'x');
+  struct Case {
+    std::string answer;
+    const char* failure;
+  } cases[] = {
+      {head + "Content-Length: 5\r\n\r\nv=9.9", "the data received from the server appears to be corrupt"},
+      {head + "Content-Length: " + std::to_string(full.size()) + "\r\n\r\n" + full, "response body too long"},
+      {head + "Transfer-Encoding: chunked\r\n\r\n5\r\nv=9.9\r\n", "error reading server response"},
+  };
+  for (const Case& c : cases) {
+    ScriptedServer server({c.answer});
+    std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/dozelite/version";
+    UpdateChecker checker;
+    checker.url = url.c_str();
+    checker.product = "Dozelite";
+    checker.currentVersion = "3.0";
+    checker.publicKey = v.key;
+    EXPECT_EQ(checker.RunUpdateCheck(), 1) << c.failure;
+    EXPECT_STREQ(checker.failure, c.failure);
+    EXPECT_STREQ(checker.latestVersion, "");
+  }
+}
+
+// libcrypto reads no configuration file: one that asks for algorithms no provider has
+// would otherwise switch every update check off. Run in a fresh process, since the
+// library starts once per process.
+TEST(Libcrypto, AHostileConfigurationFileChangesNothing) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  std::string path = (std::filesystem::temp_directory_path() / "dozelite-hostile-openssl.cnf").string();
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << "openssl_conf = init\n[init]\nalg_section = algorithms\n[algorithms]\ndefault_properties = fips=yes\n";
+  }
+  EXPECT_EXIT(
+      {
+#ifdef _WIN32
+        _putenv_s("OPENSSL_CONF", path.c_str());
+#else
+        setenv("OPENSSL_CONF", path.c_str(), 1);
+#endif
+        Vector v = ValidVector();
+        bool digestOk = Sha256Hex("abc") == "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+        exit(digestOk && VerifySignature(v.key, v.digest, v.signature) ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  std::filesystem::remove(path);
 }

@@ -29,7 +29,7 @@ const char kUsage[] =
     "                              [--version V] [--mode M] [--lifetime SECONDS]\n"
     "modes (--mode, or per request as /<mode>[/<argument>]/dozelite/version):\n"
     "  ok, chunked, version/<v>, raw/<percent-encoded body>, size/<bytes>, tampered,\n"
-    "  bad-signature, no-signature, not-found, wrong-type, cut-short, slow, silent, close\n";
+    "  bad-signature, no-signature, not-found, wrong-type, cut-short, slow, trickle[/ms], silent, close\n";
 
 constexpr const char* kEndpointPath = "/dozelite/version";
 constexpr int kRequestLimit = 16384;
@@ -125,6 +125,9 @@ bool BuildAnswer(const std::string& mode, const std::string& argument, Answer* a
     answer->extraLength = 10;
   } else if (mode == "slow") {
     answer->byteDelayMs = 5;
+  } else if (mode == "trickle") {  // one byte every <argument> ms, 2000 by default
+    answer->byteDelayMs = argument.empty() ? 2000 : atoi(argument.c_str());
+    if (answer->byteDelayMs < 1 || answer->byteDelayMs > 60000) return false;
   } else if (mode != "tampered" && mode != "bad-signature" && mode != "no-signature" && mode != "silent" &&
              mode != "close") {
     return false;
