@@ -11,6 +11,7 @@
 #include "app/command_line_tokens.h"
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
+#include "diagnose/diagnose.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
 #include "settings/settings_store.h"
 #include "system/default_user.h"
@@ -89,6 +90,7 @@ void ParseCommandLine(char* commandLine) {
   if (options.Find("corneraction")) AppState.corneraction = IsOn(value);
   if (options.Find("setwindowsdefault")) SaveDefaultUserSettings();
   if (options.Find("powermode") && value[0]) ApplyPowerMode(value);
+  if (options.Find("diagnose")) DiagnoseFromCommandLine();
   if (options.Find("?") || options.Find("help")) AppState.help = 1;
 
   SaveSettings();

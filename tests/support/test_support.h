@@ -55,6 +55,8 @@ std::string BufferedLog();
 void DeleteRegistryTree(HKEY root, const char* subKey);
 bool ReadRegistryString(HKEY root, const char* subKey, const char* name, std::string* value);
 bool ReadRegistryDword(HKEY root, const char* subKey, const char* name, DWORD* value);
+// Creates the key if needed and writes one value of any type.
+bool WriteRegistryValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data, DWORD size);
 
 // Captures message boxes instead of showing them while an instance is alive.
 struct MessageBoxRecord {
