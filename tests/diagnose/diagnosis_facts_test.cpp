@@ -100,7 +100,8 @@ TEST_F(DiagnosisFactsTest, EachCheckReadsTheSystem) {
   for (const Case& c : cases) {
     SetInOrder();
     c.arrange();
-    const CheckResult& check = Check(Diagnose(), c.id);
+    Diagnosis diagnosis = Diagnose();
+    const CheckResult& check = Check(diagnosis, c.id);
     EXPECT_EQ(std::string(CheckStateName(check.state)), CheckStateName(c.state)) << c.what << ": " << check.text;
     EXPECT_TRUE(Contains(check.text, c.mentions)) << c.what << ": " << check.text;
   }
