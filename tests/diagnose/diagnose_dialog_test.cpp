@@ -1,6 +1,6 @@
-// The dialog run for real from the Help menu's command: the list of checks, the Fix of
-// the selected check and the list after it, the copied report, and "Find which" showing
-// the power report in the text dialog.
+// The dialog run for real from the Help menu's command: the list, the Fix of the chosen
+// check and the list after it, the copied report, and "Find which" with the power report
+// in the text dialog, or word that it did not run.
 #include "app/dispatcher.h"
 #include "diagnose_fixture.h"
 #include "resources/diagnose_dialog_ids.h"
@@ -11,8 +11,9 @@ namespace {
 
 constexpr const char* kTitle = "Dozelite - Why Isn't My Saver Starting?";
 
-std::string ListLine(HWND dialog, int index) {
+std::string Selected(HWND dialog) {
   char text[2048] = "";
+  LRESULT index = SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCURSEL, 0, 0);
   SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
   return text;
 }
@@ -38,63 +39,59 @@ class DiagnoseDialogTest : public DiagnoseFixture {
 
 TEST_F(DiagnoseDialogTest, FixSwitchesTheSaverOnAndTheListFollows) {
   SetDesktopValue("ScreenSaveActive", "0");
-  struct {
-    LRESULT count = 0, selected = -1;
-    std::string first, detail, fix, after, fixAfter;
-    bool fixEnabled = false;
-  } seen;
+  LRESULT count = 0;
+  std::string before, detail, fix, after, fixAfter;
   DriveResult run = Open([&](HWND dialog) {
-    seen.count = SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCOUNT, 0, 0);
-    seen.selected = SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCURSEL, 0, 0);
-    seen.first = ListLine(dialog, 0);
-    seen.detail = GetItemText(dialog, IDC_DIAGNOSE_DETAIL);
-    seen.fix = GetItemText(dialog, IDC_DIAGNOSE_FIX);
-    seen.fixEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_DIAGNOSE_FIX));
+    count = SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCOUNT, 0, 0);
+    before = Selected(dialog), detail = GetItemText(dialog, IDC_DIAGNOSE_DETAIL);
+    fix = GetItemText(dialog, IDC_DIAGNOSE_FIX);
     PressButton(dialog, IDC_DIAGNOSE_FIX);
-    seen.after = ListLine(dialog, 0);
-    seen.fixAfter = GetItemText(dialog, IDC_DIAGNOSE_FIX);
+    after = Selected(dialog), fixAfter = GetItemText(dialog, IDC_DIAGNOSE_FIX);
     PressButton(dialog, IDC_DIAGNOSE_COPY);
     PressButton(dialog, IDOK);
   });
   ASSERT_TRUE(run.found && run.closed);
-  EXPECT_EQ(seen.count, kCheckCount);
-  EXPECT_EQ(seen.selected, 0) << "the first problem with a fix is chosen";
-  EXPECT_EQ(seen.first, "saver-off\tproblem\tThe screen saver is switched off, so it never starts by itself.");
-  EXPECT_EQ(seen.detail, "The screen saver is switched off, so it never starts by itself.");
-  EXPECT_TRUE(seen.fixEnabled);
-  EXPECT_EQ(seen.fix, "&Fix: Switch the Saver On");
+  EXPECT_EQ(count, kCheckCount);
+  EXPECT_EQ(before, "saver-off\tproblem\tThe screen saver is switched off, so it never starts by itself.");
+  EXPECT_EQ(detail, "The screen saver is switched off, so it never starts by itself.");
+  EXPECT_EQ(fix, "&Fix: Switch the Saver On");
   EXPECT_EQ(DesktopValue("ScreenSaveActive"), "1");
-  EXPECT_EQ(seen.after, "saver-off\tok\tThe screen saver is switched on.");
-  EXPECT_EQ(seen.fixAfter, "&Fix");
+  EXPECT_EQ(after, "saver-off\tok\tThe screen saver is switched on.");
+  EXPECT_EQ(fixAfter, "&Fix");
   std::string copied = ClipboardText();
   EXPECT_EQ(copied.rfind(std::string(kTitle) + "\r\nsaver-off: ok: ", 0), 0u) << copied;
   EXPECT_TRUE(Contains(copied, "\r\nsecure-without-saver: ok: ")) << copied;
 }
 
-TEST_F(DiagnoseDialogTest, FindWhichShowsThePowerReport) {
+TEST_F(DiagnoseDialogTest, FindWhichShowsThePowerReportElevated) {
   recordedPower.state = ES_DISPLAY_REQUIRED;
-  RunElevatedEntry = FakeRunElevated;
-  elevatedWrites = "DISPLAY:\r\n[PROCESS] player.exe\r\n";
-  std::string report;
-  bool textShown = false;
-  DriveResult run = Open([&](HWND dialog) {
-    EXPECT_EQ(ListLine(dialog, static_cast<int>(
-                                   SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCURSEL, 0, 0)))
-                  .rfind("display-request\tproblem\t", 0),
-              0u);
-    PressButton(dialog, IDC_DIAGNOSE_FIX);
-    HWND text = WaitForDialog("Dozelite", 10000);
-    textShown = text != nullptr;
-    if (text) {
-      report = GetItemText(text, IDC_TEXT_FIELD);
-      PressButton(text, IDOK);
-      WaitGone(text);
-    }
-    PressButton(dialog, IDOK);
-  });
-  ASSERT_TRUE(run.found && run.closed);
-  ASSERT_TRUE(textShown);
-  EXPECT_EQ(report, "DISPLAY:\r\n[PROCESS] player.exe\r\n");
+  struct Case {
+    const char* writes;
+    const char* shown;
+  } cases[] = {{"DISPLAY:\r\n[PROCESS] player.exe\r\n", "DISPLAY:\r\n[PROCESS] player.exe\r\n"},
+               {nullptr, "powercfg /requests did not run: the elevation was declined or it did not finish in time."}};
+  for (const Case& c : cases) {
+    elevated = ElevatedRun();
+    elevated.writes = c.writes;
+    std::string chosen, shown;
+    DriveResult run = Open([&](HWND dialog) {
+      chosen = Selected(dialog);
+      PressButton(dialog, IDC_DIAGNOSE_FIX);
+      if (HWND text = WaitForDialog("Dozelite", 10000)) {
+        shown = GetItemText(text, IDC_TEXT_FIELD);
+        PressButton(text, IDOK);
+        WaitGone(text);
+      }
+      PressButton(dialog, IDOK);
+    });
+    ASSERT_TRUE(run.found && run.closed);
+    EXPECT_EQ(chosen.rfind("display-request\tproblem\t", 0), 0u) << chosen;
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(elevated.count, 1);
+    EXPECT_TRUE(Contains(elevated.program, "\\cmd.exe")) << elevated.program;
+    EXPECT_EQ(elevated.parameters, "/c powercfg /requests >\"" + elevated.output + "\" 2>&1");
+    EXPECT_FALSE(FileExists(elevated.output)) << "the temporary report is removed";
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The diagnosis tests' common ground: an application state, recorded answers of the
-// power probe instead of the system's, the policy keys removed before and after, and a
-// machine in order (saver on, a real sample saver, ten minutes, no password).
+// The diagnosis tests' common ground: recorded power answers instead of the system's, a
+// recorded elevated run, no policy keys, and a machine in order (saver on, a real sample
+// saver, ten minutes, no password).
 #pragma once
 
 #include <string>
@@ -12,59 +12,44 @@
 
 constexpr const char* kPolicyKey = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
 
-// What the recorded probe answers; kFactUnknown / false stand for a failing call.
 struct RecordedPower {
-  int acSeconds = 900;
-  int dcSeconds = 0;
-  bool stateKnown = true;
+  int acSeconds = 900, dcSeconds = 0;
+  bool stateKnown = true;  // false: the call fails
   DWORD state = 0;
 };
 inline RecordedPower recordedPower;
 
-inline void RecordedDisplayTimeouts(int* ac, int* dc) {
-  *ac = recordedPower.acSeconds;
-  *dc = recordedPower.dcSeconds;
-}
+// The elevated run: recorded, and the report file written with `writes` (null: declined).
+struct ElevatedRun {
+  const char* writes = nullptr;
+  int count = 0;
+  std::string program, parameters, output;
+};
+inline ElevatedRun elevated;
 
-inline bool RecordedExecutionState(DWORD* state) {
-  if (recordedPower.stateKnown) *state = recordedPower.state;
-  return recordedPower.stateKnown;
+inline bool FakeRunElevated(const char* program, const char* parameters, DWORD) {
+  elevated.count++, elevated.program = program, elevated.parameters = parameters;
+  std::string text = parameters;
+  size_t open = text.find(">\"");
+  if (open != std::string::npos) elevated.output = text.substr(open + 2, text.find('"', open + 2) - open - 2);
+  return elevated.writes && WriteTextFile(elevated.output, elevated.writes);
 }
 
 inline void SetPolicy(HKEY root, const char* name, const char* text) {
   WriteRegistryValue(root, kPolicyKey, name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
 }
 
-// The elevated run as tests see it: the call is recorded and the report file written
-// with `elevatedWrites`, or the elevation declined when that is null.
-struct ElevatedCall {
-  int count = 0;
-  std::string program;
-  std::string parameters;
-  std::string output;  // the file named after ">"
-};
-inline ElevatedCall elevated;
-inline const char* elevatedWrites = nullptr;  // null: the elevation is declined
-
-inline bool FakeRunElevated(const char* program, const char* parameters, DWORD) {
-  elevated.count++;
-  elevated.program = program;
-  elevated.parameters = parameters;
-  std::string text = parameters;
-  size_t open = text.find(">\"");
-  size_t close = open == std::string::npos ? open : text.find('"', open + 2);
-  if (close != std::string::npos) elevated.output = text.substr(open + 2, close - open - 2);
-  if (!elevatedWrites) return false;
-  return WriteTextFile(elevated.output, elevatedWrites);
-}
-
 class DiagnoseFixture : public AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    recordedPower = RecordedPower();
-    PowerProbeEntry = {RecordedDisplayTimeouts, RecordedExecutionState};
-    RemovePolicies();
+    PowerProbeEntry = {[](int* ac, int* dc) { *ac = recordedPower.acSeconds, *dc = recordedPower.dcSeconds; },
+                       [](DWORD* state) {
+                         if (recordedPower.stateKnown) *state = recordedPower.state;
+                         return recordedPower.stateKnown;
+                       }};
+    RunElevatedEntry = FakeRunElevated;
+    elevated = ElevatedRun();
     sampleSaver_ = BuildFilePath("savers\\aurora.scr");
     SetInOrder();
   }
@@ -72,15 +57,8 @@ class DiagnoseFixture : public AppFixture {
   void TearDown() override {
     PowerProbeEntry = RealPowerProbe();
     RunElevatedEntry = RealRunElevated;
-    RemovePolicies();
-    AppState.disableSeconds = 0;
+    SetInOrder();
     AppFixture::TearDown();
-    SetDesktopValue("ScreenSaveActive", "0");
-  }
-
-  static void RemovePolicies() {
-    DeleteRegistryTree(HKEY_CURRENT_USER, kPolicyKey);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kPolicyKey);
   }
 
   void SetInOrder() {
@@ -88,20 +66,18 @@ class DiagnoseFixture : public AppFixture {
     SetDesktopValue("ScreenSaveTimeOut", "600");
     SetDesktopValue("ScreenSaverIsSecure", "0");
     SetSystemSaver(sampleSaver_);
-    RemovePolicies();
+    DeleteRegistryTree(HKEY_CURRENT_USER, kPolicyKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kPolicyKey);
     recordedPower = RecordedPower();
     AppState.disableSeconds = 0;
   }
 
-  Diagnosis Diagnose() {
+  static Diagnosis Diagnose() {
     Diagnosis diagnosis;
     RunDiagnosis(&diagnosis);
     return diagnosis;
   }
-
-  static const CheckResult& Check(const Diagnosis& diagnosis, CheckId id) {
-    return diagnosis.checks[static_cast<int>(id)];
-  }
+  static CheckState StateOf(CheckId id) { return Diagnose().checks[static_cast<int>(id)].state; }
 
   std::string sampleSaver_;
 };
