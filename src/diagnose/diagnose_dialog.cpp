@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kTitle = "Dozelite - Why Isn't My Saver Starting?";
 constexpr int kReportSize = kCheckCount * (kCheckTextSize + 64) + 128;
 // Tab stops of the list in dialog units: the id, the state, then the text.
-constexpr int kTabStops[] = {80, 118};
+constexpr int kTabStops[] = {92, 130};
 
 Diagnosis shown;  // the diagnosis in the open dialog (one at most: it opens once)
 
