@@ -20,7 +20,8 @@ constexpr int kReportSize = kCheckCount * (kCheckTextSize + 64) + 128;
 // Tab stops of the list in dialog units: the id, the state, then the text.
 constexpr int kTabStops[] = {92, 130};
 
-Diagnosis shown;  // the diagnosis in the open dialog (one at most: it opens once)
+Diagnosis shown;             // the diagnosis in the open dialog (one at most: it opens once)
+bool reportPending = false;  // the power report is on its way: one at a time
 
 LRESULT SendList(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, message, wParam, lParam);
@@ -37,7 +38,7 @@ void ShowSelected(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_DIAGNOSE_DETAIL, check ? check->text : "");
   const char* label = check ? FixLabel(check->fix) : nullptr;
   SetDlgItemTextA(dialog, IDC_DIAGNOSE_FIX, label ? label : "&Fix");
-  EnableWindow(GetDlgItem(dialog, IDC_DIAGNOSE_FIX), label != nullptr);
+  EnableWindow(GetDlgItem(dialog, IDC_DIAGNOSE_FIX), label != nullptr && !reportPending);
 }
 
 // Runs the diagnosis and lists it; the selection stays on `keep`, or else goes to the
@@ -86,6 +87,7 @@ void CopyReport(HWND dialog) {
 
 void OnInitDialog(HWND dialog) {
   SetWindowTextA(dialog, kTitle);
+  reportPending = false;  // a report for a dialog closed earlier is dropped on arrival
   SendList(dialog, LB_SETTABSTOPS, sizeof(kTabStops) / sizeof(kTabStops[0]),
            reinterpret_cast<LPARAM>(kTabStops));
   Refresh(dialog, -1);
@@ -95,15 +97,22 @@ void OnInitDialog(HWND dialog) {
 void OnFix(HWND dialog) {
   int index = SelectedCheck(dialog);
   if (index < 0) return;
-  if (ApplyDiagnosisFix(dialog, shown, static_cast<CheckId>(index)) &&
-      shown.checks[index].fix != FixKind::kFindDisplayRequests)
+  bool report = shown.checks[index].fix == FixKind::kFindDisplayRequests;
+  if (!ApplyDiagnosisFix(dialog, shown, static_cast<CheckId>(index))) return;
+  if (report) {
+    reportPending = true;
+    ShowSelected(dialog);
+  } else {
     Refresh(dialog, index);
+  }
 }
 
 void OnReport(HWND dialog, char* text) {
+  reportPending = false;
   HINSTANCE module = AppState.instance ? AppState.instance : GetModuleHandleA(nullptr);
   DialogBoxParamA(module, "TEXTDIALOG", dialog, TextDlgProc, reinterpret_cast<LPARAM>(text ? text : ""));
   free(text);
+  ShowSelected(dialog);
 }
 
 // A report still on its way when the dialog closes is dropped with its text.

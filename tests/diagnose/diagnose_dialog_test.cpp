@@ -74,19 +74,24 @@ TEST_F(DiagnoseDialogTest, FindWhichShowsThePowerReportElevated) {
     elevated = ElevatedRun();
     elevated.writes = c.writes;
     std::string chosen, shown;
+    bool fixWhileShown = true, fixAfter = false;
     DriveResult run = Open([&](HWND dialog) {
       chosen = Selected(dialog);
       PressButton(dialog, IDC_DIAGNOSE_FIX);
       if (HWND text = WaitForDialog("Dozelite", 10000)) {
         shown = GetItemText(text, IDC_TEXT_FIELD);
+        fixWhileShown = IsWindowEnabled(GetDlgItem(dialog, IDC_DIAGNOSE_FIX));
         PressButton(text, IDOK);
         WaitGone(text);
+        fixAfter = WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_DIAGNOSE_FIX)) != FALSE; }, 5000);
       }
       PressButton(dialog, IDOK);
     });
     ASSERT_TRUE(run.found && run.closed);
     EXPECT_EQ(chosen.rfind("display-request\tproblem\t", 0), 0u) << chosen;
     EXPECT_EQ(shown, c.shown);
+    EXPECT_FALSE(fixWhileShown) << "one report at a time";
+    EXPECT_TRUE(fixAfter);
     EXPECT_EQ(elevated.count, 1);
     EXPECT_TRUE(Contains(elevated.program, "\\cmd.exe")) << elevated.program;
     EXPECT_EQ(elevated.parameters, "/c powercfg /requests >\"" + elevated.output + "\" 2>&1");
