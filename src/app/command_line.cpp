@@ -13,6 +13,7 @@
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
 #include "holdoff/holdoff_store.h"
+#include "diagnose/diagnose.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
 #include "settings/settings_store.h"
 #include "system/default_user.h"
@@ -97,6 +98,7 @@ void ParseCommandLine(char* commandLine) {
   if (options.Find("cornersfullscreen")) AppState.cornersfullscreen = IsOn(value);
   if (options.Find("setwindowsdefault")) SaveDefaultUserSettings();
   if (options.Find("powermode") && value[0]) ApplyPowerMode(value);
+  if (options.Find("diagnose")) DiagnoseFromCommandLine();
   if (options.Find("?") || options.Find("help")) AppState.help = 1;
   // The hold-off switches are written at once; a running copy reads them on reload.
   if (options.Find("holdoff")) SaveHoldOffSwitch(kHoldOffEnabledValue, IsOn(value));

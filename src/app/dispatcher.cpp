@@ -17,6 +17,7 @@
 #include "app/tray_menu.h"
 #include "build_config.h"
 #include "catalog/saver_catalog.h"
+#include "diagnose/diagnose.h"
 #include "dialogs/paths_dialog.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
@@ -370,6 +371,10 @@ void DispatchCommand(HWND window, int command) {
   if (RunHoldOffCommand(window, command)) return;
   if (command == kCmdDisableOneDay) {
     DisableForMinutes(kOneDayMinutes);
+    return;
+  }
+  if (command == kCmdDiagnose) {
+    ShowDiagnoseDialog(window);
     return;
   }
   const int ranges[] = {kRangeChooseSaver, kRangeLaunchSaver, kRangeConfigureSaver, kRangeSaverProperties};

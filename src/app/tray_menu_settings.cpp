@@ -118,6 +118,7 @@ HMENU BuildHelpMenu() {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdHelp, "&Help...");
   AppendItem(menu, kCmdTipOfTheDay, "&Tip of the Day");
+  AppendItem(menu, kCmdDiagnose, "&Why Isn't My Saver Starting?...");
   AppendSeparator(menu);
   AppendItem(menu, kCmdDonate, "&Donate");
   AppendSeparator(menu);

@@ -131,6 +131,7 @@ Se&ttings [popup]
 &Help [popup]
   &Help... [40055]
   &Tip of the Day [40059]
+  &Why Isn't My Saver Starting?... [40120]
   ----
   &Donate [40062]
   ----

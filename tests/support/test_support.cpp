@@ -161,6 +161,14 @@ bool ReadRegistryDword(HKEY root, const char* subKey, const char* name, DWORD* v
   return RegGetValueA(root, subKey, name, RRF_RT_REG_DWORD, nullptr, value, &size) == ERROR_SUCCESS;
 }
 
+bool WriteRegistryValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
+  bool written = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return written;
+}
+
 MessageBoxCapture::MessageBoxCapture() {
   capturedBoxes.clear();
   capturedAnswer = IDOK;

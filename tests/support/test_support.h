@@ -58,6 +58,8 @@ bool ReadRegistryDword(HKEY root, const char* subKey, const char* name, DWORD* v
 // Create the key when missing; true when the value was written.
 bool WriteRegistryString(HKEY root, const char* subKey, const char* name, const std::string& value);
 bool WriteRegistryDword(HKEY root, const char* subKey, const char* name, DWORD value);
+// Creates the key if needed and writes one value of any type.
+bool WriteRegistryValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data, DWORD size);
 
 // Captures message boxes instead of showing them while an instance is alive.
 struct MessageBoxRecord {

@@ -1,0 +1,7 @@
+/* Control ids of "DIAGNOSEDIALOG". */
+#pragma once
+
+#define IDC_DIAGNOSE_LIST 1301
+#define IDC_DIAGNOSE_DETAIL 1302
+#define IDC_DIAGNOSE_FIX 1303
+#define IDC_DIAGNOSE_COPY 1304

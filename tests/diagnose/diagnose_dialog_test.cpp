@@ -1,0 +1,102 @@
+// The dialog run for real from the Help menu's command: the list, the Fix of the chosen
+// check and the list after it, the copied report, and "Find which" with the power report
+// in the text dialog, or word that it did not run.
+#include "app/dispatcher.h"
+#include "diagnose_fixture.h"
+#include "resources/diagnose_dialog_ids.h"
+#include "resources/text_dialog_ids.h"
+#include "support/dialog_driver.h"
+
+namespace {
+
+constexpr const char* kTitle = "Dozelite - Why Isn't My Saver Starting?";
+
+std::string Selected(HWND dialog) {
+  char text[2048] = "";
+  LRESULT index = SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCURSEL, 0, 0);
+  SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* locked = static_cast<const char*>(GlobalLock(data))) text = locked;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+class DiagnoseDialogTest : public DiagnoseFixture {
+ protected:
+  DriveResult Open(const std::function<void(HWND)>& drive) {
+    return DriveDialog(
+        kTitle, [&] { DispatchCommand(window_, kCmdDiagnose); return static_cast<INT_PTR>(0); }, drive);
+  }
+};
+
+TEST_F(DiagnoseDialogTest, FixSwitchesTheSaverOnAndTheListFollows) {
+  SetDesktopValue("ScreenSaveActive", "0");
+  LRESULT count = 0;
+  std::string before, detail, fix, after, fixAfter;
+  DriveResult run = Open([&](HWND dialog) {
+    count = SendDlgItemMessageA(dialog, IDC_DIAGNOSE_LIST, LB_GETCOUNT, 0, 0);
+    before = Selected(dialog), detail = GetItemText(dialog, IDC_DIAGNOSE_DETAIL);
+    fix = GetItemText(dialog, IDC_DIAGNOSE_FIX);
+    PressButton(dialog, IDC_DIAGNOSE_FIX);
+    after = Selected(dialog), fixAfter = GetItemText(dialog, IDC_DIAGNOSE_FIX);
+    PressButton(dialog, IDC_DIAGNOSE_COPY);
+    PressButton(dialog, IDOK);
+  });
+  ASSERT_TRUE(run.found && run.closed);
+  EXPECT_EQ(count, kCheckCount);
+  EXPECT_EQ(before, "saver-off\tproblem\tThe screen saver is switched off, so it never starts by itself.");
+  EXPECT_EQ(detail, "The screen saver is switched off, so it never starts by itself.");
+  EXPECT_EQ(fix, "&Fix: Switch the Saver On");
+  EXPECT_EQ(DesktopValue("ScreenSaveActive"), "1");
+  EXPECT_EQ(after, "saver-off\tok\tThe screen saver is switched on.");
+  EXPECT_EQ(fixAfter, "&Fix");
+  std::string copied = ClipboardText();
+  EXPECT_EQ(copied.rfind(std::string(kTitle) + "\r\nsaver-off: ok: ", 0), 0u) << copied;
+  EXPECT_TRUE(Contains(copied, "\r\nsecure-without-saver: ok: ")) << copied;
+}
+
+TEST_F(DiagnoseDialogTest, FindWhichShowsThePowerReportElevated) {
+  recordedPower.state = ES_DISPLAY_REQUIRED;
+  struct Case {
+    const char* writes;
+    const char* shown;
+  } cases[] = {{"DISPLAY:\r\n[PROCESS] player.exe\r\n", "DISPLAY:\r\n[PROCESS] player.exe\r\n"},
+               {nullptr, "powercfg /requests did not run: the elevation was declined or it did not finish in time."}};
+  for (const Case& c : cases) {
+    elevated = ElevatedRun();
+    elevated.writes = c.writes;
+    std::string chosen, shown;
+    bool fixWhileShown = true, fixAfter = false;
+    DriveResult run = Open([&](HWND dialog) {
+      chosen = Selected(dialog);
+      PressButton(dialog, IDC_DIAGNOSE_FIX);
+      if (HWND text = WaitForDialog("Dozelite", 10000)) {
+        shown = GetItemText(text, IDC_TEXT_FIELD);
+        fixWhileShown = IsWindowEnabled(GetDlgItem(dialog, IDC_DIAGNOSE_FIX));
+        PressButton(text, IDOK);
+        WaitGone(text);
+        fixAfter = WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_DIAGNOSE_FIX)) != FALSE; }, 5000);
+      }
+      PressButton(dialog, IDOK);
+    });
+    ASSERT_TRUE(run.found && run.closed);
+    EXPECT_EQ(chosen.rfind("display-request\tproblem\t", 0), 0u) << chosen;
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_FALSE(fixWhileShown) << "one report at a time";
+    EXPECT_TRUE(fixAfter);
+    EXPECT_EQ(elevated.count, 1);
+    EXPECT_TRUE(Contains(elevated.program, "\\cmd.exe")) << elevated.program;
+    EXPECT_EQ(elevated.parameters, "/c powercfg /requests >\"" + elevated.output + "\" 2>&1");
+    EXPECT_FALSE(FileExists(elevated.output)) << "the temporary report is removed";
+  }
+}
+
+}  // namespace
