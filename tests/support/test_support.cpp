@@ -198,16 +198,6 @@ HWND CreateTestWindow(WNDPROC procedure) {
   return window;
 }
 
-static bool WriteRegistryValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data,
-                               DWORD size) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  LONG status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-
 bool WriteRegistryString(HKEY root, const char* subKey, const char* name, const std::string& value) {
   return WriteRegistryValue(root, subKey, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
