@@ -15,6 +15,7 @@
 #include "app/tray_icon.h"
 #include "app/tray_menu.h"
 #include "app/window_proc.h"
+#include "catalog/catalog_loader.h"
 #include "catalog/saver_catalog.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/tips_dialog.h"
@@ -118,6 +119,7 @@ int RunResident() {
     LogMessage(kLogLogOnly, "Tray icon not ready yet - will retry soon");
     Sleep(kTrayRetryMs);
   }
+  OnSaverCatalogLoaded(AppState.mainWindow);  // in case the list was ready before the window
   PostMessageA(AppState.mainWindow, WM_COMMAND, kCmdAnimateIcon, 0);
   StartThread(RegistryWatcherThread);
   StartThread(CornerWatcherThread);
@@ -207,7 +209,7 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     LogMessage(kLogLogOnly, "Generated new UUID");
   }
   LogMessage(kLogLogOnly, "UUID: %s", AppState.id);
-  GetSaverEnumeration(&AppState.savers, &AppState.saverCount);
+  StartSaverCatalogLoad();
   LoadWindowsSaverSettings();
 
   HWND running = FindWindowA(kWindowClassName, kWindowTitle);
@@ -220,9 +222,22 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
   } else {
     if (!AppState.nosplash && !AppState.kill && !AppState.help) ShowStartupSplash();
     if (running && IsWindow(running)) HandOff(running);
-    if (AppState.randomonload) ChooseRandomSaver();
+    // A process that stays resident shows its icon first: the steps that need the saver
+    // list run, in this order, once it has arrived. One that ends waits for the list.
+    bool staysResident = !AppState.kill || AppState.help;
+    if (AppState.randomonload) {
+      if (staysResident)
+        AfterSaverCatalog([] { ChooseRandomSaver(); });
+      else
+        ChooseRandomSaver();
+    }
     if (AppState.randomonactivate) SetRandomSaverOnActivate(true);
-    if (AppState.run) LaunchScreenSaver();
+    if (AppState.run) {
+      if (staysResident)
+        AfterSaverCatalog([] { LaunchScreenSaver(); });
+      else
+        LaunchScreenSaver();
+    }
     if (AppState.help) {
       ShowHelp(GetDesktopWindow(), 1);
       AppState.kill = 0;

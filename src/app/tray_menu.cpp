@@ -11,7 +11,9 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/tray_icon.h"
+#include "app/tray_menu_cache.h"
 #include "app/tray_menu_parts.h"
+#include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
@@ -158,16 +160,19 @@ int UnifiedListBase() {
 HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet) {
   HMENU menu = CreatePopupMenu();
   HMENU first = CreatePopupMenu();
+  // While the list loads, the current saver cannot be looked up: it is not marked, and
+  // its folder is not taken for missing.
+  bool loading = IsSaverCatalogLoading();
   const SaverInfo* current = FindCurrentSaver();
-  if (!current && saverSet) current = AdoptCurrentSaverFolder();
-  if (current) {
+  if (!current && saverSet && !loading) current = AdoptCurrentSaverFolder();
+  if (current || loading) {
     AppendItem(first, kCmdChooseNoSaver, "(None)");
   } else {
     AppendItem(first, kCmdChooseNoSaver, "< (None) >");
     SetMenuDefaultItem(first, kCmdChooseNoSaver, FALSE);
   }
 
-  bool empty = AppState.saverCount == 0;
+  bool empty = AppState.saverCount == 0 && !loading;
   if (AppState.unifiedlist) {
     ShowPopupMenu(&first, UnifiedListBase(), current, screen);
     AppendSubmenu(menu, first, "S&creen Savers");
@@ -252,18 +257,20 @@ HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   AppendSubmenu(top, BuildPasswordMenu(saverSet), "&Password", !saverSet);
 
   HMENU timeout = CreatePopupMenu();
-  AppendSubmenu(timeout, BuildWaitMenu(), "&Wait Before Activation");
+  AppendKeptSubmenu(timeout, kSlotWait, static_cast<uint32_t>(AppState.saverTimeout), BuildWaitMenu,
+                    "&Wait Before Activation");
   AppendSubmenu(timeout, BuildDisableMenu(), "&Disable Saver During Next");
   AppendSubmenu(top, timeout, "Time&out");
 
-  if (!IsLegacyWindows()) AppendSubmenu(top, BuildPowerMenu(), "Monitor Po&wer");
+  if (!IsLegacyWindows())
+    AppendKeptSubmenu(top, kSlotPower, AppState.osVersion.dwMajorVersion, BuildPowerMenu, "Monitor Po&wer");
 
   AppendSeparator(top);
   AppendItem(top, kCmdDisplayProperties,
              AppState.osVersion.dwMajorVersion < 6 ? "&Display Properties..." : "Screen Saver Settin&gs...");
   AppendSeparator(top);
   AppendSubmenu(top, BuildSettingsMenu(flags), "Se&ttings");
-  AppendSubmenu(top, BuildHelpMenu(), "&Help");
+  AppendKeptSubmenu(top, kSlotHelp, 0, BuildHelpMenu, "&Help");
   AppendSeparator(top);
   AppendItem(top, kCmdExit, "E&xit");
   return top;
@@ -276,6 +283,6 @@ int ShowTrayMenu(HWND window, UINT flags) {
   if (SetForegroundWindow(window))
     result = TrackPopupMenuEntry(menu, 0, AppState.clickPoint.x, AppState.clickPoint.y, window);
   PostMessageA(window, WM_NULL, 0, 0);
-  DestroyMenu(menu);
+  ReleaseTrayMenu(menu);
   return result;
 }

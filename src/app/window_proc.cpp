@@ -14,6 +14,7 @@
 #include "app/dispatcher.h"
 #include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
+#include "catalog/catalog_loader.h"
 #include "log/log.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
@@ -156,7 +157,10 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      DispatchCommand(window, LOWORD(wParam));
+      if (!DeferUntilSaverCatalog(LOWORD(wParam), lParam)) DispatchCommand(window, LOWORD(wParam));
+      return 0;
+    case kCatalogLoadedMessage:
+      OnSaverCatalogLoaded(window);
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);
