@@ -18,6 +18,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/tray_menu.h"
+#include "app/tray_menu_cache.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
@@ -127,6 +128,7 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
 }
 
 void SetMenuCheckBitmaps(HBITMAP unchecked, HBITMAP checked) {
+  if (unchecked != checkUnchecked || checked != checkChecked) DiscardKeptMenus();  // they show the old marks
   checkUnchecked = unchecked;
   checkChecked = checked;
 }
