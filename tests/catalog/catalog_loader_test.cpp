@@ -129,16 +129,22 @@ TEST_F(CatalogLoaderTest, ABadCacheIsIgnoredAndReplaced) {
   }
 }
 
-// The main window's stand-in: hands the loaded message to the loader as the real one does.
+std::vector<std::string> steps;
+std::vector<std::pair<int, LPARAM>> commands;
+
+// The main window's stand-in: hands the loaded message to the loader as the real one
+// does, and notes the commands it receives with their source.
 LRESULT CALLBACK LoaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kCatalogLoadedMessage) {
     OnSaverCatalogLoaded(window);
     return 0;
   }
+  if (message == WM_COMMAND) {
+    commands.emplace_back(static_cast<int>(LOWORD(wParam)), lParam);
+    return 0;
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
-
-std::vector<std::string> steps;
 
 TEST_F(CatalogLoaderTest, CommandsAndStepsWaitForTheListInOrder) {
   HWND window = CreateTestWindow(LoaderWindowProc);
@@ -146,6 +152,7 @@ TEST_F(CatalogLoaderTest, CommandsAndStepsWaitForTheListInOrder) {
   InitLog(nullptr, kProductName, "");
   SetAutoLogToFile(false);
   steps.clear();
+  commands.clear();
   AppState.randomonclick = 0;
   StartSaverCatalogLoad();
   ASSERT_TRUE(IsSaverCatalogLoading());
@@ -166,18 +173,12 @@ TEST_F(CatalogLoaderTest, CommandsAndStepsWaitForTheListInOrder) {
   EXPECT_FALSE(DeferUntilSaverCatalog(kCmdRunSaverNow, kSourceMenu));  // needs the list only for a random pick
   EXPECT_TRUE(steps.empty());
 
-  ASSERT_TRUE(WaitFor([] { return !IsSaverCatalogLoading(); }, 60000));
+  ASSERT_TRUE(WaitFor([] { return !IsSaverCatalogLoading() && commands.size() >= 2; }, 60000));
   EXPECT_EQ(AppState.saverCount, 5);
   EXPECT_EQ(steps, (std::vector<std::string>{"random on load 5", "run"}));
-  std::vector<int> posted;
-  std::vector<LPARAM> sources;
-  MSG message;
-  while (PeekMessageA(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
-    posted.push_back(static_cast<int>(message.wParam));
-    sources.push_back(message.lParam);
-  }
-  EXPECT_EQ(posted, (std::vector<int>{kCmdLaunchRandomSaver, kRangeChooseSaver + 2}));
-  EXPECT_EQ(sources, (std::vector<LPARAM>{kSourceHotKey, kSourceMenu}));
+  const std::vector<std::pair<int, LPARAM>> expected = {{kCmdLaunchRandomSaver, kSourceHotKey},
+                                                        {kRangeChooseSaver + 2, kSourceMenu}};
+  EXPECT_EQ(commands, expected);
   // Once the list is in, nothing waits any more.
   EXPECT_FALSE(DeferUntilSaverCatalog(kCmdLaunchRandomSaver, kSourceMenu));
   AfterSaverCatalog([] { steps.push_back("at once"); });
