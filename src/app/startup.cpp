@@ -30,6 +30,7 @@
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
 #include "triggers/watchers.h"
+#include "update/update_scheduler.h"
 #include "update/uuid.h"
 
 namespace {
@@ -107,8 +108,13 @@ void HandOff(HWND running) {
   AppState.kill = 1;
 }
 
+// The workers keep small stacks: under the emulator the whole reserve of a thread's
+// stack would stay resident.
+constexpr SIZE_T kWorkerStackReserve = 256 * 1024;
+
 void StartThread(LPTHREAD_START_ROUTINE routine) {
-  HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
+  HANDLE thread =
+      CreateThread(nullptr, kWorkerStackReserve, routine, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (thread) CloseHandle(thread);
 }
 
@@ -123,7 +129,7 @@ int RunResident() {
   PostMessageA(AppState.mainWindow, WM_COMMAND, kCmdAnimateIcon, 0);
   StartThread(RegistryWatcherThread);
   StartThread(CornerWatcherThread);
-  StartThread(UpdateSchedulerThread);
+  StartUpdateCheck(AppState.mainWindow);
   RegisterHotKeys(AppState.mainWindow);
   if (!AppState.notips) ShowTipsDialog(AppState.mainWindow, -1);
 

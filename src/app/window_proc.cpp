@@ -18,6 +18,7 @@
 #include "log/log.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "update/update_scheduler.h"
 
 namespace {
 
@@ -133,6 +134,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerDisablePeriod:
       DisableSaverTimeout(0);
       break;
+    case kTimerUpdateCheck:
+      OnUpdateTimer(window);
+      break;
     default:
       break;
   }
@@ -161,6 +165,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kCatalogLoadedMessage:
       OnSaverCatalogLoaded(window);
+      return 0;
+    case kUpdateCheckedMessage:
+      OnUpdateChecked(window, static_cast<int>(wParam));
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);

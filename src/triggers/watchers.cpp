@@ -11,7 +11,6 @@
 #include "app/commands.h"
 #include "app/tray_icon.h"
 #include "system/system_saver_settings.h"
-#include "update/update_scheduler.h"
 
 namespace {
 
@@ -124,8 +123,6 @@ DWORD WINAPI CornerWatcherThread(void*) {
 }
 
 // Checks for a newer version at once and then after randomised waits of hours or days.
-DWORD WINAPI UpdateSchedulerThread(void*) { RunUpdateScheduler(); }
-
 void WakeCornerWatcher() {
   HANDLE event = cornersEvent;
   if (event) SetEvent(event);

@@ -36,11 +36,11 @@ wine "$win/idle_tray.exe" >/dev/null 2>&1 &
 tray=$!
 sleep 4  # the start-up animation and the first update check are over
 
-# "<KiB> <name>" per group, largest first.
+# "<KiB><tab><name>" per group, largest first.
 holders() {
   awk '/^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "") ? "(unnamed memory)" : $6; sub(/.*\//, "", name); next }
        /^Anonymous:/ { sum[name] += $2 }
-       END { for (n in sum) if (sum[n] > 0) print sum[n], n }' "/proc/$1/smaps" | sort -rn
+       END { for (n in sum) if (sum[n] > 0) printf "%d\t%s\n", sum[n], n }' "/proc/$1/smaps" | sort -rn
 }
 echo "## What holds the private memory"
 echo
@@ -54,8 +54,8 @@ else
   echo
   echo "| mapping | Dozelite KiB | minimal tray program KiB |"
   echo "|---|---|---|"
-  head -n "${MEMORY_ROWS:-14}" "$work/d" | while read -r kib name; do
-    other=$(awk -v n="$name" '$2 == n { print $1 }' "$work/t")
+  head -n "${MEMORY_ROWS:-14}" "$work/d" | while IFS=$'\t' read -r kib name; do
+    other=$(awk -F'\t' -v n="$name" '$2 == n { print $1 }' "$work/t")
     echo "| $name | $kib | ${other:-0} |"
   done
   echo "| total | $(awk '{ s += $1 } END { print s }' "$work/d") | $(awk '{ s += $1 } END { print s }' "$work/t") |"
