@@ -125,7 +125,7 @@ int RunResident() {
     LogMessage(kLogLogOnly, "Tray icon not ready yet - will retry soon");
     Sleep(kTrayRetryMs);
   }
-  OnSaverCatalogLoaded(AppState.mainWindow);  // in case the list was ready before the window
+  OnSaverCatalogLoaded(AppState.mainWindow);  // launches the worker, or takes a list that is ready
   PostMessageA(AppState.mainWindow, WM_COMMAND, kCmdAnimateIcon, 0);
   StartThread(RegistryWatcherThread);
   StartThread(CornerWatcherThread);
@@ -226,7 +226,10 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
   if (AppState.uninstall) {
     UninstallDozelite();
   } else {
-    if (!AppState.nosplash && !AppState.kill && !AppState.help) ShowStartupSplash();
+    if (!AppState.nosplash && !AppState.kill && !AppState.help) {
+      LaunchSaverCatalogLoad();  // the list is built while the splash is up
+      ShowStartupSplash();
+    }
     if (running && IsWindow(running)) HandOff(running);
     // A process that stays resident shows its icon first: the steps that need the saver
     // list run, in this order, once it has arrived. One that ends waits for the list.
@@ -253,6 +256,9 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     else
       exitCode = RunResident();
   }
+  // A run that ends early still lets the catalog worker finish (and write the cache)
+  // rather than cutting it off in the middle of a file.
+  FinishSaverCatalogLoad(kCatalogWaitMs);
   CloseLog();
   return exitCode;
 }

@@ -1,3 +1,6 @@
+// The load is prepared early in start-up but the worker is launched only once the tray
+// icon is shown, a splash screen is up or something needs the list, so that on a busy
+// machine it does not compete with the way to the icon.
 // The catalog worker reads only its own copy of the search paths, builds the list (from
 // the catalog cache where it can), leaves it in one hand-over slot, signals an event and
 // posts kCatalogLoadedMessage. Only the main thread takes the list from the slot and
@@ -41,7 +44,8 @@ struct DeferredCommand {
 
 HandOver slot;
 HANDLE doneEvent = nullptr;
-bool loading = false;  // main thread only
+bool loading = false;   // main thread only
+bool launched = false;  // the worker has been started for the pending load
 DeferredCommand deferred[kMaxDeferred];
 int deferredCount = 0;
 void (*steps[kMaxDeferred])() = {};
@@ -96,25 +100,33 @@ void StartSaverCatalogLoad() {
   if (!doneEvent) doneEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   slot = HandOver{};
   slot.paths = CopyPaths();
-  HANDLE thread = nullptr;
-  if (doneEvent && slot.paths) {
-    ResetEvent(doneEvent);
-    thread = CreateThread(nullptr, kWorkerStack, CatalogWorker, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  }
-  if (!thread) {  // no worker: build here, as before
+  if (!doneEvent || !slot.paths) {  // build here, as before
     FreePaths(slot.paths);
     slot = HandOver{};
     GetSaverEnumeration(&AppState.savers, &AppState.saverCount);
     return;
   }
-  CloseHandle(thread);
+  ResetEvent(doneEvent);
   loading = true;
+  launched = false;
+}
+
+void LaunchSaverCatalogLoad() {
+  if (!loading || launched) return;
+  launched = true;
+  HANDLE thread =
+      CreateThread(nullptr, kWorkerStack, CatalogWorker, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread)
+    CloseHandle(thread);
+  else
+    CatalogWorker(nullptr);  // no worker: build on this thread
 }
 
 bool IsSaverCatalogLoading() { return loading; }
 
 int FinishSaverCatalogLoad(DWORD waitMs) {
   if (!loading) return 1;
+  LaunchSaverCatalogLoad();
   if (WaitForSingleObject(doneEvent, waitMs) != WAIT_OBJECT_0) {
     if (waitMs > 0) LogMessage(kLogLogOnly, "GetSaverEnumeration: still building after %lu ms", waitMs);
     return 0;
@@ -135,12 +147,12 @@ int FinishSaverCatalogLoad(DWORD waitMs) {
     LogMessage(kLogLogOnly, "GetSaverEnumeration processed %d savers (%d ms), %d from the cache", slot.count,
                static_cast<int>(slot.milliseconds), slot.cached);
   slot = HandOver{};
-  if (AppState.mainWindow) UpdateTrayIcon(NIM_MODIFY);  // the tooltip names the current saver
   return 1;
 }
 
 void OnSaverCatalogLoaded(HWND window) {
   if (!FinishSaverCatalogLoad(0)) return;
+  UpdateTrayIcon(NIM_MODIFY);  // the tooltip names the current saver
   int stepsToRun = stepCount;
   stepCount = 0;
   for (int i = 0; i < stepsToRun; i++) steps[i]();

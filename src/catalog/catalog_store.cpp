@@ -91,9 +91,11 @@ int StoreCatalogCache(const SaverCache& cache) {
     if (file.handle == INVALID_HANDLE_VALUE) return 0;
     DWORD done = 0;
     written = WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-              done == bytes.size() && FlushFileBuffers(file.handle);
+              done == bytes.size();
   }
-  if (written && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
+  // Not flushed: a cache that a power cut left incomplete fails its check value and is
+  // simply built again.
+  if (written && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) return 1;
   DeleteFileA(temporary);
   LogMessage(kLogLogOnly, "StoreCatalogCache: cannot write %s (%lu)", path, static_cast<unsigned long>(GetLastError()));
   return 0;

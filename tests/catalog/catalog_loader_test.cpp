@@ -173,6 +173,8 @@ TEST_F(CatalogLoaderTest, CommandsAndStepsWaitForTheListInOrder) {
   EXPECT_FALSE(DeferUntilSaverCatalog(kCmdRunSaverNow, kSourceMenu));  // needs the list only for a random pick
   EXPECT_TRUE(steps.empty());
 
+  OnSaverCatalogLoaded(window);  // as start-up does once the icon is shown: the worker starts
+  EXPECT_TRUE(IsSaverCatalogLoading());
   ASSERT_TRUE(WaitFor([] { return !IsSaverCatalogLoading() && commands.size() >= 2; }, 60000));
   EXPECT_EQ(AppState.saverCount, 5);
   EXPECT_EQ(steps, (std::vector<std::string>{"random on load 5", "run"}));
