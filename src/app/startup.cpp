@@ -257,8 +257,15 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
       exitCode = RunResident();
   }
   // A run that ends early still lets the catalog worker finish (and write the cache)
-  // rather than cutting it off in the middle of a file.
-  FinishSaverCatalogLoad(kCatalogWaitMs);
+  // rather than cutting it off in the middle of a file. Its window goes first, so that
+  // no other start takes this ending process for the running copy meanwhile.
+  if (IsSaverCatalogLoading()) {
+    HWND window = AppState.mainWindow;
+    AppState.mainWindow = nullptr;
+    SetLogWindow(nullptr);
+    if (window && IsWindow(window)) DestroyWindow(window);
+    FinishSaverCatalogLoad(kCatalogWaitMs);
+  }
   CloseLog();
   return exitCode;
 }

@@ -11,7 +11,6 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/tray_icon.h"
-#include "app/tray_menu_cache.h"
 #include "app/tray_menu_parts.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
@@ -257,20 +256,18 @@ HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   AppendSubmenu(top, BuildPasswordMenu(saverSet), "&Password", !saverSet);
 
   HMENU timeout = CreatePopupMenu();
-  AppendKeptSubmenu(timeout, kSlotWait, static_cast<uint32_t>(AppState.saverTimeout), BuildWaitMenu,
-                    "&Wait Before Activation");
+  AppendSubmenu(timeout, BuildWaitMenu(), "&Wait Before Activation");
   AppendSubmenu(timeout, BuildDisableMenu(), "&Disable Saver During Next");
   AppendSubmenu(top, timeout, "Time&out");
 
-  if (!IsLegacyWindows())
-    AppendKeptSubmenu(top, kSlotPower, AppState.osVersion.dwMajorVersion, BuildPowerMenu, "Monitor Po&wer");
+  if (!IsLegacyWindows()) AppendSubmenu(top, BuildPowerMenu(), "Monitor Po&wer");
 
   AppendSeparator(top);
   AppendItem(top, kCmdDisplayProperties,
              AppState.osVersion.dwMajorVersion < 6 ? "&Display Properties..." : "Screen Saver Settin&gs...");
   AppendSeparator(top);
   AppendSubmenu(top, BuildSettingsMenu(flags), "Se&ttings");
-  AppendKeptSubmenu(top, kSlotHelp, 0, BuildHelpMenu, "&Help");
+  AppendSubmenu(top, BuildHelpMenu(), "&Help");
   AppendSeparator(top);
   AppendItem(top, kCmdExit, "E&xit");
   return top;
@@ -283,6 +280,6 @@ int ShowTrayMenu(HWND window, UINT flags) {
   if (SetForegroundWindow(window))
     result = TrackPopupMenuEntry(menu, 0, AppState.clickPoint.x, AppState.clickPoint.y, window);
   PostMessageA(window, WM_NULL, 0, 0);
-  ReleaseTrayMenu(menu);
+  DestroyMenu(menu);
   return result;
 }

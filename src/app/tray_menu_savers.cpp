@@ -18,7 +18,6 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/tray_menu.h"
-#include "app/tray_menu_cache.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
@@ -128,7 +127,6 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
 }
 
 void SetMenuCheckBitmaps(HBITMAP unchecked, HBITMAP checked) {
-  if (unchecked != checkUnchecked || checked != checkChecked) DiscardKeptMenus();  // they show the old marks
   checkUnchecked = unchecked;
   checkChecked = checked;
 }

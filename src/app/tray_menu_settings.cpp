@@ -4,7 +4,6 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/tray_menu.h"
-#include "app/tray_menu_cache.h"
 #include "app/tray_menu_parts.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
@@ -86,13 +85,10 @@ HMENU BuildSettingsMenu(UINT flags) {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdActivationHotKey, "Saver Activation &HotKey...");
   AppendItem(menu, kCmdPowerOffHotKey, "Mo&nitor Power Off HotKey...");
-  AppendKeptSubmenu(menu, kSlotClick, 0, BuildClickMenu, "&Mouse Click Action");
+  AppendSubmenu(menu, BuildClickMenu(), "&Mouse Click Action");
   AppendSubmenu(menu, BuildCornerMenu(), "Screen &Corner Action");
   AppendSeparator(menu);
-  uint64_t random = (static_cast<uint64_t>(static_cast<uint32_t>(AppState.saverTimeout / 60)) << 3) |
-                    (AppState.randomonactivate ? 4u : 0u) | (AppState.randomonclick ? 2u : 0u) |
-                    (AppState.randomonload ? 1u : 0u);
-  AppendKeptSubmenu(menu, kSlotRandom, random, BuildRandomMenu, "Set &Random Saver");
+  AppendSubmenu(menu, BuildRandomMenu(), "Set &Random Saver");
   AppendItem(menu, kCmdSetWindowsDefault, "Set Current as Windows &Default");
   AppendItem(menu, kCmdEditSaverPaths, "Edit Saver &Paths...");
   AppendSeparator(menu);
@@ -100,8 +96,7 @@ HMENU BuildSettingsMenu(UINT flags) {
   AppendSwitch(menu, kCmdToggleSplitList, "Split Lon&g Saver List", AppState.splitlist != 0);
   if (!IsLegacyWindows()) {
     AppendSwitch(menu, kCmdToggleUnifiedList, "Use &Unified Saver List", AppState.unifiedlist != 0);
-    AppendKeptSubmenu(menu, kSlotSelectionAction, static_cast<uint32_t>(AppState.selectionActionMessageBase),
-                      BuildSelectionActionMenu, "Unified List Selection &Action", AppState.unifiedlist == 0);
+    AppendSubmenu(menu, BuildSelectionActionMenu(), "Unified List Selection &Action", AppState.unifiedlist == 0);
   }
   AppendSeparator(menu);
   AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", GetLoadAtStartup(kProductName));

@@ -1,4 +1,4 @@
-// Measures building (and releasing, as ShowTrayMenu does) the whole tray menu for saver lists of 100, 1000
+// Measures building (and destroying) the whole tray menu for saver lists of 100, 1000
 // and 4096 savers against the bare menu calls it cannot avoid: one AppendMenuA and one
 // SetMenuItemBitmaps per saver item of the built tree, with the same texts and bitmaps.
 // Both are timed alternately in the same run; the median and the best of the rounds are
@@ -16,7 +16,6 @@
 
 #include "app/app_state.h"
 #include "app/tray_menu.h"
-#include "app/tray_menu_cache.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
@@ -70,7 +69,7 @@ double TimeFullMenu(HWND window, const MenuScreen& screen) {
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   HMENU menu = BuildTrayMenu(window, 0, screen);
-  ReleaseTrayMenu(menu);
+  DestroyMenu(menu);
   QueryPerformanceCounter(&end);
   return Milliseconds(start, end);
 }
@@ -122,7 +121,7 @@ int main() {
     HMENU probe = BuildTrayMenu(window, 0, screen);
     std::vector<int> lists;
     CountSaverItems(probe, &lists);
-    ReleaseTrayMenu(probe);
+    DestroyMenu(probe);
     int items = 0;
     for (int length : lists) items += length;
     int rounds = count <= 100 ? 201 : count <= 1000 ? 41 : 21;
