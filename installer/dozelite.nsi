@@ -467,6 +467,13 @@ Section "Uninstall"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   ${EndIf}
 
+  ; The saver catalog cache is made again by the next start: it always goes.
+  SetShellVarContext current
+  Delete "$LOCALAPPDATA\${PRODUCT}\savers.cache"
+  Delete "$LOCALAPPDATA\${PRODUCT}\savers.cache.*.tmp"
+  RMDir "$LOCALAPPDATA\${PRODUCT}"
+  SetShellVarContext all
+
   ${If} $KeepSettings = 0
     DetailPrint "Removing your ${PRODUCT} settings"
     DeleteRegKey HKCU "${SETTINGS_KEY}"

@@ -15,6 +15,7 @@
 #include "app/tray_icon.h"
 #include "app/tray_menu.h"
 #include "app/window_proc.h"
+#include "catalog/catalog_loader.h"
 #include "catalog/saver_catalog.h"
 #include "crash/crash_report.h"
 #include "dialogs/splash_dialog.h"
@@ -32,7 +33,8 @@
 #include "triggers/corner_watcher.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
-#include "triggers/watchers.h"
+#include "triggers/registry_watcher.h"
+#include "update/update_scheduler.h"
 #include "update/uuid.h"
 
 namespace {
@@ -107,8 +109,13 @@ void HandOff(HWND running) {
   AppState.kill = 1;
 }
 
+// The workers keep small stacks: under the emulator the whole reserve of a thread's
+// stack would stay resident.
+constexpr SIZE_T kWorkerStackReserve = 256 * 1024;
+
 void StartThread(LPTHREAD_START_ROUTINE routine) {
-  HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
+  HANDLE thread =
+      CreateThread(nullptr, kWorkerStackReserve, routine, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (thread) CloseHandle(thread);
 }
 
@@ -119,10 +126,11 @@ int RunResident() {
     LogMessage(kLogLogOnly, "Tray icon not ready yet - will retry soon");
     Sleep(kTrayRetryMs);
   }
+  OnSaverCatalogLoaded(AppState.mainWindow);  // launches the worker, or takes a list that is ready
   PostMessageA(AppState.mainWindow, WM_COMMAND, kCmdAnimateIcon, 0);
   StartThread(RegistryWatcherThread);
   StartThread(CornerWatcherThread);
-  StartThread(UpdateSchedulerThread);
+  StartScheduledUpdateCheck(AppState.mainWindow);
   StartHoldOff(AppState.mainWindow);
   RegisterHotKeys(AppState.mainWindow);
   if (!AppState.notips) ShowTipsDialog(AppState.mainWindow, -1);
@@ -160,7 +168,7 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     LogMessage(kLogLogOnly, "Generated new UUID");
   }
   LogMessage(kLogLogOnly, "UUID: %s", AppState.id);
-  GetSaverEnumeration(&AppState.savers, &AppState.saverCount);
+  StartSaverCatalogLoad();
   LoadWindowsSaverSettings();
 
   HWND running = FindWindowA(kWindowClassName, kWindowTitle);
@@ -171,11 +179,27 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
   if (AppState.uninstall) {
     UninstallDozelite();
   } else {
-    if (!AppState.nosplash && !AppState.kill && !AppState.help) ShowStartupSplash();
+    if (!AppState.nosplash && !AppState.kill && !AppState.help) {
+      LaunchSaverCatalogLoad();  // the list is built while the splash is up
+      ShowStartupSplash();
+    }
     if (running && IsWindow(running)) HandOff(running);
-    if (AppState.randomonload) ChooseRandomSaver();
+    // A process that stays resident shows its icon first: the steps that need the saver
+    // list run, in this order, once it has arrived. One that ends waits for the list.
+    bool staysResident = !AppState.kill || AppState.help;
+    if (AppState.randomonload) {
+      if (staysResident)
+        AfterSaverCatalog([] { ChooseRandomSaver(); });
+      else
+        ChooseRandomSaver();
+    }
     if (AppState.randomonactivate) SetRandomSaverOnActivate(true);
-    if (AppState.run) LaunchScreenSaver();
+    if (AppState.run) {
+      if (staysResident)
+        AfterSaverCatalog([] { LaunchScreenSaver(); });
+      else
+        LaunchScreenSaver();
+    }
     if (AppState.help) {
       ShowHelp(GetDesktopWindow(), 1);
       AppState.kill = 0;
@@ -184,6 +208,16 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
       ShowHelp(nullptr, 0);
     else
       exitCode = RunResident();
+  }
+  // A run that ends early still lets the catalog worker finish (and write the cache)
+  // rather than cutting it off in the middle of a file. Its window goes first, so that
+  // no other start takes this ending process for the running copy meanwhile.
+  if (IsSaverCatalogLoading()) {
+    HWND window = AppState.mainWindow;
+    AppState.mainWindow = nullptr;
+    SetLogWindow(nullptr);
+    if (window && IsWindow(window)) DestroyWindow(window);
+    FinishSaverCatalogLoad(kCatalogWaitMs);
   }
   CloseLog();
   return exitCode;

@@ -13,6 +13,7 @@
 #include "app/open_menus.h"
 #include "app/tray_icon.h"
 #include "app/tray_menu_parts.h"
+#include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "holdoff/holdoff_menu.h"
 #include "log/log.h"
@@ -160,16 +161,19 @@ int UnifiedListBase() {
 HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet) {
   HMENU menu = CreatePopupMenu();
   HMENU first = CreatePopupMenu();
+  // While the list loads, the current saver cannot be looked up: it is not marked, and
+  // its folder is not taken for missing.
+  bool loading = IsSaverCatalogLoading();
   const SaverInfo* current = FindCurrentSaver();
-  if (!current && saverSet) current = AdoptCurrentSaverFolder();
-  if (current) {
+  if (!current && saverSet && !loading) current = AdoptCurrentSaverFolder();
+  if (current || loading) {
     AppendItem(first, kCmdChooseNoSaver, "(None)");
   } else {
     AppendItem(first, kCmdChooseNoSaver, "< (None) >");
     SetMenuDefaultItem(first, kCmdChooseNoSaver, FALSE);
   }
 
-  bool empty = AppState.saverCount == 0;
+  bool empty = AppState.saverCount == 0 && !loading;
   if (AppState.unifiedlist) {
     ShowPopupMenu(&first, UnifiedListBase(), current, screen);
     AppendSubmenu(menu, first, "S&creen Savers");

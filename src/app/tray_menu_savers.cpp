@@ -18,6 +18,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/tray_menu.h"
+#include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 
@@ -27,6 +28,7 @@ HBITMAP checkUnchecked = nullptr;
 HBITMAP checkChecked = nullptr;
 
 constexpr char kMoreText[] = "More";
+constexpr char kLoadingText[] = "Loading savers...";
 
 int ListedCount() { return AppState.saverCount < kRangeSize ? AppState.saverCount : kRangeSize; }
 
@@ -58,6 +60,10 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current) {
 
 int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScreen& screen) {
   if (!*menu) *menu = CreatePopupMenu();
+  if (IsSaverCatalogLoading() && *menu) {
+    AppendMenuA(*menu, MF_STRING | MF_GRAYED, 0, kLoadingText);
+    return 1;
+  }
   if (AppState.saverCount < 1 || !AppState.savers || !*menu) return 0;
 
   int listed = ListedCount();

@@ -19,6 +19,7 @@
 #include "app/saver_context_menu.h"
 #include "app/tray_icon.h"
 #include "app/tray_images.h"
+#include "catalog/catalog_loader.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
@@ -26,6 +27,7 @@
 #include "system/system_saver_settings.h"
 #include "triggers/registry_watcher.h"
 #include "update/update_check.h"
+#include "update/update_scheduler.h"
 
 namespace {
 
@@ -143,6 +145,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerDisablePeriod:
       DisableSaverTimeout(0);
       break;
+    case kTimerUpdateCheck:
+      OnUpdateTimer(window);
+      break;
     default:
       break;
   }
@@ -167,8 +172,18 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      DispatchCommand(window, LOWORD(wParam));
-      TellCommandOutcome(LOWORD(wParam), lParam);
+      // Commands that need the saver list wait for it; each is told (as a balloon, where
+      // nobody saw it happen) when it is carried out.
+      if (!DeferUntilSaverCatalog(LOWORD(wParam), lParam)) {
+        DispatchCommand(window, LOWORD(wParam));
+        TellCommandOutcome(LOWORD(wParam), lParam);
+      }
+      return 0;
+    case kCatalogLoadedMessage:
+      OnSaverCatalogLoaded(window);
+      return 0;
+    case kUpdateCheckedMessage:
+      OnUpdateChecked(window, static_cast<int>(wParam));
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);

@@ -85,6 +85,8 @@ int GetFileEnumeration(char* const* paths, const char* mask, SaverFileEntry** en
         entry.shortName = CopyOrNull(data.cAlternateFileName);
         entry.folder = DuplicateText(folder);
         entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entry.writeTime = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                          data.ftLastWriteTime.dwLowDateTime;
         used++;
         if ((!entry.longName && data.cFileName[0]) || (!entry.shortName && data.cAlternateFileName[0]) ||
             !entry.folder) {

@@ -10,6 +10,7 @@ struct SaverFileEntry {
   char* shortName;  // the 8.3 alias; null when the name has 8.3 form already
   char* folder;     // the search folder with one trailing backslash
   uint64_t size;    // the file's size as listed
+  uint64_t writeTime;  // its last-write time as listed (FILETIME units)
 };
 
 // 1 and the caller owns *entries (kMaxSaverFiles slots, *count used), or 0 and nothing.

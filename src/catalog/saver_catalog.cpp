@@ -2,6 +2,9 @@
 // name, full path and menu bitmap, sorted by display name and kept in AppState. The
 // list is published under the tray icon's lock, so the tooltip's lookup of the current
 // saver on the registry watcher never meets a list that is being replaced.
+// Each build also leaves what it learnt in the catalog cache; a build that may use the
+// cache takes every file whose path, size and last-write time are unchanged from it
+// without opening the file, and rewrites the cache only when something differs.
 #include "catalog/saver_catalog.h"
 
 #include <shellapi.h>
@@ -13,6 +16,9 @@
 
 #include "app/app_state.h"
 #include "app/tray_icon.h"
+#include "catalog/catalog_cache.h"
+#include "catalog/catalog_loader.h"
+#include "catalog/catalog_store.h"
 #include "catalog/file_enumeration.h"
 #include "catalog/saver_names.h"
 #include "log/log.h"
@@ -72,6 +78,25 @@ void OpenDrawingTools(DrawingTools* tools) {
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0))
     tools->font = CreateFontIndirectA(&metrics.lfMenuFont);
   if (tools->iconDc && tools->font) tools->oldFont = SelectObject(tools->iconDc, tools->font);
+}
+
+// What the images and item sizes were made with: the cache is of no use under others.
+CacheDrawing DrawingKey(const DrawingTools& tools) {
+  CacheDrawing key = {};
+  key.checkWidth = static_cast<uint32_t>(tools.checkWidth);
+  key.checkHeight = static_cast<uint32_t>(tools.checkHeight);
+  key.iconWidth = static_cast<uint32_t>(tools.iconWidth);
+  key.iconHeight = static_cast<uint32_t>(tools.iconHeight);
+  key.menuColor = GetSysColor(COLOR_MENU);
+  LOGFONTA font = {};
+  if (tools.font) GetObjectA(tools.font, sizeof(font), &font);
+  int depth = tools.windowDc ? GetDeviceCaps(tools.windowDc, BITSPIXEL) : 0;
+  std::vector<unsigned char> style(reinterpret_cast<const unsigned char*>(&font),
+                                   reinterpret_cast<const unsigned char*>(&font) + sizeof(font));
+  style.push_back(static_cast<unsigned char>(depth));
+  key.fontKey = SaverCacheChecksum(style.data(), style.size());
+  key.platform = IsNtPlatform() ? 2u : 1u;
+  return key;
 }
 
 void CloseDrawingTools(DrawingTools* tools) {
@@ -209,6 +234,47 @@ bool SortByDisplayName(SaverInfo* savers, int count) {
   return true;
 }
 
+// The record as the cache keeps it; false when its image cannot be read back.
+bool ToCachedSaver(const SaverInfo& saver, uint64_t size, uint64_t writeTime, const DrawingTools& tools,
+                   std::vector<unsigned char>* pixels, CachedSaver* cached) {
+  *cached = CachedSaver{saver.fullPath, size, writeTime, saver.displayName, saver.itemWidth, saver.itemHeight, 0, 0,
+                        nullptr};
+  if (!saver.menuBitmap) return true;
+  if (!ReadBitmapPixels(saver.menuBitmap, tools.checkWidth, tools.checkHeight, pixels)) return false;
+  cached->imageWidth = static_cast<uint16_t>(tools.checkWidth);
+  cached->imageHeight = static_cast<uint16_t>(tools.checkHeight);
+  cached->pixels = pixels->data();
+  return true;
+}
+
+void WriteCache(const SaverInfo* list, int count, const std::vector<SaverFileEntry>& files, char* const* paths,
+                const DrawingTools& tools) {
+  SaverCache cache;
+  cache.drawing = DrawingKey(tools);
+  for (int p = 0; p < kMaxSaverPaths && paths[p]; p++)
+    if (!IsEmptyText(paths[p]) && strlen(paths[p]) <= static_cast<size_t>(kCacheMaxText)) cache.paths.push_back(paths[p]);
+  std::vector<std::vector<unsigned char>> images(static_cast<size_t>(count));
+  for (int i = 0; i < count && static_cast<int>(cache.savers.size()) < kCacheMaxSavers; i++) {
+    const SaverInfo& saver = list[i];
+    if (!saver.displayName || !saver.fullPath || strlen(saver.fullPath) > static_cast<size_t>(kCacheMaxText) ||
+        strlen(saver.displayName) > static_cast<size_t>(kCacheMaxText))
+      continue;
+    CachedSaver cached;
+    if (ToCachedSaver(saver, files[i].size, files[i].writeTime, tools, &images[i], &cached)) cache.savers.push_back(cached);
+  }
+  StoreCatalogCache(cache);
+}
+
+bool SamePaths(const SaverCache& cache, char* const* paths) {
+  size_t n = 0;
+  for (int p = 0; p < kMaxSaverPaths && paths[p]; p++) {
+    if (IsEmptyText(paths[p])) continue;
+    if (n >= cache.paths.size() || strcmp(cache.paths[n], paths[p]) != 0) return false;
+    n++;
+  }
+  return n == cache.paths.size();
+}
+
 void Publish(SaverInfo** place, int* countPlace, SaverInfo* savers, int count) {
   TrayIconLock hold;
   *place = savers;
@@ -236,39 +302,54 @@ int FreeSaverList(SaverInfo* savers, int count) {
   return 1;
 }
 
-int GetSaverEnumeration(SaverInfo** savers, int* count) {
-  if (!savers || !count) return 0;
-  DWORD start = GetTickCount();
-  Publish(savers, count, nullptr, 0);
-
-  SaverFileEntry* files = nullptr;
+int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int* count, int* cachedCount) {
+  if (!paths || !savers || !count) return 0;
+  SaverFileEntry* listed = nullptr;
   int fileCount = 0;
-  if (!GetFileEnumeration(AppState.saverpath, "*.scr", &files, &fileCount)) {
+  if (!GetFileEnumeration(paths, "*.scr", &listed, &fileCount)) {
     LogMessage(kLogError, "Error - could'nt get saver file enumeration");
     return 0;
   }
   SaverInfo* list = static_cast<SaverInfo*>(calloc(fileCount > 0 ? fileCount : 1, sizeof(SaverInfo)));
   if (!list) {
-    FreeFileEntries(files, fileCount);
+    FreeFileEntries(listed, fileCount);
     LogMessage(kLogError, "GetSaverEnumeration: Memory Allocation Error");
     return 0;
   }
-  std::vector<uint64_t> sizes(static_cast<size_t>(fileCount));
+  std::vector<SaverFileEntry> files(listed, listed + fileCount);
   for (int i = 0; i < fileCount; i++) {
-    sizes[i] = files[i].size;
     list[i].longName = files[i].longName;
     list[i].shortName = files[i].shortName;
     list[i].folder = files[i].folder;
   }
-  free(files);  // the texts now belong to the records
+  free(listed);  // the texts now belong to the records
 
   DrawingTools tools;
   OpenDrawingTools(&tools);
+  std::vector<unsigned char> cacheBytes;
+  SaverCache cache;
+  if (useCache && LoadCatalogCache(&cacheBytes, &cache) && !SameDrawing(cache.drawing, DrawingKey(tools))) {
+    LogMessage(kLogLogOnly, "GetSaverEnumeration: the cache was made for other menu metrics, not used");
+    cache = SaverCache{};
+  }
+  int hits = 0;
+  int hint = 0;
   for (int i = 0; i < fileCount; i++) {
     SaverInfo& saver = list[i];
     saver.fullPath = BuildFullPath(saver.folder, saver.shortName, saver.longName);
+    int found = FindCachedSaver(cache, saver.fullPath, files[i].size, files[i].writeTime, hint);
+    if (found >= 0) {
+      const CachedSaver& cached = cache.savers[static_cast<size_t>(found)];
+      saver.displayName = DuplicateText(cached.displayName);
+      saver.itemWidth = cached.itemWidth;
+      saver.itemHeight = cached.itemHeight;
+      saver.menuBitmap = BitmapFromPixels(tools.windowDc, cached.imageWidth, cached.imageHeight, cached.pixels);
+      hint = found + 1;
+      hits++;
+      continue;
+    }
     ExeKind kind = ExeKind::kOther;
-    saver.displayName = FindDisplayName(saver, sizes[i], &kind);
+    saver.displayName = FindDisplayName(saver, files[i].size, &kind);
     if (!saver.displayName) continue;
     // A damaged image is shown with the application icon: the system's icon reader
     // would read past its end.
@@ -277,11 +358,28 @@ int GetSaverEnumeration(SaverInfo** savers, int* count) {
     MeasureItem(&tools, &saver);
     DrawMenuBitmap(&tools, &saver, damaged);
   }
+  // Written in the listing's order, so the next build finds its records one after another.
+  bool unchanged = useCache && hits == fileCount && hits == static_cast<int>(cache.savers.size()) &&
+                   SamePaths(cache, paths);
+  if (!unchanged) WriteCache(list, fileCount, files, paths, tools);
   CloseDrawingTools(&tools);
 
   int used = fileCount;
   DropNameless(list, &used);
   SortByDisplayName(list, used);
+  *savers = list;
+  *count = used;
+  if (cachedCount) *cachedCount = hits;
+  return 1;
+}
+
+int GetSaverEnumeration(SaverInfo** savers, int* count) {
+  if (!savers || !count) return 0;
+  DWORD start = GetTickCount();
+  Publish(savers, count, nullptr, 0);
+  SaverInfo* list = nullptr;
+  int used = 0;
+  if (!BuildSaverCatalog(AppState.saverpath, false, &list, &used, nullptr)) return 0;
   Publish(savers, count, list, used);
   LogMessage(kLogLogOnly, "GetSaverEnumeration processed %d savers (%d ms)", used,
              static_cast<int>(GetTickCount() - start));
@@ -306,6 +404,9 @@ int RefreshSaverList() {
 }
 
 const char* GetRandomScreenSaver() {
+  // Start-up work that ends the process (a second start, "kill") waits for the list here;
+  // commands of a resident instance were held back until it arrived.
+  FinishSaverCatalogLoad(kCatalogWaitMs);
   if (AppState.saverCount <= 0 || !AppState.savers) return nullptr;
   DWORD position = GetTickCount() % static_cast<DWORD>(AppState.saverCount);
   const SaverInfo& saver = AppState.savers[position];

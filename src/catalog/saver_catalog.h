@@ -4,7 +4,13 @@
 #include "catalog/exe_header.h"
 #include "catalog/saver_info.h"
 
+// Builds the catalog from the files and rewrites the catalog cache.
 int GetSaverEnumeration(SaverInfo** savers, int* count);
+// The catalog of `paths` into *savers / *count (owned by the caller, never published):
+// with `useCache`, files unchanged since the cache was written are taken from it
+// (*cachedCount of them). The cache is rewritten when anything differs. Safe on a worker
+// thread: of AppState it reads only the instance, platform and main window.
+int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int* count, int* cachedCount);
 // Command 40011: builds a fresh catalog and swaps it into AppState under the tray lock.
 int RefreshSaverList();
 int GetPortableExeDescription(const char* path, char* destination, int length);

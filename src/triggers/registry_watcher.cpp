@@ -20,7 +20,6 @@
 #include "app/commands.h"
 #include "app/tray_icon.h"
 #include "system/system_saver_settings.h"
-#include "triggers/watchers.h"
 
 namespace {
 

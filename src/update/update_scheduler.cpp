@@ -1,14 +1,24 @@
-// The update scheduler thread's loop: an automatic (quiet) check at once, then a wait of
-// 6.5 to 7.5 days when up to date, 11 to 13 hours after a newer version was reported
-// and 5 to 7 hours after a failure. rand() keeps its sequence per thread here.
+// The update scheduler: an automatic (quiet) check at start, then a wait of 6.5 to 7.5
+// days when up to date, 11 to 13 hours after a newer version was reported and 5 to 7
+// hours after a failure. The waits are computed on the main thread (rand() of the main
+// thread); a wait of at most 7.5 days fits one timer.
 #include "update/update_scheduler.h"
 
-#include <windows.h>
-
 #include <cstdlib>
-#include <ctime>
 
 #include "update/update_check.h"
+
+namespace {
+
+constexpr SIZE_T kCheckStack = 256 * 1024;
+
+DWORD WINAPI UpdateCheckWorker(LPVOID parameter) {
+  int result = CheckForServerUpdates(false);
+  PostMessageA(static_cast<HWND>(parameter), kUpdateCheckedMessage, static_cast<WPARAM>(result), 0);
+  return 0;
+}
+
+}  // namespace
 
 int UpdateWaitSeconds(int checkResult) {
   if (checkResult == 0) {
@@ -20,15 +30,26 @@ int UpdateWaitSeconds(int checkResult) {
   return 18000 + rand() % 7200;
 }
 
+void StartScheduledUpdateCheck(HWND window) {
+  HANDLE thread = CreateThread(nullptr, kCheckStack, UpdateCheckWorker, window, STACK_SIZE_PARAM_IS_A_RESERVATION,
+                               nullptr);
+  if (thread) {
+    CloseHandle(thread);
+  } else {
+    OnUpdateChecked(window, -1);  // try again after the wait of a failure
+  }
+}
+
 // The longest wait, 7.5 days, is 648,000,000 ms: well inside a DWORD.
 unsigned long UpdateWaitMilliseconds(int checkResult) {
   return static_cast<unsigned long>(UpdateWaitSeconds(checkResult)) * 1000ul;
 }
 
-void RunUpdateScheduler() {
-  srand(static_cast<unsigned>(time(nullptr)));
-  for (;;) {
-    int result = CheckForServerUpdates(false);
-    Sleep(UpdateWaitMilliseconds(result));
-  }
+void OnUpdateChecked(HWND window, int checkResult) {
+  SetTimer(window, kTimerUpdateCheck, static_cast<UINT>(UpdateWaitMilliseconds(checkResult)), nullptr);
+}
+
+void OnUpdateTimer(HWND window) {
+  KillTimer(window, kTimerUpdateCheck);
+  StartScheduledUpdateCheck(window);
 }

@@ -1,8 +1,10 @@
 // Dozelite.exe itself, started with the sample savers on its search path: the start-up
-// log reports the catalog with the right number of savers.
+// log reports the catalog with the right number of savers, and a run that ends at once
+// still leaves a whole catalog cache.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "support/test_support.h"
@@ -20,19 +22,19 @@ void SetDword(HKEY key, const char* name, DWORD value) {
   RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
-TEST(CatalogStartup, LogsTheSaverCountOfItsSearchPaths) {
+// A folder with the seven sample savers, and settings that search it and a missing folder.
+std::string PrepareSavers() {
   std::string savers = MakeTempFolder("startup-savers");
-  std::string temp = MakeTempFolder("startup-temp");
   const char* samples[] = {"starlight.scr", "aurora.scr", "bubbles.scr", "Lanterns.scr", "plasma.scr",
                            "ne16\\FLYWIN16.SCR", "ne16\\NOTSAVER.SCR"};
   for (const char* sample : samples) {
     const char* file = strrchr(sample, '\\') ? strrchr(sample, '\\') + 1 : sample;
-    ASSERT_TRUE(CopyFileA(BuildFilePath((std::string("savers\\") + sample).c_str()).c_str(),
+    EXPECT_TRUE(CopyFileA(BuildFilePath((std::string("savers\\") + sample).c_str()).c_str(),
                           (savers + "\\" + file).c_str(), FALSE));
   }
   DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   SetString(key, "saverpath0", savers);
   SetString(key, "saverpath1", savers + "\\no-such-folder");
@@ -40,7 +42,12 @@ TEST(CatalogStartup, LogsTheSaverCountOfItsSearchPaths) {
   SetDword(key, "nosplash", 1);
   SetDword(key, "notips", 1);
   RegCloseKey(key);
+  return savers;
+}
 
+TEST(CatalogStartup, LogsTheSaverCountOfItsSearchPaths) {
+  std::string savers = PrepareSavers();
+  std::string temp = MakeTempFolder("startup-temp");
   HANDLE process =
       StartProcess("\"" + BuildFilePath("Dozelite.exe") + "\"", {"TEMP=" + temp, "TMP=" + temp}, nullptr);
   ASSERT_NE(process, nullptr);
@@ -64,6 +71,35 @@ TEST(CatalogStartup, LogsTheSaverCountOfItsSearchPaths) {
   EXPECT_NE(text.find("GetFileEnumeration: mask=" + savers + "\\no-such-folder\\*.scr, no files found"),
             std::string::npos);
   EXPECT_TRUE(result.finished);
+}
+
+// The catalog is built on a worker; a "kill" run ends long before a cold build of its
+// savers would, and must neither cut the worker off nor leave a temporary file.
+TEST(CatalogStartup, ARunThatEndsAtOnceLeavesAWholeCache) {
+  std::string savers = PrepareSavers();
+  std::string temp = MakeTempFolder("startup-kill-temp");
+  ProcessResult result = RunProcess("\"" + BuildFilePath("Dozelite.exe") + "\" kill",
+                                    {"TEMP=" + temp, "TMP=" + temp, "LOCALAPPDATA=" + temp}, 60000);
+  std::string log = ReadTextFile(temp + "\\Dozelite.log");
+  std::string cache = ReadTextFile(temp + "\\Dozelite\\savers.cache");
+  std::vector<std::string> files;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((temp + "\\Dozelite\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
+  RemoveTree(savers);
+  RemoveTree(temp);
+
+  EXPECT_TRUE(result.finished);
+  EXPECT_NE(log.find("GetSaverEnumeration processed 7 savers ("), std::string::npos) << log;
+  EXPECT_GT(cache.size(), 7u * 64u);
+  EXPECT_EQ(cache.substr(0, 4), "DZSC");
+  EXPECT_EQ(files, std::vector<std::string>{"savers.cache"});
 }
 
 }  // namespace

@@ -26,12 +26,14 @@ class SaverCatalogTest : public ::testing::Test {
     ResetAppState(GetModuleHandleA(nullptr));
     AppState.osVersion.dwPlatformId = VER_PLATFORM_WIN32_NT;
     folder_ = MakeTempFolder("catalog");
+    SetEnvironmentVariableA("LOCALAPPDATA", folder_.c_str());  // every build writes the cache
   }
   void TearDown() override {
     FreeSaverList(AppState.savers, AppState.saverCount);
     AppState.savers = nullptr;
     AppState.saverCount = 0;
     FreeSaverPaths();
+    SetEnvironmentVariableA("LOCALAPPDATA", nullptr);
     for (const std::string& folder : extraFolders_) RemoveTree(folder);
     RemoveTree(folder_);
   }

@@ -17,7 +17,6 @@
 #include "support/watchdog.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
-#include "triggers/watchers.h"
 
 namespace {
 

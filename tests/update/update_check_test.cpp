@@ -1,5 +1,5 @@
 // The Windows side of the update check that needs no endpoint: tracked addresses, the
-// scheduler's waits and failures before any exchange.
+// scheduler's waits and its round of worker and timer, failures before any exchange.
 #include "update/update_check.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "app/app_state.h"
 #include "support/test_support.h"
@@ -52,4 +53,32 @@ TEST(CheckForServerUpdatesAt, ReportsAnUnusableAddressToTheUserOnly) {
   EXPECT_EQ(boxes.boxes()[0].text, "Error: invalid update check URL");
   EXPECT_EQ(boxes.boxes()[0].caption, "Dozelite Update");
   EXPECT_EQ(boxes.boxes()[0].type, static_cast<UINT>(MB_OK));
+}
+
+// The scheduler's round: a quiet check on a worker reports to the window, the report
+// sets the timer of the next check, and the timer starts that check.
+static std::vector<WPARAM> checkReports;
+
+static LRESULT CALLBACK SchedulerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kUpdateCheckedMessage) {
+    checkReports.push_back(wParam);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(UpdateScheduler, ACheckReportsToTheWindowAndTheTimerStartsTheNext) {
+  MessageBoxCapture boxes;
+  HWND window = CreateTestWindow(SchedulerWindowProc);
+  checkReports.clear();
+  StartScheduledUpdateCheck(window);
+  ASSERT_TRUE(WaitFor([] { return checkReports.size() == 1; }, 60000));
+  EXPECT_EQ(static_cast<int>(checkReports[0]), -1);  // the build's endpoint does not exist
+  OnUpdateChecked(window, static_cast<int>(checkReports[0]));
+  EXPECT_TRUE(KillTimer(window, kTimerUpdateCheck));  // the wait was set
+  OnUpdateTimer(window);
+  EXPECT_FALSE(KillTimer(window, kTimerUpdateCheck));  // and ended when the next check began
+  ASSERT_TRUE(WaitFor([] { return checkReports.size() == 2; }, 60000));
+  EXPECT_TRUE(boxes.boxes().empty());  // quiet checks show nothing
+  DestroyWindow(window);
 }

@@ -1,7 +1,9 @@
 // Start-up cost of a tray program: the time from CreateProcess until its icon is in the
 // notification area, and the private bytes it holds once resident. Prints one line:
 //   <median ms> <min ms> <median private KiB> <median working set KiB>
-// Usage: startup_bench <runs> <window class to close> <command line...>
+// Usage: startup_bench [--delete <file>] <runs> <window class to close> <command line...>
+// With --delete the file (environment variables expanded) is deleted before every start:
+// a cold start without the catalog cache.
 // The icon is seen as one more icon window in the tray Wine shows on a display without a
 // taskbar ("Wine System Tray").
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,12 @@ static double Median(std::vector<double> values) {
 }
 
 int main(int argc, char** argv) {
+  char deleteBeforeStart[MAX_PATH] = "";
+  if (argc > 2 && strcmp(argv[1], "--delete") == 0) {
+    ExpandEnvironmentStringsA(argv[2], deleteBeforeStart, sizeof(deleteBeforeStart));
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 4) {
     fprintf(stderr, "usage: startup_bench <runs> <window class> <command line...>\n");
     return 2;
@@ -47,6 +56,7 @@ int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   std::vector<double> times, privateKiB, workingKiB;
   for (int run = 0; run < runs; run++) {
+    if (deleteBeforeStart[0]) DeleteFileA(deleteBeforeStart);
     int before = CountTrayIcons();
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);

@@ -1,0 +1,20 @@
+// The catalog cache on disk and the conversion of menu images to and from its pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "catalog/catalog_cache.h"
+
+// %LOCALAPPDATA%\Dozelite\savers.cache (the folder is made when asked to); 0 when unknown.
+int GetCatalogCachePath(char* path, int size, bool makeFolder);
+// 1 and `cache` pointing into `bytes` when the file is there and sound; 0 otherwise.
+int LoadCatalogCache(std::vector<unsigned char>* bytes, SaverCache* cache);
+// Writes a temporary file beside the cache and moves it over the cache, so a crash
+// never leaves half a cache behind. 1 on success.
+int StoreCatalogCache(const SaverCache& cache);
+// The image as 32-bit BGRA rows, top-down; false when it cannot be read.
+bool ReadBitmapPixels(HBITMAP bitmap, int width, int height, std::vector<unsigned char>* pixels);
+// A bitmap compatible with `dc` holding the pixels; null without an image.
+HBITMAP BitmapFromPixels(HDC dc, int width, int height, const unsigned char* pixels);
