@@ -91,6 +91,15 @@ HWND CreateMainWindow() {
   return window;
 }
 
+// A process that ends gives up its window before its last steps, so that no other start
+// takes it for the running copy meanwhile.
+void DestroyMainWindow() {
+  HWND window = AppState.mainWindow;
+  AppState.mainWindow = nullptr;
+  SetLogWindow(nullptr);
+  if (window && IsWindow(window)) DestroyWindow(window);
+}
+
 void ShowStartupSplash() {
   HWND owner = CreateWindowExA(0, "BUTTON", kProductName, 0, 0, 0, 0, 0, nullptr, nullptr, AppState.instance, nullptr);
   ShowSplash(owner, kSplashStartupMs);
@@ -177,6 +186,10 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
 
   int exitCode = 0;
   if (AppState.uninstall) {
+    // This start only hands the request on or starts the uninstaller. Its window goes
+    // first: the running copy must never take it for another running copy and hand the
+    // request back to a process that is about to end.
+    if (running && IsWindow(running)) DestroyMainWindow();
     UninstallDozelite();
   } else {
     if (!AppState.nosplash && !AppState.kill && !AppState.help) {
@@ -213,10 +226,7 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
   // rather than cutting it off in the middle of a file. Its window goes first, so that
   // no other start takes this ending process for the running copy meanwhile.
   if (IsSaverCatalogLoading()) {
-    HWND window = AppState.mainWindow;
-    AppState.mainWindow = nullptr;
-    SetLogWindow(nullptr);
-    if (window && IsWindow(window)) DestroyWindow(window);
+    DestroyMainWindow();
     FinishSaverCatalogLoad(kCatalogWaitMs);
   }
   CloseLog();
