@@ -472,7 +472,10 @@ Section "Uninstall"
   Delete "$LOCALAPPDATA\${PRODUCT}\savers.cache"
   Delete "$LOCALAPPDATA\${PRODUCT}\savers.cache.*.tmp"
   RMDir "$LOCALAPPDATA\${PRODUCT}"
-  SetShellVarContext all
+  ; Back to this copy's own mode: SHCTX below names its uninstall entry.
+  ${If} $AllUsers = 1
+    SetShellVarContext all
+  ${EndIf}
 
   ${If} $KeepSettings = 0
     DetailPrint "Removing your ${PRODUCT} settings"
