@@ -11,7 +11,6 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/open_menus.h"
-#include "app/tray_icon.h"
 #include "app/tray_menu_parts.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
