@@ -11,7 +11,6 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/open_menus.h"
-#include "app/tray_icon.h"
 #include "app/tray_menu_parts.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
@@ -122,9 +121,9 @@ bool IsSaverFolder(const char* folder) {
 
 // The current saver lies in no searched folder: add its folder to the search paths once,
 // tell the user, and rebuild the list so the saver shows in it.
-const SaverInfo* AdoptCurrentSaverFolder() {
-  char folder[kPathSize] = "";
-  GetCurrentSaverPath(folder, sizeof(folder));
+const SaverInfo* AdoptCurrentSaverFolder(const char* currentPath) {
+  char folder[kPathSize];
+  CopyText(folder, currentPath, sizeof(folder));
   // A bare file name has no folder to add (the system looks for it in its own folders).
   char* slash = strrchr(folder, '\\');
   if (slash)
@@ -158,14 +157,14 @@ int UnifiedListBase() {
   return kRangeChooseSaver;
 }
 
-HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet) {
+HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet, const char* currentPath) {
   HMENU menu = CreatePopupMenu();
   HMENU first = CreatePopupMenu();
   // While the list loads, the current saver cannot be looked up: it is not marked, and
   // its folder is not taken for missing.
   bool loading = IsSaverCatalogLoading();
-  const SaverInfo* current = FindCurrentSaver();
-  if (!current && saverSet && !loading) current = AdoptCurrentSaverFolder();
+  const SaverInfo* current = saverSet ? FindSaverForPath(currentPath) : nullptr;
+  if (!current && saverSet && !loading) current = AdoptCurrentSaverFolder(currentPath);
   if (current || loading) {
     AppendItem(first, kCmdChooseNoSaver, "(None)");
   } else {
@@ -244,9 +243,10 @@ void AppendSeparator(HMENU menu) { AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); 
 
 HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   LogMessage(kLogLogOnly, "Menu");
-  bool saverSet = GetCurrentSaverPath(nullptr, 0);
-  LoadWindowsSaverSettings();
-  UpdateTrayIcon(NIM_MODIFY);
+  // One reading of the current saver serves the whole menu. The mirrored system settings
+  // are not read here: the registry watcher's readings keep them (and the icon) current.
+  char currentPath[kPathSize] = "";
+  bool saverSet = GetCurrentSaverPath(currentPath, sizeof(currentPath));
 
   HMENU top = CreatePopupMenu();
   AppendItem(top, kCmdRunSaverNow, "&Run Saver Now!");
@@ -254,7 +254,7 @@ HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   if (!saverSet) Grey(top, kCmdRunSaverNow);
   AppendSeparator(top);
 
-  AppendSubmenu(top, BuildScreenSaverMenu(screen, saverSet), "&Screen Saver");
+  AppendSubmenu(top, BuildScreenSaverMenu(screen, saverSet, currentPath), "&Screen Saver");
   AppendSubmenu(top, BuildPasswordMenu(saverSet), "&Password", !saverSet);
 
   HMENU timeout = CreatePopupMenu();

@@ -101,7 +101,7 @@ HMENU BuildSettingsMenu(UINT flags) {
     AppendSubmenu(menu, BuildSelectionActionMenu(), "Unified List Selection &Action", AppState.unifiedlist == 0);
   }
   AppendSeparator(menu);
-  AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", GetLoadAtStartup(kProductName));
+  AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", KnownLoadAtStartup(kProductName));
   AppendSwitch(menu, kCmdToggleTips, "Show &Tips at Startup", AppState.notips == 0);
   AppendSwitch(menu, kCmdToggleSplash, "Hide &Splash Screen", AppState.nosplash != 0);
   AppendSwitch(menu, kCmdToggleNotifications, "Show &Notifications", AppState.notifications != 0);

@@ -126,6 +126,22 @@ void WriteSearchPaths(HKEY key) {
   }
 }
 
+// What the program knows of its "Run" entry, so the menu need not ask the registry at
+// every opening: learnt at the first look, kept by the program's own changes and
+// forgotten by a reload, which is how an outside change is taken in. Main thread only.
+struct KnownRunEntry {
+  bool known;
+  bool on;
+  char name[64];
+};
+KnownRunEntry knownRun = {};
+
+void RememberRunEntry(const char* name, bool on) {
+  knownRun.known = strlen(name) < sizeof(knownRun.name);
+  knownRun.on = on;
+  CopyText(knownRun.name, name, sizeof(knownRun.name));
+}
+
 }  // namespace
 
 LONG QueryRegValue(HKEY key, const char* name, DWORD, void* data, DWORD size) {
@@ -151,6 +167,7 @@ LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWOR
 }
 
 int LoadSettings() {
+  knownRun.known = false;
   char path[64];
   SettingsKeyPath(path, sizeof(path));
   HKEY key = nullptr;
@@ -235,7 +252,10 @@ bool GetLoadAtStartup(const char* name) {
 }
 
 bool SetLoadAtStartup(const char* name, bool on, const char* path) {
-  if (!on && !GetLoadAtStartup(name)) return true;
+  if (!on && !GetLoadAtStartup(name)) {
+    RememberRunEntry(name, false);
+    return true;
+  }
   // Adding creates the "Run" key where a fresh profile has none yet.
   HKEY key = nullptr;
   LONG opened = on ? RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
@@ -258,5 +278,16 @@ bool SetLoadAtStartup(const char* name, bool on, const char* path) {
     status = RegDeleteValueA(key, name);
   }
   RegCloseKey(key);
+  if (status == ERROR_SUCCESS)
+    RememberRunEntry(name, on);
+  else
+    knownRun.known = false;
   return status == ERROR_SUCCESS;
+}
+
+bool KnownLoadAtStartup(const char* name) {
+  if (knownRun.known && strcmp(knownRun.name, name) == 0) return knownRun.on;
+  bool on = GetLoadAtStartup(name);
+  RememberRunEntry(name, on);
+  return on;
 }

@@ -147,6 +147,11 @@ bool GetCurrentSaverPath(char* destination, int length) {
 SaverInfo* FindCurrentSaver() {
   char current[kPathSize];
   if (!GetCurrentSaverPath(current, sizeof(current))) return nullptr;
+  return FindSaverForPath(current);
+}
+
+SaverInfo* FindSaverForPath(const char* current) {
+  if (IsEmptyText(current) || _stricmp(current, "(NONE)") == 0) return nullptr;
   SaverInfo* byName = nullptr;
   for (int i = 0; i < AppState.saverCount && AppState.savers; i++) {
     SaverInfo* saver = &AppState.savers[i];

@@ -35,4 +35,6 @@ int SaveWindowsSaverSettings(HKEY root);
 int StoreWindowsSaverSettings(const SaverSettingsValues& values);
 bool GetCurrentSaverPath(char* destination, int length);
 SaverInfo* FindCurrentSaver();
+// The catalog's saver for a current saver path read before (by full path, else by name).
+SaverInfo* FindSaverForPath(const char* current);
 int SetCurrentSaver(const char* path, HKEY root = HKEY_CURRENT_USER);

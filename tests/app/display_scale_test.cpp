@@ -25,6 +25,7 @@
 #include "shell/dpi.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
+#include "system/system_saver_settings.h"
 #include "triggers/hot_keys.h"
 
 namespace {
@@ -209,6 +210,7 @@ TEST_F(DisplayScaleChild, MenuAndDialogsOnTheScreen) {
   DispatchCommand(window_, kCmdRefreshSavers);
   SetSystemSaver(folder + "\\bubbles.scr");
   SetDesktopValue("ScreenSaveActive", "1");
+  LoadWindowsSaverSettings();  // taken in as the registry watcher's reading would be
   LoadIcons();
   SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
   AppState.clickPoint = POINT{40, 40};

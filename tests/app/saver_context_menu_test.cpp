@@ -14,6 +14,7 @@
 #include "shell/entry_points.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
+#include "system/system_saver_settings.h"
 
 namespace {
 
@@ -154,6 +155,7 @@ TEST_F(SaverContextMenuTest, RealMenusOnTheScreen) {
   ASSERT_EQ(AppState.saverCount, 5);
   SetSystemSaver(folder + "\\bubbles.scr");
   SetDesktopValue("ScreenSaveActive", "1");
+  LoadWindowsSaverSettings();  // taken in as the registry watcher's reading would be
   AppState.clickPoint = POINT{200, 100};
   SetWindowPos(window_, HWND_TOP, 0, 0, 10, 10, SWP_SHOWWINDOW);
 

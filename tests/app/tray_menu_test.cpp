@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
+#include "app/dispatcher.h"
 #include "app/menu_walker.h"
 #include "shell/entry_points.h"
+#include "settings/settings_store.h"
 #include "support/app_fixture.h"
+#include "system/system_saver_settings.h"
 
 namespace {
 
@@ -153,7 +156,10 @@ class TrayMenuTest : public AppFixture {
     InstallSavers({{"Aurora Ribbons", "C:\\Savers\\aurora.scr"}, {"Soap Bubbles", "C:\\Savers\\bubbles.scr"}});
   }
 
+  // The tests write the desktop key themselves: take the values in as the main window
+  // does with the registry watcher's reading, since the menu no longer reads them.
   std::string Build(UINT flags = 0, MenuScreen screen = kLargeScreen) {
+    LoadWindowsSaverSettings();
     HMENU menu = BuildTrayMenu(window_, flags, screen);
     std::string dump = DumpMenu(menu);
     DestroyMenu(menu);
@@ -161,6 +167,7 @@ class TrayMenuTest : public AppFixture {
   }
 
   std::string BuildSubmenu(const char* title, UINT flags = 0, MenuScreen screen = kLargeScreen) {
+    LoadWindowsSaverSettings();
     HMENU menu = BuildTrayMenu(window_, flags, screen);
     std::string dump = DumpSubmenu(menu, title);
     DestroyMenu(menu);
@@ -276,6 +283,42 @@ TEST_F(TrayMenuTest, TimeoutMarksItsItemOrTheOtherItem) {
   std::string dump = BuildSubmenu("&Wait Before Activation");
   EXPECT_FALSE(Contains(dump, "checked")) << dump;
   EXPECT_TRUE(Contains(dump, "&Other... [40039]\n")) << dump;
+}
+
+// Between two openings the menu reads only the current saver; the rest it takes from
+// what the program knows, which must follow every change it learns of.
+TEST_F(TrayMenuTest, NextMenuFollowsWhatTheProgramLearnt) {
+  auto build = [this](const char* title) {
+    HMENU menu = BuildTrayMenu(window_, 0, kLargeScreen);
+    std::string dump = DumpSubmenu(menu, title);
+    DestroyMenu(menu);
+    return dump;
+  };
+  ASSERT_TRUE(SetLoadAtStartup(kProductName, false));
+  EXPECT_TRUE(Contains(build("&Choose"), "< (None) > [40012] default\n"));
+  // Written by another program, with no message from the watcher.
+  SetSystemSaver("C:\\Savers\\bubbles.scr");
+  EXPECT_TRUE(Contains(build("&Choose"), "< Soap Bubbles > [41001] checked default bmp\n"));
+
+  // The watcher's reading is applied on the main thread; the registry is not asked again.
+  SetDesktopValue("ScreenSaveTimeOut", "900");
+  ApplyWindowsSaverSettings({1, 300, 0});
+  std::string wait = build("&Wait Before Activation");
+  EXPECT_TRUE(Contains(wait, "5 Minutes [42005] checked bmp\n")) << wait;
+  EXPECT_TRUE(Contains(build("&Screen Saver"), "Disable Screen &Saver [40008]\n"));
+
+  const char* kRunItem = "Run When W&indows Starts [40020] ";
+  EXPECT_TRUE(Contains(build("Se&ttings"), std::string(kRunItem) + "bmp\n"));
+  DispatchCommand(window_, kCmdToggleLoadAtStartup);
+  EXPECT_TRUE(Contains(build("Se&ttings"), std::string(kRunItem) + "checked bmp\n"));
+  // Removed from outside: known only after a reload of the settings.
+  HKEY run = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
+                          &run), ERROR_SUCCESS);
+  RegDeleteValueA(run, kProductName);
+  RegCloseKey(run);
+  DispatchCommand(window_, kCmdReloadSettings);
+  EXPECT_TRUE(Contains(build("Se&ttings"), std::string(kRunItem) + "bmp\n"));
 }
 
 TEST_F(TrayMenuTest, RunningDisablePeriodShowsAbortAndMarksItsLength) {
