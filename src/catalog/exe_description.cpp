@@ -8,7 +8,7 @@
 #include "catalog/saver_catalog.h"
 #include "log/log.h"
 
-static bool ReadFileAt(void* context, uint32_t offset, void* buffer, uint32_t size) {
+bool ReadFileAt(void* context, uint32_t offset, void* buffer, uint32_t size) {
   HANDLE file = static_cast<HANDLE>(context);
   LARGE_INTEGER position;
   position.QuadPart = offset;

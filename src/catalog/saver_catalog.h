@@ -17,5 +17,7 @@ int GetPortableExeDescription(const char* path, char* destination, int length);
 // GetPortableExeDescription that also tells, from the same open file, what its headers
 // say (kOther when it cannot be opened).
 int ReadSaverHeaders(const char* path, char* destination, int length, ExeKind* kind);
+// The header walks' reader over an open file handle (context): exactly `size` bytes at `offset`.
+bool ReadFileAt(void* context, uint32_t offset, void* buffer, uint32_t size);
 const char* GetRandomScreenSaver();
 int DumpSavers();

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "catalog/exe_header.h"
+#include "catalog/saver_catalog.h"
 #include "diagnose/power_probe.h"
 #include "holdoff/holdoff_state.h"
 #include "shell/text_helpers.h"
@@ -113,15 +113,6 @@ bool IsMissingError(DWORD error) {
          error == ERROR_BAD_NETPATH || error == ERROR_BAD_PATHNAME;
 }
 
-bool ReadAt(void* context, uint32_t offset, void* buffer, uint32_t size) {
-  HANDLE file = static_cast<HANDLE>(context);
-  LARGE_INTEGER position;
-  position.QuadPart = offset;
-  if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) return false;
-  DWORD read = 0;
-  return ReadFile(file, buffer, size, &read, nullptr) && read == size;
-}
-
 // Whether the file is there and whether its headers make it a program the system can
 // start; a bare file name is looked for where the system looks for programs.
 void ExamineSaverFile(DiagnosisFacts* facts) {
@@ -152,7 +143,7 @@ void ExamineSaverFile(DiagnosisFacts* facts) {
   if (file == INVALID_HANDLE_VALUE) return;
   LARGE_INTEGER size;
   if (GetFileSizeEx(file, &size)) {
-    ExeKind kind = ClassifyExecutable(ReadAt, file, static_cast<uint64_t>(size.QuadPart));
+    ExeKind kind = ClassifyExecutable(ReadFileAt, file, static_cast<uint64_t>(size.QuadPart));
     facts->kindState =
         kind == ExeKind::kPe || kind == ExeKind::kNe ? SaverKindState::kRunnable : SaverKindState::kNotRunnable;
   }
