@@ -153,6 +153,7 @@ int RunResident() {
   StopHoldOff();
   UnregisterHotKeys(AppState.mainWindow);
   UpdateTrayIcon(NIM_DELETE);
+  ForgetTrayMenu();
   FreeIcons();
   ShowHelp(nullptr, 0);
   return static_cast<int>(message.wParam);

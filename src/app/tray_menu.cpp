@@ -1,24 +1,19 @@
-// The tray menu, built from the state each time command 40003 shows it: the saver lists,
-// the saver, password, timeout and monitor submenus here, the settings and help submenus
-// in tray_menu_settings.cpp. Building is apart from showing, so the tree can be walked.
-#include "app/tray_menu.h"
-
-#include <shellapi.h>
-
+// The parts of the tray menu built here: the saver lists, the saver, password, timeout
+// and monitor submenus, each with its key; and the reading of the state they share.
+// The settings and help submenus are in tray_menu_settings.cpp, the layout that puts the
+// parts together (and keeps them between openings) in tray_menu_layout.cpp.
 #include <cstdio>
 #include <cstring>
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/open_menus.h"
+#include "app/tray_menu.h"
 #include "app/tray_menu_parts.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
-#include "holdoff/holdoff_menu.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/duration.h"
-#include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 #include "system/system_saver_settings.h"
 
@@ -61,46 +56,6 @@ void MarkDuration(HMENU menu, int seconds, int itemId, int otherId) {
   snprintf(text, sizeof(text), "&Other... (%s)", duration);
   ModifyMenuA(menu, static_cast<UINT>(otherId), MF_BYCOMMAND | MF_STRING, static_cast<UINT>(otherId), text);
   CheckMenuItemWithBitmaps(menu, static_cast<UINT>(otherId), true);
-}
-
-HMENU BuildWaitMenu() {
-  HMENU menu = CreatePopupMenu();
-  for (const MinuteItem& item : kTimeoutItems) AppendItem(menu, kRangeSetTimeout + item.minutes, item.text);
-  AppendSeparator(menu);
-  AppendItem(menu, kCmdOtherTimeout, "&Other...");
-  int timeout = AppState.saverTimeout;
-  if (timeout != 0) {
-    int minutes = timeout / 60;
-    int itemId = (timeout > 0 && minutes >= 1 && minutes < kRangeSize) ? kRangeSetTimeout + minutes : 0;
-    MarkDuration(menu, timeout, itemId, kCmdOtherTimeout);
-  }
-  return menu;
-}
-
-HMENU BuildDisableMenu() {
-  HMENU menu = CreatePopupMenu();
-  int seconds = AppState.disableSeconds;
-  if (seconds > 0) {
-    char left[64];
-    FormatDuration(left, sizeof(left), DisableTimeLeftMs());
-    char text[128];
-    snprintf(text, sizeof(text), "&Abort Current Timeout (%s Left)", left);
-    AppendItem(menu, kRangeDisableMinutes, text);
-    AppendSeparator(menu);
-  }
-  for (const MinuteItem& item : kDisableItems) AppendItem(menu, DisableItemId(item.minutes), item.text);
-  AppendSeparator(menu);
-  AppendItem(menu, kCmdOtherDisablePeriod, "&Other...");
-  if (seconds > 0) {
-    int minutes = seconds / 60;
-    int itemId = 0;
-    if (minutes == kOneDayMinutes)
-      itemId = kCmdDisableOneDay;
-    else if (minutes >= 1 && minutes < kRangeSize)
-      itemId = kRangeDisableMinutes + minutes;
-    MarkDuration(menu, seconds, itemId, kCmdOtherDisablePeriod);
-  }
-  return menu;
 }
 
 // Drops trailing backslashes, so "C:\Savers\" and "C:\Savers" compare equal.
@@ -157,40 +112,87 @@ int UnifiedListBase() {
   return kRangeChooseSaver;
 }
 
-HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet, const char* currentPath) {
-  HMENU menu = CreatePopupMenu();
-  HMENU first = CreatePopupMenu();
-  // While the list loads, the current saver cannot be looked up: it is not marked, and
-  // its folder is not taken for missing.
-  bool loading = IsSaverCatalogLoading();
-  const SaverInfo* current = saverSet ? FindSaverForPath(currentPath) : nullptr;
-  if (!current && saverSet && !loading) current = AdoptCurrentSaverFolder(currentPath);
-  if (current || loading) {
-    AppendItem(first, kCmdChooseNoSaver, "(None)");
-  } else {
-    AppendItem(first, kCmdChooseNoSaver, "< (None) >");
-    SetMenuDefaultItem(first, kCmdChooseNoSaver, FALSE);
-  }
+// The saver lists under "&Screen Saver": the unified list alone, or Choose, Launch and
+// Configure. The first one starts with "(None)", marked when no listed saver is current.
+int SaverListCount() { return AppState.unifiedlist ? 1 : 3; }
 
-  bool empty = AppState.saverCount == 0 && !loading;
-  if (AppState.unifiedlist) {
-    ShowPopupMenu(&first, UnifiedListBase(), current, screen);
-    AppendSubmenu(menu, first, "S&creen Savers");
+HMENU BuildSaverList(int which, const MenuContext& context) {
+  HMENU list = nullptr;
+  if (which == 0) {
+    list = CreatePopupMenu();
+    if (context.current || context.loading) {
+      AppendItem(list, kCmdChooseNoSaver, "(None)");
+    } else {
+      AppendItem(list, kCmdChooseNoSaver, "< (None) >");
+      SetMenuDefaultItem(list, kCmdChooseNoSaver, FALSE);
+    }
+    ShowPopupMenu(&list, AppState.unifiedlist ? UnifiedListBase() : kRangeChooseSaver, context.current,
+                  context.screen);
   } else {
-    ShowPopupMenu(&first, kRangeChooseSaver, current, screen);
-    AppendSubmenu(menu, first, "&Choose");
-    HMENU launch = nullptr;
-    ShowPopupMenu(&launch, kRangeLaunchSaver, current, screen);
-    AppendSubmenu(menu, launch, "&Launch", empty);
-    HMENU configure = nullptr;
-    ShowPopupMenu(&configure, kRangeConfigureSaver, current, screen);
-    AppendSubmenu(menu, configure, "C&onfigure", empty);
+    ShowPopupMenu(&list, which == 1 ? kRangeLaunchSaver : kRangeConfigureSaver, context.current, context.screen);
   }
+  return list;
+}
+
+const char* SaverListTitle(int which) {
+  if (AppState.unifiedlist) return "S&creen Savers";
+  return which == 0 ? "&Choose" : which == 1 ? "&Launch" : "C&onfigure";
+}
+
+// Launch and Configure are greyed for an empty list; Choose still offers "(None)".
+bool SaverListGreyed(int which, const MenuContext& context) { return which > 0 && context.empty; }
+
+}  // namespace
+
+HMENU BuildWaitMenu(const MenuContext&) {
+  HMENU menu = CreatePopupMenu();
+  for (const MinuteItem& item : kTimeoutItems) AppendItem(menu, kRangeSetTimeout + item.minutes, item.text);
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdOtherTimeout, "&Other...");
+  int timeout = AppState.saverTimeout;
+  if (timeout != 0) {
+    int minutes = timeout / 60;
+    int itemId = (timeout > 0 && minutes >= 1 && minutes < kRangeSize) ? kRangeSetTimeout + minutes : 0;
+    MarkDuration(menu, timeout, itemId, kCmdOtherTimeout);
+  }
+  return menu;
+}
+
+HMENU BuildDisableMenu(const MenuContext&) {
+  HMENU menu = CreatePopupMenu();
+  int seconds = AppState.disableSeconds;
+  if (seconds > 0) {
+    char left[64];
+    FormatDuration(left, sizeof(left), DisableTimeLeftMs());
+    char text[128];
+    snprintf(text, sizeof(text), "&Abort Current Timeout (%s Left)", left);
+    AppendItem(menu, kRangeDisableMinutes, text);
+    AppendSeparator(menu);
+  }
+  for (const MinuteItem& item : kDisableItems) AppendItem(menu, DisableItemId(item.minutes), item.text);
+  AppendSeparator(menu);
+  AppendItem(menu, kCmdOtherDisablePeriod, "&Other...");
+  if (seconds > 0) {
+    int minutes = seconds / 60;
+    int itemId = 0;
+    if (minutes == kOneDayMinutes)
+      itemId = kCmdDisableOneDay;
+    else if (minutes >= 1 && minutes < kRangeSize)
+      itemId = kRangeDisableMinutes + minutes;
+    MarkDuration(menu, seconds, itemId, kCmdOtherDisablePeriod);
+  }
+  return menu;
+}
+
+HMENU BuildScreenSaverMenu(const MenuContext& context) {
+  HMENU menu = CreatePopupMenu();
+  for (int which = 0; which < SaverListCount(); which++)
+    AppendSubmenu(menu, BuildSaverList(which, context), SaverListTitle(which), SaverListGreyed(which, context));
 
   AppendSeparator(menu);
   AppendItem(menu, kCmdChooseRandomSaver, "Choose &Random Saver");
   AppendItem(menu, kCmdLaunchRandomSaver, "Launch R&andom Saver");
-  if (empty) {
+  if (context.empty) {
     Grey(menu, kCmdChooseRandomSaver);
     Grey(menu, kCmdLaunchRandomSaver);
   }
@@ -200,7 +202,7 @@ HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet, const char* 
   AppendItem(menu, kCmdConfigureCurrentSaver, "Confi&gure Current Saver...");
   AppendSeparator(menu);
   AppendItem(menu, kCmdRefreshSavers, "Re&fresh Savers List");
-  if (!saverSet) {
+  if (!context.saverSet) {
     Grey(menu, kCmdToggleSaver);
     Grey(menu, kCmdConfigureCurrentSaver);
   } else if (!AppState.saverActive) {
@@ -209,19 +211,19 @@ HMENU BuildScreenSaverMenu(const MenuScreen& screen, bool saverSet, const char* 
   return menu;
 }
 
-HMENU BuildPasswordMenu(bool saverSet) {
+HMENU BuildPasswordMenu(const MenuContext& context) {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdTogglePassword,
              AppState.passwordActive ? "Disable Saver &Password" : "Enable Saver &Password");
-  if (!saverSet) Grey(menu, kCmdTogglePassword);
+  if (!context.saverSet) Grey(menu, kCmdTogglePassword);
   if (!IsNtPlatform()) {
     AppendItem(menu, kCmdChangePassword, "&Change Saver Password...");
-    if (!saverSet || !AppState.passwordActive) Grey(menu, kCmdChangePassword);
+    if (!context.saverSet || !AppState.passwordActive) Grey(menu, kCmdChangePassword);
   }
   return menu;
 }
 
-HMENU BuildPowerMenu() {
+HMENU BuildPowerMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdPowerOff, "&Off");
   AppendItem(menu, kCmdPowerSuspend, "&Suspend");
@@ -232,8 +234,6 @@ HMENU BuildPowerMenu() {
   return menu;
 }
 
-}  // namespace
-
 void AppendSubmenu(HMENU parent, HMENU submenu, const char* text, bool greyed) {
   AppendMenuA(parent, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu), text);
   if (greyed) EnableMenuItem(parent, static_cast<UINT>(GetMenuItemCount(parent) - 1), MF_BYPOSITION | MF_GRAYED);
@@ -241,50 +241,61 @@ void AppendSubmenu(HMENU parent, HMENU submenu, const char* text, bool greyed) {
 
 void AppendSeparator(HMENU menu) { AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); }
 
-HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
-  LogMessage(kLogLogOnly, "Menu");
-  // One reading of the current saver serves the whole menu. The mirrored system settings
-  // are not read here: the registry watcher's readings keep them (and the icon) current.
-  char currentPath[kPathSize] = "";
-  bool saverSet = GetCurrentSaverPath(currentPath, sizeof(currentPath));
+// The parts of the tray menu, each with its key: a text naming every value the part is
+// built from, so an unchanged key means an unchanged part.
 
-  HMENU top = CreatePopupMenu();
-  AppendItem(top, kCmdRunSaverNow, "&Run Saver Now!");
-  SetMenuDefaultItem(top, kCmdRunSaverNow, FALSE);
-  if (!saverSet) Grey(top, kCmdRunSaverNow);
-  AppendSeparator(top);
-
-  AppendSubmenu(top, BuildScreenSaverMenu(screen, saverSet, currentPath), "&Screen Saver");
-  AppendSubmenu(top, BuildPasswordMenu(saverSet), "&Password", !saverSet);
-
-  HMENU timeout = CreatePopupMenu();
-  AppendSubmenu(timeout, BuildWaitMenu(), "&Wait Before Activation");
-  AppendSubmenu(timeout, BuildDisableMenu(), "&Disable Saver During Next");
-  AppendSubmenu(top, timeout, "Time&out");
-  AppendSubmenu(top, BuildHoldOffMenu(), "&Hold Off");
-
-  if (!IsLegacyWindows()) AppendSubmenu(top, BuildPowerMenu(), "Monitor Po&wer");
-
-  AppendSeparator(top);
-  AppendItem(top, kCmdDisplayProperties,
-             AppState.osVersion.dwMajorVersion < 6 ? "&Display Properties..." : "Screen Saver Settin&gs...");
-  AppendSeparator(top);
-  AppendSubmenu(top, BuildSettingsMenu(flags), "Se&ttings");
-  AppendSubmenu(top, BuildHelpMenu(), "&Help");
-  AppendSeparator(top);
-  AppendItem(top, kCmdExit, "E&xit");
-  return top;
+void ScreenSaverPartKey(const MenuContext& context, char* key, int size) {
+  snprintf(key, static_cast<size_t>(size), "%d %d %d %d", AppState.unifiedlist != 0, context.empty,
+           AppState.saverActive != 0, context.saverSet);
 }
 
-int ShowTrayMenu(HWND window, UINT flags) {
-  HMENU menu = BuildTrayMenu(window, flags, GetMenuScreen());
-  int result = 0;
-  // Without the foreground the menu would not close when the user clicks elsewhere.
-  if (SetForegroundWindow(window)) {
-    OpenMenuScope open(window);
-    result = TrackPopupMenuEntry(menu, 0, AppState.clickPoint.x, AppState.clickPoint.y, window);
-  }
-  PostMessageA(window, WM_NULL, 0, 0);
-  DestroyMenu(menu);
-  return result;
+void ReplaceSubmenu(HMENU parent, int position, HMENU submenu, const char* text, bool greyed) {
+  HMENU old = GetSubMenu(parent, position);
+  UINT flags = MF_BYPOSITION | MF_POPUP | MF_STRING | (greyed ? MF_GRAYED : 0);
+  ModifyMenuA(parent, static_cast<UINT>(position), flags, reinterpret_cast<UINT_PTR>(submenu), text);
+  // Windows destroys the replaced submenu itself; the emulator leaves it.
+  if (old && old != submenu && IsMenu(old)) DestroyMenu(old);
+}
+
+void RefreshSaverLists(HMENU menu, const MenuContext& context) {
+  for (int which = 0; which < SaverListCount(); which++)
+    ReplaceSubmenu(menu, which, BuildSaverList(which, context), SaverListTitle(which), SaverListGreyed(which, context));
+}
+
+void PasswordPartKey(const MenuContext& context, char* key, int size) {
+  snprintf(key, static_cast<size_t>(size), "%d %d %d", AppState.passwordActive != 0, context.saverSet,
+           IsNtPlatform());
+}
+
+void WaitPartKey(const MenuContext&, char* key, int size) {
+  snprintf(key, static_cast<size_t>(size), "%d", static_cast<int>(AppState.saverTimeout));
+}
+
+// A running period shows its time left, so the part changes with every minute.
+void DisablePartKey(const MenuContext&, char* key, int size) {
+  char left[64] = "";
+  if (AppState.disableSeconds > 0) FormatDuration(left, sizeof(left), DisableTimeLeftMs());
+  snprintf(key, static_cast<size_t>(size), "%d %s", static_cast<int>(AppState.disableSeconds), left);
+}
+
+void PowerPartKey(const MenuContext&, char* key, int size) {
+  snprintf(key, static_cast<size_t>(size), "%d", AppState.osVersion.dwMajorVersion < 6);
+}
+
+MenuContext ReadMenuContext(UINT flags, const MenuScreen& screen, char* currentPath, int size) {
+  MenuContext context = {};
+  context.flags = flags;
+  context.screen = screen;
+  // One reading of the current saver serves the whole menu. The mirrored system settings
+  // are not read here: the registry watcher's readings keep them (and the icon) current.
+  context.currentPath = currentPath;
+  context.saverSet = GetCurrentSaverPath(currentPath, size);
+  // While the list loads, the current saver cannot be looked up: it is not marked, and
+  // its folder is not taken for missing.
+  context.loading = IsSaverCatalogLoading();
+  const SaverInfo* current = context.saverSet ? FindSaverForPath(currentPath) : nullptr;
+  if (!current && context.saverSet && !context.loading) current = AdoptCurrentSaverFolder(currentPath);
+  context.current = current;
+  context.empty = AppState.saverCount == 0 && !context.loading;
+  return context;
 }

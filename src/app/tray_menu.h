@@ -1,4 +1,4 @@
-// The tray menu: built afresh from the state each time it is shown, then destroyed.
+// The tray menu: built from the state, and kept between openings.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +16,14 @@ struct MenuScreen {
 
 MenuScreen GetMenuScreen();
 
-// Builds the whole tray menu tree; the caller destroys it.
+// Builds the whole tray menu tree afresh; the caller destroys it.
 HMENU BuildTrayMenu(HWND window, UINT flags, const MenuScreen& screen);
-// Builds, shows at clickPoint and destroys the menu; the result of TrackPopupMenu.
+// The same tree, kept from one call to the next: only the parts whose state changed are
+// built again (and the saver lists, always). It stays owned here: never destroy it.
+HMENU PrepareTrayMenu(HWND window, UINT flags, const MenuScreen& screen);
+// Destroys the kept tree (once it is closed, when it is open).
+void ForgetTrayMenu();
+// Shows the kept tree at clickPoint; the result of TrackPopupMenu.
 int ShowTrayMenu(HWND window, UINT flags);
 
 // Appends one item per saver with identifiers base + index; 0 for an empty list.

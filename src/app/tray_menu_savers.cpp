@@ -126,7 +126,9 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
   return 1;
 }
 
+// Every kept part shows these images: new ones call for a new tree.
 void SetMenuCheckBitmaps(HBITMAP unchecked, HBITMAP checked) {
+  if (unchecked != checkUnchecked || checked != checkChecked) ForgetTrayMenu();
   checkUnchecked = unchecked;
   checkChecked = checked;
 }

@@ -1,5 +1,6 @@
 // The "Se&ttings" and "&Help" submenus of the tray menu.
 #include <cstdio>
+#include <cstring>
 
 #include "app/app_state.h"
 #include "app/commands.h"
@@ -7,6 +8,7 @@
 #include "app/tray_menu_parts.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
+#include "shell/text_helpers.h"
 
 namespace {
 
@@ -81,9 +83,13 @@ HMENU BuildDebugMenu() {
   return menu;
 }
 
+bool ShowsDebugMenu(const MenuContext& context) {
+  return GetShowDebugMessages() || (context.flags & kTrayMenuShift);
+}
+
 }  // namespace
 
-HMENU BuildSettingsMenu(UINT flags) {
+HMENU BuildSettingsMenu(const MenuContext& context) {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdActivationHotKey, "Saver Activation &HotKey...");
   AppendItem(menu, kCmdPowerOffHotKey, "Mo&nitor Power Off HotKey...");
@@ -105,7 +111,7 @@ HMENU BuildSettingsMenu(UINT flags) {
   AppendSwitch(menu, kCmdToggleTips, "Show &Tips at Startup", AppState.notips == 0);
   AppendSwitch(menu, kCmdToggleSplash, "Hide &Splash Screen", AppState.nosplash != 0);
   AppendSwitch(menu, kCmdToggleNotifications, "Show &Notifications", AppState.notifications != 0);
-  if (GetShowDebugMessages() || (flags & kTrayMenuShift)) {
+  if (ShowsDebugMenu(context)) {
     AppendSeparator(menu);
     AppendSubmenu(menu, BuildDebugMenu(), "Debug");
   }
@@ -114,7 +120,7 @@ HMENU BuildSettingsMenu(UINT flags) {
   return menu;
 }
 
-HMENU BuildHelpMenu() {
+HMENU BuildHelpMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdHelp, "&Help...");
   AppendItem(menu, kCmdTipOfTheDay, "&Tip of the Day");
@@ -131,3 +137,22 @@ HMENU BuildHelpMenu() {
   AppendItem(menu, kCmdAbout, "&About");
   return menu;
 }
+
+void SettingsPartKey(const MenuContext& context, char* key, int size) {
+  char logPath[MAX_PATH] = "";
+  bool debug = ShowsDebugMenu(context);
+  if (debug) GetLogFilePath(logPath);
+  snprintf(key, static_cast<size_t>(size), "%d%d%d%d %d %d%d%d %d %d%d%d%d%d%d%d%d%d %d%d%d %d %s",
+           AppState.corneraction != 0, AppState.cornerscope != 0, AppState.cornersfullscreen != 0,
+           IsLegacyWindows(), static_cast<int>(AppState.cornerdelay), AppState.randomonactivate != 0,
+           AppState.randomonclick != 0, AppState.randomonload != 0, static_cast<int>(AppState.saverTimeout) / 60,
+           AppState.selectionActionMessageBase == kRangeChooseSaver,
+           AppState.selectionActionMessageBase == kRangeLaunchSaver,
+           AppState.selectionActionMessageBase == kRangeConfigureSaver, AppState.chooselaunch != 0,
+           AppState.splitlist != 0, AppState.unifiedlist != 0, KnownLoadAtStartup(kProductName),
+           AppState.notips == 0, AppState.nosplash != 0, AppState.notifications != 0, GetAutoLogToFile(),
+           GetShowDebugMessages(), debug, logPath);
+}
+
+// Nothing in it changes.
+void HelpPartKey(const MenuContext&, char* key, int size) { CopyText(key, "", size); }

@@ -11,15 +11,26 @@
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
 
-HMENU BuildHoldOffMenu() {
-  HoldOffRules rules;
-  GetHoldOffRules(&rules);
+namespace {
+
+// The rules are 33 KB: kept off the stack (main thread only).
+HoldOffRules menuRules;
+
+void FormatNow(char* now, int size) {
   char reason[kHoldOffReasonSize];
-  char now[kHoldOffReasonSize + 16];
   if (GetHoldOffReason(reason, sizeof(reason)))
-    snprintf(now, sizeof(now), "Now: %s", reason);
+    snprintf(now, static_cast<size_t>(size), "Now: %s", reason);
   else
-    snprintf(now, sizeof(now), "Now: not held");
+    snprintf(now, static_cast<size_t>(size), "Now: not held");
+}
+
+}  // namespace
+
+HMENU BuildHoldOffMenu() {
+  HoldOffRules& rules = menuRules;
+  GetHoldOffRules(&rules);
+  char now[kHoldOffReasonSize + 16];
+  FormatNow(now, sizeof(now));
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, now);
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -30,6 +41,13 @@ HMENU BuildHoldOffMenu() {
   AppendMenuA(menu, MF_STRING, kCmdToggleHoldOff, "&Enabled");
   CheckMenuItemWithBitmaps(menu, kCmdToggleHoldOff, rules.enabled != 0);
   return menu;
+}
+
+void HoldOffMenuKey(char* key, int size) {
+  GetHoldOffRules(&menuRules);
+  char now[kHoldOffReasonSize + 16];
+  FormatNow(now, sizeof(now));
+  snprintf(key, static_cast<size_t>(size), "%d%d %s", menuRules.enabled != 0, menuRules.fullscreen != 0, now);
 }
 
 bool RunHoldOffCommand(HWND window, int command) {

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "app/commands.h"
 #include "app/dispatcher.h"
 #include "app/menu_walker.h"
+#include "holdoff/holdoff_state.h"
 #include "shell/entry_points.h"
 #include "settings/settings_store.h"
 #include "support/app_fixture.h"
@@ -538,6 +542,132 @@ TEST_F(TrayMenuTest, ShowingTracksAtTheClickPointThenPostsNull) {
   EXPECT_EQ(tracked.dump, kFullTreeWithoutSaver);
   MSG message;
   EXPECT_TRUE(PeekMessageA(&message, window_, WM_NULL, WM_NULL, PM_REMOVE));
+}
+
+// The kept tree must always equal a tree built afresh: each step changes one more value a
+// part is built from (a value missing from that part's key would leave it stale).
+TEST_F(TrayMenuTest, KeptMenuFollowsEveryChange) {
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    UINT flags;
+  };
+  HoldOffRules rules;
+  const std::vector<Step> steps = {
+      {"nothing yet", [] {}, 0},
+      {"current saver", [] { SetSystemSaver("C:\\Savers\\bubbles.scr"); }, 0},
+      {"saver switched on", [] { SetDesktopValue("ScreenSaveActive", "1"); }, 0},
+      {"password on", [] { SetDesktopValue("ScreenSaverIsSecure", "1"); }, 0},
+      {"timeout of 90 s", [] { SetDesktopValue("ScreenSaveTimeOut", "90"); }, 0},
+      {"disable period runs",
+       [] {
+         AppState.disableSeconds = 7 * 60;
+         AppState.disableStartTick = GetTickCount() + 500;  // 7:00 left for the next half second
+       },
+       0},
+      {"hold-off for full screen off",
+       [&rules] {
+         GetHoldOffRules(&rules);
+         rules.fullscreen = 0;
+         SetHoldOffRules(rules);
+       },
+       0},
+      {"corners on", [] { AppState.corneraction = 1; }, 0},
+      {"corners of every monitor", [] { AppState.cornerscope = 1; }, 0},
+      {"corner delay", [] { AppState.cornerdelay = 300; }, 0},
+      {"corners over full screen", [] { AppState.cornersfullscreen = 1; }, 0},
+      {"random on activation", [] { AppState.randomonactivate = 1; }, 0},
+      {"random on load", [] { AppState.randomonload = 1; }, 0},
+      {"random on click", [] { AppState.randomonclick = 1; }, 0},
+      {"unified list", [] { AppState.unifiedlist = 1; }, 0},
+      {"unified list launching", [] { AppState.selectionActionMessageBase = kRangeLaunchSaver; }, 0},
+      {"split list off", [] { AppState.splitlist = 0; }, 0},
+      {"launch when chosen", [] { AppState.chooselaunch = 1; }, 0},
+      {"no tips", [] { AppState.notips = 1; }, 0},
+      {"no splash", [] { AppState.nosplash = 1; }, 0},
+      {"no notifications", [] { AppState.notifications = 0; }, 0},
+      {"run at log-on", [this] { DispatchCommand(window_, kCmdToggleLoadAtStartup); }, 0},
+      {"Shift held", [] {}, kTrayMenuShift},
+      {"debug messages", [] { SetShowDebugMessages(true); }, 0},
+      {"log to file", [] { SetAutoLogToFile(!GetAutoLogToFile()); }, 0},
+      {"catalog replaced", [] { InstallSavers({{"Zebra Dunes", "C:\\Savers\\zebra.scr"}}); }, 0},
+      {"catalog emptied", [] { InstallSavers({}); }, 0},
+      {"older platform", [] { AppState.osVersion.dwMajorVersion = 4; }, 0},
+  };
+  ASSERT_TRUE(SetLoadAtStartup(kProductName, false));
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    std::string fresh = Build(step.flags);
+    EXPECT_EQ(DumpMenu(PrepareTrayMenu(window_, step.flags, kLargeScreen)), fresh);
+  }
+  SetShowDebugMessages(false);
+  SetAutoLogToFile(false);
+  SetLoadAtStartup(kProductName, false);
+}
+
+// A part with nothing changed is the same submenu as last time; the saver lists are new
+// every time; a changed part is new, and so is every part after new check-mark images.
+TEST_F(TrayMenuTest, KeptMenuReusesUnchangedParts) {
+  auto submenus = [this] {
+    HMENU top = PrepareTrayMenu(window_, 0, kLargeScreen);
+    return std::vector<HMENU>{FindSubmenu(top, "Se&ttings"), FindSubmenu(top, "&Help"), FindSubmenu(top, "&Choose")};
+  };
+  std::vector<HMENU> first = submenus();
+  std::vector<HMENU> second = submenus();
+  EXPECT_EQ(second[0], first[0]);
+  EXPECT_EQ(second[1], first[1]);
+  EXPECT_NE(second[2], first[2]);
+  EXPECT_FALSE(IsMenu(first[2]));  // the replaced list is destroyed
+
+  AppState.chooselaunch = 1;
+  std::vector<HMENU> third = submenus();
+  EXPECT_NE(third[0], second[0]);
+  EXPECT_EQ(third[1], second[1]);
+
+  HBITMAP other = CreateBitmap(13, 13, 1, 32, nullptr);
+  SetMenuCheckBitmaps(nullptr, other);
+  HMENU settings = submenus()[0];
+  MENUITEMINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_CHECKMARKS;
+  ASSERT_TRUE(GetMenuItemInfoA(settings, kCmdToggleChooseLaunch, FALSE, &info));
+  EXPECT_EQ(info.hbmpChecked, other);
+  ForgetTrayMenu();
+  DeleteObject(other);
+}
+
+// A menu asked for while the kept one is open (a hot key during the menu's loop) must
+// neither change nor destroy the open one.
+HMENU outerMenu = nullptr;
+HMENU innerMenu = nullptr;
+std::string outerBefore, outerAfter;
+
+BOOL NestedTrack(HMENU menu, UINT, int, int, HWND owner) {
+  if (outerMenu) {
+    innerMenu = menu;
+    return 0;
+  }
+  outerMenu = menu;
+  outerBefore = DumpMenu(menu);
+  AppState.chooselaunch = 1;
+  ShowTrayMenu(owner, 0);
+  outerAfter = IsMenu(menu) ? DumpMenu(menu) : "destroyed";
+  return 0;
+}
+
+TEST_F(TrayMenuTest, MenuAskedForWhileOpenIsBuiltApart) {
+  TrackPopupMenuEntry = NestedTrack;
+  ShowWindow(window_, SW_SHOW);
+  ShowTrayMenu(window_, 0);
+  TrackPopupMenuEntry = RealTrackPopupMenu;
+  ShowWindow(window_, SW_HIDE);
+  ASSERT_NE(innerMenu, nullptr);
+  EXPECT_NE(innerMenu, outerMenu);
+  EXPECT_FALSE(IsMenu(innerMenu));
+  EXPECT_EQ(outerAfter, outerBefore);
+  std::string next = DumpMenu(PrepareTrayMenu(window_, 0, kLargeScreen));
+  EXPECT_TRUE(Contains(next, "Launch Saver &When Chosen [40049] checked")) << next;
 }
 
 }  // namespace

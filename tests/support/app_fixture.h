@@ -132,6 +132,7 @@ class AppFixture : public ::testing::Test {
     SetSystemSaver("");
     DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
     SetMenuCheckBitmaps(nullptr, nullptr);
+    ForgetTrayMenu();
     DeleteObject(checkBitmap_);
     boxes_.reset();
   }
