@@ -6,7 +6,7 @@
 set -u
 build="$1"
 win="$(cd "$build/windows" && pwd)"
-runs="${STARTUP_RUNS:-5}"
+runs="${STARTUP_RUNS:-7}"
 export WINEPREFIX="$win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work="$(mktemp -d)"
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
@@ -29,9 +29,24 @@ wine reg add "$settings" /v saverpath0 /t REG_SZ /d "$(winepath -w "$work/savers
 
 cache='%LOCALAPPDATA%\Dozelite\savers.cache'
 bench() { wine "$win/startup_bench.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-cold=$(bench --delete "$cache" "$runs" DozeliteTrayIconClass "$(winepath -w "$win/Dozelite.exe")")
-minimal=$(bench "$runs" DozeliteIdleTrayClass "$(winepath -w "$win/idle_tray.exe")")
-warm=$(bench "$runs" DozeliteTrayIconClass "$(winepath -w "$win/Dozelite.exe")")
+dozelite="$(winepath -w "$win/Dozelite.exe")"
+idle="$(winepath -w "$win/idle_tray.exe")"
+# The three are started in turn, one start each per round, so that whatever else the
+# machine does weighs on all three alike; each column's median is taken at the end.
+for round in $(seq 1 "$runs"); do
+  bench --delete "$cache" 1 DozeliteTrayIconClass "$dozelite" >> "$work/cold"
+  bench 1 DozeliteIdleTrayClass "$idle" >> "$work/minimal"
+  bench 1 DozeliteTrayIconClass "$dozelite" >> "$work/warm"
+done
+# "<median ms> <min ms> <median private KiB> <median working set KiB>" of one file's rounds.
+medians() {
+  [ -s "$1" ] || return 0
+  for column in 1 3 4; do sort -n -k"$column","$column" "$1" | awk -v c="$column" '{ v[NR] = $c } END { printf "%s ", v[int(NR / 2) + 1] }'; done |
+    awk -v least="$(sort -n -k1,1 "$1" | head -n1 | cut -d' ' -f1)" '{ print $1, least, $2, $3 }'
+}
+cold=$(medians "$work/cold")
+minimal=$(medians "$work/minimal")
+warm=$(medians "$work/warm")
 count=$(cat "$WINEPREFIX"/drive_c/users/*/Temp/Dozelite.log 2>/dev/null | grep -ao "processed [0-9]* savers ([0-9]* ms), [0-9]* from the cache" | tail -n1)
 wine reg delete "$settings" /f </dev/null >/dev/null 2>&1
 
@@ -44,7 +59,8 @@ set -- $warm
 w_med=${1:-0} w_min=${2:-0} w_priv=${3:-0} w_ws=${4:-0}
 echo "## Start-up and memory"
 echo
-echo "Median of $runs starts each, from CreateProcess until the icon is in the notification area;"
+echo "Median of $runs starts each, taken in turn (cold, minimal, warm in every round), from CreateProcess until the"
+echo "icon is in the notification area;"
 echo "memory read with GetProcessMemoryInfo 1.5 s after the icon appeared. Cold: the catalog cache is deleted"
 echo "before every start. Last warm start: ${count:-(catalog line not found)}."
 echo
