@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/tray_images.h"
 #include "catalog/saver_info.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
@@ -111,8 +112,8 @@ int UpdateTrayIcon(DWORD type) {
   }
   int animationFrame = AppState.animationFrame;
   int frame = (animationFrame + kAnimationFrames) % kAnimationFrames;
-  HICON icon = AppState.saverActive ? AppState.frameIcons[frame] : AppState.crossedFrameIcons[frame];
-  if ((disableSeconds > 0 || held) && animationFrame == 0) icon = AppState.disabledIcon;
+  HICON icon = (disableSeconds > 0 || held) && animationFrame == 0 ? GetTrayDisabledIcon()
+                                                                   : GetTrayFrameIcon(frame, !AppState.saverActive);
   int result = SetTrayIcon(AppState.mainWindow, type, tooltip, icon);
   if (!result) LogMessage(kLogLogOnly, "UpdateTrayIcon failed on type %d", static_cast<int>(type));
   return result;

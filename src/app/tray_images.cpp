@@ -1,8 +1,9 @@
 // The tray's images: the nine animation frames in two sets, the disabled-for-a-while icon
 // and the menu check mark, each loaded from the image drawn at exactly the small-icon
 // size (or check size) of the notification area's DPI, never stretched from another.
-// A DPI change loads a fresh set first and swaps it in under the tray lock, so the
-// registry watcher never sends an icon that is being destroyed.
+// The icons are loaded when first shown (main thread), so the way to the tray icon loads
+// one icon, not nineteen; the animation that follows loads the rest one frame at a time.
+// A DPI change starts a fresh set and swaps it in under the tray lock.
 #include "app/tray_images.h"
 
 #include <shellapi.h>
@@ -26,6 +27,7 @@ struct TrayImages {
 UINT loadedDpi = 0;
 int loadedIconSize = 0;
 
+// The check mark now; the icons when first shown.
 TrayImages LoadSet(UINT dpi) {
   int iconSize = GetMetricForDpi(SM_CXSMICON, dpi);
   if (iconSize <= 0) iconSize = 16;
@@ -33,14 +35,6 @@ TrayImages LoadSet(UINT dpi) {
   LogMessage(kLogLogOnly, "icon sizes: %d, %d (%d DPI)", iconSize, iconSize, static_cast<int>(dpi));
   LogMessage(kLogLogOnly, "menu bitmap sizes: %d, %d", checkSize, checkSize);
   TrayImages images = {};
-  for (int n = 1; n <= kAnimationFrames; n++) {
-    char name[16];
-    wsprintfA(name, "DLANIM%d", n);
-    images.frames[n - 1] = LoadIconAtSize(AppState.instance, name, iconSize);
-    wsprintfA(name, "DLANIMX%d", n);
-    images.crossed[n - 1] = LoadIconAtSize(AppState.instance, name, iconSize);
-  }
-  images.disabled = LoadIconAtSize(AppState.instance, "DOZELITEXC", iconSize);
   images.checked = LoadCheckMarkBitmap(AppState.instance, checkSize);
   loadedDpi = dpi;
   loadedIconSize = iconSize;
@@ -81,6 +75,11 @@ void Release(TrayImages* images) {
   *images = TrayImages{};
 }
 
+HICON LoadedIcon(HICON* icon, const char* name) {
+  if (!*icon && loadedIconSize > 0) *icon = LoadIconAtSize(AppState.instance, name, loadedIconSize);
+  return *icon;
+}
+
 }  // namespace
 
 void LoadIcons() { Store(LoadSet(GetTrayDpi())); }
@@ -111,3 +110,12 @@ bool ReloadIconsForDpi(bool refreshIcon) {
   Release(&old);
   return true;
 }
+
+HICON GetTrayFrameIcon(int frame, bool crossed) {
+  if (frame < 0 || frame >= kAnimationFrames) return nullptr;
+  char name[16];
+  wsprintfA(name, crossed ? "DLANIMX%d" : "DLANIM%d", frame + 1);
+  return LoadedIcon(crossed ? &AppState.crossedFrameIcons[frame] : &AppState.frameIcons[frame], name);
+}
+
+HICON GetTrayDisabledIcon() { return LoadedIcon(&AppState.disabledIcon, "DOZELITEXC"); }

@@ -10,3 +10,7 @@
 bool ReloadIconsForDpi(bool refreshIcon = true);
 // The small-icon size the loaded images were made for (0 before LoadIcons).
 int LoadedIconSize();
+// The icons of the set, each loaded at its first call (main thread); an icon put in
+// AppState beforehand is taken as it is.
+HICON GetTrayFrameIcon(int frame, bool crossed);
+HICON GetTrayDisabledIcon();

@@ -183,11 +183,13 @@ TEST_F(DisplayScaleChild, TrayIconIsLoadedAtTheSmallIconSize) {
   EXPECT_EQ(size, 16 * dpi / 96);  // 16, 24, 32
   LoadIcons();
   EXPECT_EQ(LoadedIconSize(), size);
+  EXPECT_EQ(AppState.frameIcons[0], nullptr);  // loaded when first shown
   for (int n = 1; n <= kAnimationFrames; n++) {
-    EXPECT_EQ(CheckTrayImage(("DLANIM" + std::to_string(n)).c_str(), AppState.frameIcons[n - 1], size), "");
-    EXPECT_EQ(CheckTrayImage(("DLANIMX" + std::to_string(n)).c_str(), AppState.crossedFrameIcons[n - 1], size), "");
+    EXPECT_EQ(CheckTrayImage(("DLANIM" + std::to_string(n)).c_str(), GetTrayFrameIcon(n - 1, false), size), "");
+    EXPECT_EQ(CheckTrayImage(("DLANIMX" + std::to_string(n)).c_str(), GetTrayFrameIcon(n - 1, true), size), "");
   }
-  EXPECT_EQ(CheckTrayImage("DOZELITEXC", AppState.disabledIcon, size), "");
+  EXPECT_EQ(CheckTrayImage("DOZELITEXC", GetTrayDisabledIcon(), size), "");
+  EXPECT_EQ(GetTrayFrameIcon(2, true), AppState.crossedFrameIcons[2]);  // loaded once, then kept
   BITMAP check = {};
   ASSERT_TRUE(GetObjectA(AppState.checkedBitmap, sizeof(check), &check));
   EXPECT_EQ(check.bmWidth, GetSystemMetrics(SM_CXMENUCHECK));
