@@ -1,10 +1,12 @@
-// The corner watcher: one thread with its own message loop and a hidden window. While
+// The corner watcher: a thread's message loop and a hidden window. While
 // corner actions are on (and the session is unlocked and the monitors are on) it keeps a
 // low-level mouse hook whose callback does constant work per event: find the corner from
 // the monitor layout computed beforehand, and start or stop the dwell timer. Firing
 // itself (the last checks for a held button and a full-screen window, then the post) runs
-// from the message loop, outside the callback. With the mouse still nothing on this
-// thread wakes, except one check a minute that the hook is still there.
+// from the message loop, outside the callback. With the mouse still nothing of this watch
+// wakes the thread, except one check a minute that the hook is still there. The thread
+// may serve the registry watch too (WatcherThread): its reads are short, and the hook's
+// events wait meanwhile.
 //
 // Windows removes a hook that once answers too slowly, without telling. The check
 // compares the cursor with where the hook last saw it: if it moved unseen, the hook is
@@ -360,7 +362,7 @@ HWND CreateWatcherWindow() {
 
 }  // namespace
 
-DWORD WINAPI CornerWatcherThread(void*) {
+bool OpenCornerWatch() {
   HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "CornersActionEvent");
   UsePhysicalPixels();
   watcher = Watcher{};
@@ -369,26 +371,37 @@ DWORD WINAPI CornerWatcherThread(void*) {
   if (!watcher.window) {
     LogLastError(kLogLogOnly, "CornerWatcher: no window, screen corners stay off");
     if (event) CloseHandle(event);
-    return 0;
+    return false;
   }
   WTSRegisterSessionNotification(watcher.window, NOTIFY_FOR_THIS_SESSION);
   RegisterPowerSettingNotification(watcher.window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
   watcherWindow = watcher.window;
   cornersEvent = event;
   Reconsider(false);
+  return true;
+}
 
+HANDLE CornerWatchEvent() { return cornersEvent; }
+
+void ServeCornerWatch(bool signaled) {
+  if (signaled) {
+    ResetEvent(cornersEvent);
+    Reconsider(false);
+  }
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+DWORD WINAPI CornerWatcherThread(void*) {
+  if (!OpenCornerWatch()) return 0;
   for (;;) {
+    HANDLE event = CornerWatchEvent();
     DWORD handles = event ? 1 : 0;
     DWORD woke = MsgWaitForMultipleObjectsEx(handles, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (handles && woke == WAIT_OBJECT_0) {
-      ResetEvent(event);
-      Reconsider(false);
-    }
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
+    ServeCornerWatch(handles && woke == WAIT_OBJECT_0);
   }
 }
 
