@@ -91,7 +91,7 @@ void ServeRegistryWatch(RegistryWatch* watch, bool signaled) {
 }
 
 DWORD WINAPI RegistryWatcherThread(void*) {
-  RegistryWatch watch;
+  RegistryWatch watch = {};
   if (!OpenRegistryWatch(&watch)) return 0;
   for (;;) {
     DWORD woke = WAIT_TIMEOUT;

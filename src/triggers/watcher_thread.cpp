@@ -8,7 +8,7 @@
 #include "triggers/registry_watcher.h"
 
 DWORD WINAPI WatcherThread(void*) {
-  RegistryWatch registry;
+  RegistryWatch registry = {};
   bool registryOpen = OpenRegistryWatch(&registry);
   bool cornersOpen = OpenCornerWatch();
   if (!registryOpen && !cornersOpen) return 0;
@@ -30,7 +30,7 @@ DWORD WINAPI WatcherThread(void*) {
     DWORD woke = MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_FAILED) {  // the registry falls back to the poll
       Sleep(kRegistryPollMs);
-      registry.armed = false;
+      if (registryOpen) registry.armed = false;
     }
     if (registryOpen) ServeRegistryWatch(&registry, woke == WAIT_OBJECT_0 + registryAt);
     if (cornersOpen) ServeCornerWatch(woke == WAIT_OBJECT_0 + cornersAt);
