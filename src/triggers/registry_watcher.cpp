@@ -50,10 +50,6 @@ void ReadAndPost(bool notified) {
   if (notified || !(reading.values == mirror)) PostReading(reading);
 }
 
-}  // namespace
-
-namespace {
-
 void Arm(RegistryWatch* watch) {
   watch->armed = false;
   if (watch->event) {
