@@ -61,7 +61,9 @@ void ResetAppState(HINSTANCE instance) {
   AppState.cornerscope = 0;
   AppState.cornerdelay = 0;
   AppState.cornersfullscreen = 0;
-  for (char*& path : AppState.saverpath) path = nullptr;
+  // The list ends at its first null entry; the entries past it are never touched (not
+  // even read), so the untouched part of the 4096 costs no memory.
+  for (int n = 0; n < kMaxSaverPaths && AppState.saverpath[n]; n++) AppState.saverpath[n] = nullptr;
   memset(AppState.id, 0, sizeof(AppState.id));
   SetHotKey(&AppState.hotKeys[0], 0, "activate your screen saver", "hotkey", "hotkeymodifiers");
   SetHotKey(&AppState.hotKeys[1], 1, "power off you monitor", "hotkeypoweroff", "hotkeypoweroffmodifiers");
@@ -87,9 +89,9 @@ void ResetAppState(HINSTANCE instance) {
 }
 
 void FreeSaverPaths() {
-  for (char*& path : AppState.saverpath) {
-    free(path);
-    path = nullptr;
+  for (int n = 0; n < kMaxSaverPaths && AppState.saverpath[n]; n++) {
+    free(AppState.saverpath[n]);
+    AppState.saverpath[n] = nullptr;
   }
 }
 

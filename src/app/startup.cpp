@@ -30,10 +30,9 @@
 #include "system/elevation.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
-#include "triggers/corner_watcher.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
-#include "triggers/registry_watcher.h"
+#include "triggers/watcher_thread.h"
 #include "update/update_scheduler.h"
 #include "update/uuid.h"
 
@@ -137,8 +136,7 @@ int RunResident() {
   }
   OnSaverCatalogLoaded(AppState.mainWindow);  // launches the worker, or takes a list that is ready
   PostMessageA(AppState.mainWindow, WM_COMMAND, kCmdAnimateIcon, 0);
-  StartThread(RegistryWatcherThread);
-  StartThread(CornerWatcherThread);
+  StartThread(WatcherThread);  // the registry and the screen corners
   StartScheduledUpdateCheck(AppState.mainWindow);
   StartHoldOff(AppState.mainWindow);
   RegisterHotKeys(AppState.mainWindow);

@@ -2,9 +2,9 @@
 // delivered on the main thread's message loop; moves and resizes of the foreground window
 // through a second hook limited to that window's thread, so a window that goes full
 // screen in place is seen without following every window on the desktop. Programs of
-// "running" rules come from the process watcher. This process's own windows (the tray
-// menu, a dialog) never change what is seen in front: opening the menu over a video
-// keeps the hold.
+// "running" rules come from the process watcher, whose thread runs only while there are
+// such rules. This process's own windows (the tray menu, a dialog) never change what is
+// seen in front: opening the menu over a video keeps the hold.
 //
 // A hold is a display power request through DisplayRequestEntry, taken when a rule starts
 // to match and released the moment none does. Nothing of it is stored, and the user's
@@ -145,6 +145,8 @@ void ApplyReason(const char* reason) {
 
 void ApplyRules() {
   WatchRunningPrograms(rules);
+  // Without a "running" rule the watcher has ended and forgotten what it saw.
+  GetRunningProgram(runningProgram, sizeof(runningProgram));
   UpdateHooks();
   EvaluateHoldOff();
 }

@@ -1,10 +1,12 @@
-// The corner watcher: one thread with its own message loop and a hidden window. While
-// corner actions are on (and the session is unlocked and the monitors are on) it keeps a
-// low-level mouse hook whose callback does constant work per event: find the corner from
-// the monitor layout computed beforehand, and start or stop the dwell timer. Firing
-// itself (the last checks for a held button and a full-screen window, then the post) runs
-// from the message loop, outside the callback. With the mouse still nothing on this
-// thread wakes, except one check a minute that the hook is still there.
+// The corner watcher: a thread's message loop, a message-only window and (once corners
+// are on) a hidden top-level window. While corner actions are on (and the session is
+// unlocked and the monitors are on) it keeps a low-level mouse hook whose callback does
+// constant work per event: find the corner from the monitor layout computed beforehand,
+// and start or stop the dwell timer. Firing itself (the last checks for a held button and
+// a full-screen window, then the post) runs from the message loop, outside the callback.
+// With the mouse still nothing of this watch wakes the thread, except one check a minute
+// that the hook is still there. The thread may serve the registry watch too
+// (WatcherThread): its reads are short, and the hook's events wait meanwhile.
 //
 // Windows removes a hook that once answers too slowly, without telling. The check
 // compares the cursor with where the hook last saw it: if it moved unseen, the hook is
@@ -45,7 +47,9 @@ constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 
 
 // The watcher thread's own state; no other thread touches it.
 struct Watcher {
-  HWND window;
+  HWND window;        // message-only: the timers, the wake and fire messages
+  HWND noticeWindow;  // hidden top-level: display, session and power changes
+  bool noticeTried;
   HHOOK hook;
   bool polling;
   bool fallbackLogged;
@@ -228,9 +232,27 @@ bool StartWatching() {
   return true;
 }
 
+// Display changes are broadcast to top-level windows only, so the changes the watch
+// follows come to a hidden top-level window. Under the emulator a thread's first
+// top-level window opens a display connection and input method of the thread's own
+// (about 700 KiB), which watching needs anyway for the cursor position; so the window
+// is made when corners are first switched on, and until then the session counts as
+// unlocked and the monitors as on. Where no top-level window can be made (no display)
+// the message-only window takes the session and power notifications.
+void MakeNoticeWindow() {
+  if (watcher.noticeTried) return;
+  watcher.noticeTried = true;
+  watcher.noticeWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kCornerWatcherClassName, "", WS_POPUP, 0, 0, 0, 0,
+                                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND target = watcher.noticeWindow ? watcher.noticeWindow : watcher.window;
+  WTSRegisterSessionNotification(target, NOTIFY_FOR_THIS_SESSION);
+  RegisterPowerSettingNotification(target, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
 // Looks at the switches again. `resumed`: the user comes back from a locked session or
 // dark monitors; a corner the cursor already sits in then does not fire by itself.
 void Reconsider(bool resumed) {
+  if (AppState.corneraction) MakeNoticeWindow();
   if (!AppState.corneraction || watcher.locked || watcher.displayOff) {
     StopWatching();
     return;
@@ -342,8 +364,7 @@ LRESULT CALLBACK WatcherWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// A hidden top-level window, since display changes are broadcast to top-level windows
-// only; a message-only window where none can be made (no display).
+// The message-only window; the top-level one of the same class comes later (MakeNoticeWindow).
 HWND CreateWatcherWindow() {
   HINSTANCE module = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
@@ -351,16 +372,12 @@ HWND CreateWatcherWindow() {
   windowClass.hInstance = module;
   windowClass.lpszClassName = kCornerWatcherClassName;
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kCornerWatcherClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, module, nullptr);
-  if (!window)
-    window = CreateWindowExA(0, kCornerWatcherClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
-  return window;
+  return CreateWindowExA(0, kCornerWatcherClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
 }
 
 }  // namespace
 
-DWORD WINAPI CornerWatcherThread(void*) {
+bool OpenCornerWatch() {
   HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "CornersActionEvent");
   UsePhysicalPixels();
   watcher = Watcher{};
@@ -369,26 +386,35 @@ DWORD WINAPI CornerWatcherThread(void*) {
   if (!watcher.window) {
     LogLastError(kLogLogOnly, "CornerWatcher: no window, screen corners stay off");
     if (event) CloseHandle(event);
-    return 0;
+    return false;
   }
-  WTSRegisterSessionNotification(watcher.window, NOTIFY_FOR_THIS_SESSION);
-  RegisterPowerSettingNotification(watcher.window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
   watcherWindow = watcher.window;
   cornersEvent = event;
   Reconsider(false);
+  return true;
+}
 
+HANDLE CornerWatchEvent() { return cornersEvent; }
+
+void ServeCornerWatch(bool signaled) {
+  if (signaled) {
+    ResetEvent(cornersEvent);
+    Reconsider(false);
+  }
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+DWORD WINAPI CornerWatcherThread(void*) {
+  if (!OpenCornerWatch()) return 0;
   for (;;) {
+    HANDLE event = CornerWatchEvent();
     DWORD handles = event ? 1 : 0;
     DWORD woke = MsgWaitForMultipleObjectsEx(handles, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (handles && woke == WAIT_OBJECT_0) {
-      ResetEvent(event);
-      Reconsider(false);
-    }
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
+    ServeCornerWatch(handles && woke == WAIT_OBJECT_0);
   }
 }
 

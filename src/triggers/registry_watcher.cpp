@@ -1,4 +1,4 @@
-// The registry watcher thread. It waits for any write under the desktop key (any
+// The registry watcher. Its thread waits for any write under the desktop key (any
 // process), reads the system's saver settings into a reading of its own and posts it to
 // the main window, which alone stores them, refreshes the icon and plays the animation.
 //
@@ -24,7 +24,6 @@
 namespace {
 
 constexpr const char* kDesktopKey = "Control Panel\\desktop";
-constexpr DWORD kRegistryPollMs = 1000;
 
 struct SaverSettingsReading {
   SaverSettingsValues values;
@@ -51,28 +50,56 @@ void ReadAndPost(bool notified) {
   if (notified || !(reading.values == mirror)) PostReading(reading);
 }
 
+void Arm(RegistryWatch* watch) {
+  watch->armed = false;
+  if (watch->event) {
+    ResetEvent(watch->event);
+    watch->armed =
+        RegNotifyChangeKeyValue(watch->key, TRUE, REG_NOTIFY_CHANGE_LAST_SET, watch->event, TRUE) == ERROR_SUCCESS;
+  }
+  watch->lastServe = GetTickCount();
+}
+
 }  // namespace
 
-// When the notification cannot be armed the watcher polls once a second.
-DWORD WINAPI RegistryWatcherThread(void*) {
-  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, "RegistryChangeEvent");
+bool OpenRegistryWatch(RegistryWatch* watch) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
-    if (event) CloseHandle(event);
-    return 0;
-  }
-  bool woken = false;
-  bool notified = false;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) return false;
+  watch->key = key;
+  watch->event = CreateEventA(nullptr, TRUE, FALSE, "RegistryChangeEvent");
+  Arm(watch);
+  return true;
+}
+
+// When the notification cannot be armed the key is polled once a second, and each poll
+// tries to arm it again.
+DWORD RegistryWatchTimeout(const RegistryWatch& watch) {
+  if (watch.armed) return INFINITE;
+  DWORD elapsed = GetTickCount() - watch.lastServe;
+  return elapsed >= kRegistryPollMs ? 0 : kRegistryPollMs - elapsed;
+}
+
+void ServeRegistryWatch(RegistryWatch* watch, bool signaled) {
+  bool notified = signaled && watch->armed;
+  if (!notified && RegistryWatchTimeout(*watch) != 0) return;
+  Arm(watch);
+  ReadAndPost(notified);
+}
+
+DWORD WINAPI RegistryWatcherThread(void*) {
+  RegistryWatch watch = {};
+  if (!OpenRegistryWatch(&watch)) return 0;
   for (;;) {
-    bool armed = false;
-    if (event) {
-      ResetEvent(event);
-      armed = RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_LAST_SET, event, TRUE) == ERROR_SUCCESS;
+    DWORD woke = WAIT_TIMEOUT;
+    if (watch.armed)
+      woke = WaitForSingleObject(watch.event, INFINITE);
+    else
+      Sleep(RegistryWatchTimeout(watch));
+    if (woke == WAIT_FAILED) {  // falls back to the poll
+      Sleep(kRegistryPollMs);
+      watch.armed = false;
     }
-    if (woken) ReadAndPost(notified);
-    notified = armed && WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0;
-    if (!notified) Sleep(kRegistryPollMs);
-    woken = true;
+    ServeRegistryWatch(&watch, woke == WAIT_OBJECT_0);
   }
 }
 

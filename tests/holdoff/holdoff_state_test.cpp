@@ -174,6 +174,39 @@ TEST_F(HoldOffStateTest, ARunningRuleHoldsWhileAnyProcessOfThatNameRuns) {
   EXPECT_TRUE(Released(1000));
 }
 
+// The watcher's thread runs only while a "running" rule is in force. A rule that comes
+// later (saved by the dialog, or read by a reload) starts it; one that comes after the
+// last went away reaches the new thread, not the ended one.
+TEST_F(HoldOffStateTest, TheProcessWatcherRunsOnlyWhileARunningRuleIsInForce) {
+  Switch(kHoldOffFullScreenValue, 0);
+  Program program("bubbles.scr", "/c");
+  ASSERT_TRUE(program.started());
+  int idle = CountOwnThreads();
+  StartHoldOff(window_);
+  EXPECT_EQ(CountOwnThreads(), idle) << "a thread with nothing to watch";
+  HoldOffRules none;
+  GetHoldOffRules(&none);
+  HoldOffRules running = none;
+  ASSERT_TRUE(PutHoldOffRule(&running, HoldOffRule{"bubbles.scr", kHoldWhileRunning}));
+  for (int round = 0; round < 2; round++) {
+    if (round == 0) {
+      SetHoldOffRules(running);
+    } else {
+      Rule("bubbles.scr", "running");
+      DispatchCommand(window_, kCmdReloadSettings);
+    }
+    EXPECT_TRUE(HeldFor("bubbles.scr is running", kStartMs)) << "round " << round;
+    EXPECT_EQ(CountOwnThreads(), idle + 1) << "round " << round;
+    // Gone by the dialog, then by the master switch.
+    if (round == 0)
+      SetHoldOffRules(none);
+    else
+      DispatchCommand(window_, kCmdToggleHoldOff);
+    EXPECT_EQ(Reason(), "") << "round " << round;
+    EXPECT_TRUE(WaitFor([&] { return CountOwnThreads() == idle; }, 10000)) << "round " << round;
+  }
+}
+
 TEST_F(HoldOffStateTest, AFrontRuleFollowsTheForegroundButNotThisProgramsOwnWindows) {
   Rule("plasma.scr", "front");
   Switch(kHoldOffFullScreenValue, 0);

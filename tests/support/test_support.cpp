@@ -1,6 +1,8 @@
 // Test helpers for the Windows suite.
 #include "support/test_support.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
 
 #include "log/log.h"
@@ -204,6 +206,18 @@ bool WriteRegistryString(HKEY root, const char* subKey, const char* name, const 
 
 bool WriteRegistryDword(HKEY root, const char* subKey, const char* name, DWORD value) {
   return WriteRegistryValue(root, subKey, name, REG_DWORD, &value, sizeof(value));
+}
+
+int CountOwnThreads() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) count++;
+  CloseHandle(snapshot);
+  return count;
 }
 
 HWND FindProcessWindow(DWORD processId) {

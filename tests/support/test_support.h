@@ -77,6 +77,9 @@ class MessageBoxCapture {
   void set_answer(int answer);
 };
 
+// How many threads this process has now (the emulator's own included).
+int CountOwnThreads();
+
 // A visible top-level window of the process, or nullptr.
 HWND FindProcessWindow(DWORD processId);
 // Waits for a window of the process and brings it to the front; nullptr when it never got there.

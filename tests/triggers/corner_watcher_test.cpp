@@ -233,7 +233,10 @@ TEST_F(CornerWatcherTest, StartsWhenWokenAndCatchesUpOnADisplayChange) {
   Sleep(800);
   SetCursorPos(0, 0);
   EXPECT_TRUE(CornerCommands(window_, 700).empty());
-  SendMessageA(WatcherWindow(), WM_DISPLAYCHANGE, 32, MAKELPARAM(width_, height_));
+  // Broadcast to top-level windows only: the watcher must have one while corners are on.
+  HWND topLevel = FindWindowA(kCornerWatcherClassName, nullptr);
+  ASSERT_NE(topLevel, nullptr);
+  SendMessageA(topLevel, WM_DISPLAYCHANGE, 32, MAKELPARAM(width_, height_));
   EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow);
 }
 
