@@ -32,6 +32,37 @@ constexpr int kSaverPathBufferSize = 512;
 
 std::atomic<unsigned> generation{0};
 
+// The desktop key, opened once for the process and never closed: reading the current
+// saver (each menu opening, each tooltip refresh) is then one call to the registry
+// instead of three. Any thread may take it; two first calls may both open it, and the
+// one that loses closes its own.
+std::atomic<HKEY> desktopKey{nullptr};
+
+HKEY KeptDesktopKey() {
+  HKEY kept = desktopKey.load();
+  if (kept) return kept;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return nullptr;
+  if (desktopKey.compare_exchange_strong(kept, opened)) return opened;
+  RegCloseKey(opened);
+  return kept;
+}
+
+// The current saver's value. A key deleted and made again since it was kept (or one that
+// could not be kept) is read the long way, as a fresh open.
+LONG QueryCurrentSaver(char* path, DWORD size) {
+  if (HKEY kept = KeptDesktopKey()) {
+    LONG result = QueryRegValue(kept, kSaverValue, REG_SZ, path, size);
+    if (result != ERROR_KEY_DELETED) return result;
+  }
+  HKEY key = nullptr;
+  LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key);
+  if (result != ERROR_SUCCESS) return result;
+  result = QueryRegValue(key, kSaverValue, REG_SZ, path, size);
+  RegCloseKey(key);
+  return result;
+}
+
 // One of the three switches: read as decimal text (`atoi`), or on 9x the password as
 // the first byte of its data taken as a signed number.
 bool ReadSetting(HKEY key, const char* name, bool firstByte, int* field) {
@@ -129,12 +160,8 @@ int StoreWindowsSaverSettings(const SaverSettingsValues& values) {
 bool GetCurrentSaverPath(char* destination, int length) {
   char path[kSaverPathBufferSize] = {};
   if (IsNtPlatform()) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      // One byte short of the buffer, so a value stored without its terminator still ends.
-      if (QueryRegValue(key, kSaverValue, REG_SZ, path, sizeof(path) - 1) != ERROR_SUCCESS) path[0] = 0;
-      RegCloseKey(key);
-    }
+    // One byte short of the buffer, so a value stored without its terminator still ends.
+    if (QueryCurrentSaver(path, sizeof(path) - 1) != ERROR_SUCCESS) path[0] = 0;
   } else {
     GetPrivateProfileStringA("boot", kSaverValue, "", path, sizeof(path), "system.ini");
   }

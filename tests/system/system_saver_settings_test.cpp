@@ -254,6 +254,32 @@ TEST_F(SystemSaverSettingsTest, CurrentSaverPathForms) {
   EXPECT_FALSE(GetCurrentSaverPath(nullptr, 0));
 }
 
+// The desktop key is kept open between readings: one deleted and made again (a profile
+// reset) must still be read, not answered from the deleted one.
+TEST_F(SystemSaverSettingsTest, ADesktopKeyMadeAgainIsReadAgain) {
+  PutText("SCRNSAVE.EXE", "C:\\Savers\\A.SCR");
+  char path[260] = "";
+  ASSERT_TRUE(GetCurrentSaverPath(path, sizeof(path)));
+  HKEY desktop = nullptr, backup = nullptr;
+  const char* kBackup = "Software\\Dozelite Tests\\desktop";
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kDesktop, 0, KEY_READ, &desktop), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegCopyTreeA(desktop, nullptr, backup), ERROR_SUCCESS);
+  RegCloseKey(desktop);
+  ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, kDesktop), ERROR_SUCCESS);
+
+  PutText("SCRNSAVE.EXE", "C:\\Savers\\B.SCR");
+  EXPECT_TRUE(GetCurrentSaverPath(path, sizeof(path)));
+  EXPECT_STREQ(path, "C:\\Savers\\B.SCR");
+
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kDesktop, 0, KEY_ALL_ACCESS, &desktop), ERROR_SUCCESS);
+  EXPECT_EQ(RegCopyTreeA(backup, nullptr, desktop), ERROR_SUCCESS);
+  RegCloseKey(desktop);
+  RegCloseKey(backup);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dozelite Tests");
+}
+
 TEST_F(SystemSaverSettingsTest, CurrentSaverOf9xIsInSystemIni) {
   AppState.osVersion.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
   PutText("SCRNSAVE.EXE", "C:\\Registry\\Ignored.scr");
