@@ -31,8 +31,6 @@ constexpr MinuteItem kDisableItems[] = {{1, "1 Minute"},    {5, "5 Minutes"},   
                                         {20, "20 Minutes"},  {30, "30 Minutes"}, {60, "1 Hour"},     {120, "2 Hours"},
                                         {300, "5 Hours"},    {720, "12 Hours"},  {1440, "24 Hours"}};
 
-void AppendItem(HMENU menu, int id, const char* text) { AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text); }
-
 void Grey(HMENU menu, int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED); }
 
 int DisableItemId(int minutes) { return minutes == kOneDayMinutes ? kCmdDisableOneDay : kRangeDisableMinutes + minutes; }
@@ -240,6 +238,13 @@ void AppendSubmenu(HMENU parent, HMENU submenu, const char* text, bool greyed) {
 }
 
 void AppendSeparator(HMENU menu) { AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); }
+
+void AppendItem(HMENU menu, int id, const char* text) { AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text); }
+
+void AppendSwitch(HMENU menu, int id, const char* text, bool on) {
+  AppendItem(menu, id, text);
+  CheckMenuItemWithBitmaps(menu, static_cast<UINT>(id), on);
+}
 
 // The parts of the tray menu, each with its key: a text naming every value the part is
 // built from, so an unchanged key means an unchanged part.

@@ -7,22 +7,13 @@
 #include "app/tray_menu_parts.h"
 #include "triggers/corner_options.h"
 
-namespace {
-
-void AppendCheckItem(HMENU menu, int id, const char* text, bool on) {
-  AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text);
-  CheckMenuItemWithBitmaps(menu, static_cast<UINT>(id), on);
-}
-
-}  // namespace
-
 void AppendCornerOptions(HMENU menu) {
-  AppendCheckItem(menu, kCmdToggleCornerEveryMonitor, "&Every Monitor", AppState.cornerscope != 0);
+  AppendSwitch(menu, kCmdToggleCornerEveryMonitor, "&Every Monitor", AppState.cornerscope != 0);
   HMENU delays = CreatePopupMenu();
   int delay = AppState.cornerdelay;
   for (const CornerDelayChoice& choice : kCornerDelayChoices)
-    AppendCheckItem(delays, choice.command, choice.text, choice.milliseconds == delay);
+    AppendSwitch(delays, choice.command, choice.text, choice.milliseconds == delay);
   AppendSubmenu(menu, delays, "&Delay");
-  AppendCheckItem(menu, kCmdToggleCornersOverFullScreen, "Also Over &Full-Screen Windows",
-                  AppState.cornersfullscreen != 0);
+  AppendSwitch(menu, kCmdToggleCornersOverFullScreen, "Also Over &Full-Screen Windows",
+               AppState.cornersfullscreen != 0);
 }

@@ -66,8 +66,6 @@ void LayoutKey(char* key, int size) {
            AppState.osVersion.dwMajorVersion < 6);
 }
 
-void AppendItem(HMENU menu, int id, const char* text) { AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text); }
-
 void AppendPart(TrayMenuTree* tree, int index, HMENU parent, const MenuContext& context) {
   const PartKind& kind = kParts[index];
   PlacedPart& part = tree->parts[index];

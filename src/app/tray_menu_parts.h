@@ -30,6 +30,9 @@ MenuContext ReadMenuContext(UINT flags, const MenuScreen& screen, char* currentP
 // Appends `submenu` under `text`, greyed when asked.
 void AppendSubmenu(HMENU parent, HMENU submenu, const char* text, bool greyed = false);
 void AppendSeparator(HMENU menu);
+void AppendItem(HMENU menu, int id, const char* text);
+// Appends an item with the check-mark images, checked when `on`.
+void AppendSwitch(HMENU menu, int id, const char* text, bool on);
 // Puts `submenu` in place of the one at `position` of `parent`, which is destroyed.
 void ReplaceSubmenu(HMENU parent, int position, HMENU submenu, const char* text, bool greyed);
 

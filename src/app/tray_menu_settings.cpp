@@ -12,13 +12,6 @@
 
 namespace {
 
-void AppendItem(HMENU menu, int id, const char* text) { AppendMenuA(menu, MF_STRING, static_cast<UINT>(id), text); }
-
-void AppendSwitch(HMENU menu, int id, const char* text, bool on) {
-  AppendItem(menu, id, text);
-  CheckMenuItemWithBitmaps(menu, static_cast<UINT>(id), on);
-}
-
 HMENU BuildClickMenu() {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdSetLeftClick, "&Left Click");

@@ -58,21 +58,9 @@ std::vector<GroupEntry> GroupImages(const char* name) {
 
 std::vector<BYTE> ColourBits(HICON icon, int* size) {
   ICONINFO info = {};
-  std::vector<BYTE> bits;
-  if (!GetIconInfo(icon, &info)) return bits;
-  BITMAP bitmap = {};
-  GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
-  *size = bitmap.bmWidth;
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = bitmap.bmWidth;
-  format.bmiHeader.biHeight = bitmap.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  bits.resize(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight * 4);
-  HDC screen = GetDC(nullptr);
-  GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, bits.data(), &format, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  if (!GetIconInfo(icon, &info)) return {};
+  int height = 0;
+  std::vector<BYTE> bits = BitmapBits(info.hbmColor, size, &height);
   DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
   return bits;

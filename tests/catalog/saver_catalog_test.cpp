@@ -64,24 +64,6 @@ class SaverCatalogTest : public ::testing::Test {
   std::vector<std::string> extraFolders_;
 };
 
-std::vector<unsigned char> BitmapBits(HBITMAP bitmap, int* width, int* height) {
-  BITMAP info = {};
-  GetObjectA(bitmap, sizeof(info), &info);
-  *width = info.bmWidth;
-  *height = info.bmHeight;
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = info.bmWidth;
-  format.bmiHeader.biHeight = info.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  std::vector<unsigned char> bits(static_cast<size_t>(info.bmWidth) * info.bmHeight * 4);
-  HDC dc = GetDC(nullptr);
-  GetDIBits(dc, bitmap, 0, info.bmHeight, bits.data(), &format, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, dc);
-  return bits;
-}
-
 TEST_F(SaverCatalogTest, NamesFromResourceDescriptionOrFile) {
   for (const char* name : {"starlight.scr", "Lanterns.scr", "plasma.scr", "ne16\\FLYWIN16.SCR", "ne16\\NOTSAVER.SCR"})
     Copy(name, folder_, strrchr(name, '\\') ? strrchr(name, '\\') + 1 : name);

@@ -259,3 +259,21 @@ HWND BringProcessToFront(DWORD processId, DWORD timeoutMs) {
 void AnnounceForeground() {
   if (HWND window = GetForegroundWindow()) NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
 }
+
+std::vector<unsigned char> BitmapBits(HBITMAP bitmap, int* width, int* height) {
+  BITMAP info = {};
+  GetObjectA(bitmap, sizeof(info), &info);
+  *width = info.bmWidth;
+  *height = info.bmHeight;
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof(format.bmiHeader);
+  format.bmiHeader.biWidth = info.bmWidth;
+  format.bmiHeader.biHeight = info.bmHeight;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  std::vector<unsigned char> bits(static_cast<size_t>(info.bmWidth) * info.bmHeight * 4);
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, bitmap, 0, info.bmHeight, bits.data(), &format, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  return bits;
+}

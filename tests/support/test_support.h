@@ -44,6 +44,21 @@ bool WaitFor(Predicate predicate, DWORD timeoutMs) {
   return true;
 }
 
+// Polls until the predicate holds or the time runs out, without pumping messages (a pump
+// would swallow the posted commands under test).
+template <typename Predicate>
+bool Within(DWORD ms, Predicate predicate) {
+  DWORD start = GetTickCount();
+  while (!predicate()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+// The pixels of a bitmap as 32-bit bottom-up rows; its size in *width and *height.
+std::vector<unsigned char> BitmapBits(HBITMAP bitmap, int* width, int* height);
+
 // Removes the WM_COMMANDs waiting for the window and returns their identifiers;
 // every other message is left alone.
 std::vector<int> TakePostedCommands(HWND window);

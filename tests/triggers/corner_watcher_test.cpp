@@ -41,17 +41,6 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
   SendInput(1, &input, sizeof(input));
 }
 
-// Polls without pumping messages: a pump would swallow the commands under test.
-template <typename Predicate>
-bool Within(DWORD ms, Predicate predicate) {
-  DWORD start = GetTickCount();
-  while (!predicate()) {
-    if (GetTickCount() - start > ms) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
 // Moves the cursor as a mouse would (the hook sees it) and waits until it is there.
 bool MoveMouse(int x, int y) {
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);

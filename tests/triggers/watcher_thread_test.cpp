@@ -21,17 +21,6 @@ constexpr const char* kChildVariable = "DOZELITE_WATCHER_THREAD_CHILD";
 
 bool InChild() { return getenv(kChildVariable) != nullptr; }
 
-// Polls without pumping messages: a pump would swallow what is under test.
-template <typename Predicate>
-bool Within(DWORD ms, Predicate predicate) {
-  DWORD start = GetTickCount();
-  while (!predicate()) {
-    if (GetTickCount() - start > ms) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
 BOOL AcceptTrayCalls(DWORD, NOTIFYICONDATAA*) { return TRUE; }
 
 }  // namespace
