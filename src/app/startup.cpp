@@ -191,11 +191,13 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     if (running && IsWindow(running)) DestroyMainWindow();
     UninstallDozelite();
   } else {
+    bool handsOff = running && IsWindow(running);
     if (!AppState.nosplash && !AppState.kill && !AppState.help) {
-      LaunchSaverCatalogLoad();  // the list is built while the splash is up
+      // The list is built while the splash is up, unless this start only hands over.
+      if (!handsOff) LaunchSaverCatalogLoad();
       ShowStartupSplash();
     }
-    if (running && IsWindow(running)) HandOff(running);
+    if (handsOff) HandOff(running);
     // A process that stays resident shows its icon first: the steps that need the saver
     // list run, in this order, once it has arrived. One that ends waits for the list.
     bool staysResident = !AppState.kill || AppState.help;
@@ -221,10 +223,11 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     else
       exitCode = RunResident();
   }
-  // A run that ends early still lets the catalog worker finish (and write the cache)
-  // rather than cutting it off in the middle of a file. Its window goes first, so that
-  // no other start takes this ending process for the running copy meanwhile.
-  if (IsSaverCatalogLoading()) {
+  // A run that ends without having needed the list never builds it. One whose worker
+  // started lets it finish (and write the cache) rather than cutting it off in the middle
+  // of a file; its window goes first, so that no other start takes this ending process for
+  // the running copy meanwhile.
+  if (!DropSaverCatalogLoad()) {
     DestroyMainWindow();
     FinishSaverCatalogLoad(kCatalogWaitMs);
   }
