@@ -72,6 +72,17 @@ void DetectPlatform() {
              static_cast<int>(AppState.osVersion.dwBuildNumber));
 }
 
+// The program asks for the UTF-8 code page in its manifest. A system older than Windows 10
+// version 1903 ignores that (setup refuses such systems, a portable copy may still run
+// there): every path or name outside the ANSI code page then reaches the program garbled.
+void CheckCodePage() {
+  UINT codePage = GetACP();
+  if (codePage != CP_UTF8)
+    LogMessage(kLogLogOnly,
+               "The UTF-8 code page is not in effect (code page %d): paths and names outside it may be wrong",
+               static_cast<int>(codePage));
+}
+
 HWND CreateMainWindow() {
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
@@ -167,6 +178,7 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
                     sizeof(AppState.legalText));
   OpenLog(commandLine);
   DetectPlatform();
+  CheckCodePage();
   SetMouseAction(kCmdRestoreClickDefaults);
   SetMouseAction(kCmdRestoreCornerDefaults);
   LoadSettings();
