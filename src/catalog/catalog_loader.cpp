@@ -15,13 +15,13 @@
 
 #include <cstdlib>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
 #include "catalog/saver_catalog.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

@@ -14,8 +14,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/tray_icon.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/catalog_store.h"
@@ -23,6 +21,8 @@
 #include "catalog/saver_names.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/tray_icon.h"
 #include "holdoff/display_request.h"
 #include "holdoff/fullscreen.h"
 #include "holdoff/holdoff_store.h"
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

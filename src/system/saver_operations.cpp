@@ -8,13 +8,13 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
 #include "log/log.h"
-#include "shell/shell_operations.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "system/shell_operations.h"
 #include "system/system_saver_settings.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

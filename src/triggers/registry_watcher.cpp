@@ -16,10 +16,10 @@
 #include <memory>
 #include <new>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/system_saver_settings.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

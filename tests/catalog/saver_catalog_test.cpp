@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/tray_icon.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
 #include "support/log_capture.h"
 #include "support/test_support.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

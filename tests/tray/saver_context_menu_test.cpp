@@ -1,19 +1,19 @@
 // The saver context menu: which items of the open tray menu open it, what it offers,
 // what is posted after a choice or Escape; the properties box; and the real menus on
 // the screen, saved as screenshots for review.
-#include "app/saver_context_menu.h"
+#include "tray/saver_context_menu.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/menu_walker.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
+#include "support/menu_walker.h"
 #include "system/system_saver_settings.h"
 
 namespace {

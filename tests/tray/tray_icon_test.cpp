@@ -1,6 +1,6 @@
 // The tray icon: tooltip and image chosen from the state, only changes sent to the
 // shell (observed through the notify-icon entry point), and one real icon under Xvfb.
-#include "app/tray_icon.h"
+#include "tray/tray_icon.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/log_capture.h"
 #include "support/test_support.h"
 

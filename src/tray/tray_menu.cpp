@@ -5,17 +5,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_menu.h"
-#include "app/tray_menu_parts.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/duration.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/system_saver_settings.h"
+#include "tray/tray_menu.h"
+#include "tray/tray_menu_parts.h"
 
 namespace {
 

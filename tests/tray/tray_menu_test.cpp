@@ -1,19 +1,19 @@
 // The tray menu tree as built from the state: walked into text and compared whole or by
 // submenu; the saver list's column split on given screen sizes; showing the menu.
-#include "app/tray_menu.h"
+#include "tray/tray_menu.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/menu_walker.h"
 #include "holdoff/holdoff_state.h"
-#include "shell/entry_points.h"
 #include "settings/settings_store.h"
+#include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/menu_walker.h"
 #include "system/system_saver_settings.h"
 
 namespace {

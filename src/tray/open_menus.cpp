@@ -1,10 +1,10 @@
 // Counts the open menus and holds back a saver list rebuild until none is left. The
 // rebuild is posted rather than run when the menu closes: the command chosen in the menu
 // is already waiting in the queue and must act on the list the user saw.
-#include "app/open_menus.h"
+#include "tray/open_menus.h"
 
-#include "app/commands.h"
 #include "log/log.h"
+#include "state/commands.h"
 
 namespace {
 

@@ -3,21 +3,21 @@
 // asked. Commands that open a window of their own (menus, dialogs, help) tell nothing.
 // The balloon modifies the one tray icon with NIF_INFO only, so the icon and tooltip
 // kept by the tray icon's record are left as they are.
-#include "app/notifications.h"
+#include "tray/notifications.h"
 
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/dpi.h"
 #include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/system_saver_settings.h"
 
 namespace {

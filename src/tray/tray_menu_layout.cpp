@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/open_menus.h"
-#include "app/tray_menu.h"
-#include "app/tray_menu_parts.h"
-#include "holdoff/holdoff_menu.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "tray/holdoff_menu.h"
+#include "tray/open_menus.h"
+#include "tray/tray_menu.h"
+#include "tray/tray_menu_parts.h"
 
 namespace {
 

@@ -2,23 +2,23 @@
 // refreshes with the same state cost no shell call; a tooltip change in letter case
 // only is not sent either. The record is the main thread's; the tray lock guards only the
 // tooltip's look into the saver list, never a shell call, a box or a log line.
-#include "app/tray_icon.h"
+#include "tray/tray_icon.h"
 
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_images.h"
 #include "catalog/saver_info.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/system_saver_settings.h"
+#include "tray/tray_images.h"
 
 namespace {
 

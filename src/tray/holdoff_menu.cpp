@@ -1,15 +1,15 @@
 // The "&Hold Off" submenu: what holds now (a greyed line), the full-screen switch, the
 // programs dialog and the master switch; and the commands behind them, which save the
 // changed switch at once and apply it.
-#include "holdoff/holdoff_menu.h"
+#include "tray/holdoff_menu.h"
 
 #include <cstdio>
 
-#include "app/commands.h"
-#include "app/tray_menu.h"
 #include "holdoff/holdoff_dialog.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
+#include "state/commands.h"
+#include "tray/tray_menu.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_menu.h"
-#include "app/tray_menu_parts.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "tray/tray_menu.h"
+#include "tray/tray_menu_parts.h"
 
 namespace {
 

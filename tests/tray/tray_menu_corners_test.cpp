@@ -2,10 +2,10 @@
 // from the settings, and each item's command changing, saving and showing its option.
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/menu_walker.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/menu_walker.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The help file beside the executable, opened through the real HTML Help control. The
 // topic pane stays blank under Wine without its browser engine; the window and its
 // title (taken from the compiled help file) are what a user sees first.
-#include "shell/help.h"
+#include "system/help.h"
 
 #include <gtest/gtest.h>
 

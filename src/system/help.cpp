@@ -1,10 +1,10 @@
 // The help system: the HTML Help control is found through its registered class, loaded
 // on the first request, initialised once and uninitialised at exit.
-#include "shell/help.h"
+#include "system/help.h"
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

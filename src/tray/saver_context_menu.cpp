@@ -1,14 +1,14 @@
 // A right click on a saver in an open tray menu list opens a second menu on top of it
 // with the four things that can be done with that saver; the chosen command is posted
 // once the tray menu is closed. Also the properties box of a saver.
-#include "app/saver_context_menu.h"
+#include "tray/saver_context_menu.h"
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/open_menus.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "tray/open_menus.h"
 
 namespace {
 

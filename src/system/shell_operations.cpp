@@ -1,16 +1,16 @@
 // Thin wrappers over ShellExecuteA and CreateProcessA (through their entry points) that
 // log their own name and report failures the user must see.
-#include "shell/shell_operations.h"
+#include "system/shell_operations.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "build_config.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
-#include "update/url_encoding.h"
+#include "shell/url_encoding.h"
+#include "state/app_state.h"
 
 static bool ShellSucceeded(HINSTANCE result) { return reinterpret_cast<INT_PTR>(result) > 32; }
 

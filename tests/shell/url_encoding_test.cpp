@@ -1,4 +1,4 @@
-#include "update/url_encoding.h"
+#include "shell/url_encoding.h"
 
 #include <gtest/gtest.h>
 

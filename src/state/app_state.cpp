@@ -1,5 +1,5 @@
 // The application state record and its start values.
-#include "app/app_state.h"
+#include "state/app_state.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -4,16 +4,16 @@
 // The icons are loaded when first shown (main thread), so the way to the tray icon loads
 // one icon, not nineteen; the animation that follows loads the rest one frame at a time.
 // A DPI change starts a fresh set and swaps it in under the tray lock.
-#include "app/tray_images.h"
+#include "tray/tray_images.h"
 
 #include <shellapi.h>
 
-#include "app/app_state.h"
 #include "app/startup.h"
-#include "app/tray_icon.h"
-#include "app/tray_menu.h"
 #include "log/log.h"
 #include "shell/dpi.h"
+#include "state/app_state.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_menu.h"
 
 namespace {
 

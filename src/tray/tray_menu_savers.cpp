@@ -15,12 +15,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_menu.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "tray/tray_menu.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/tray_menu.h"
+#include "tray/tray_menu.h"
 
 struct SaverInfo;
 

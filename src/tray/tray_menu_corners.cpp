@@ -1,10 +1,10 @@
 // The corner options in the "Screen &Corner Action" submenu: two switches and the
 // dwell delay, whose current choice carries the check (none does for a delay set
 // outside the menu, e.g. on the command line).
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_menu.h"
-#include "app/tray_menu_parts.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "tray/tray_menu.h"
+#include "tray/tray_menu_parts.h"
 #include "triggers/corner_options.h"
 
 void AppendCornerOptions(HMENU menu) {

@@ -1,6 +1,6 @@
 // The command line as a list of words: each word ends with a zero and the list ends with
 // an empty word. FindOption looks an option up by the beginning of a word.
-#include "app/command_line_tokens.h"
+#include "shell/command_line_tokens.h"
 
 #include <cstring>
 

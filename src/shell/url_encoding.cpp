@@ -1,5 +1,5 @@
 // URL splitting, percent-encoding and form fields ("name=value" joined by "&").
-#include "update/url_encoding.h"
+#include "shell/url_encoding.h"
 
 #include <cstdlib>
 #include <cstring>

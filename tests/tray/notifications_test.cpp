@@ -1,19 +1,19 @@
 // Balloons for commands nobody saw: which sources get one, what it says after each kind
 // of command, how it is sent, and the switch that turns it off. (A real second start's
 // hand-off is told in the start-up tests.)
-#include "app/notifications.h"
+#include "tray/notifications.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/menu_walker.h"
-#include "app/tray_icon.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
-#include "system/system_saver_settings.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/menu_walker.h"
+#include "system/system_saver_settings.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

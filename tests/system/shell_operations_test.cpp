@@ -1,17 +1,17 @@
-#include "shell/shell_operations.h"
+#include "system/shell_operations.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "build_config.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
-#include "shell/help.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 #include "support/test_support.h"
+#include "system/help.h"
 #include "update/uuid.h"
 
 namespace {
