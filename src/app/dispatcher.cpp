@@ -340,18 +340,6 @@ void RunSaverCommand(int base, int index) {
 
 }  // namespace
 
-bool ChooseRandomSaver() {
-  const char* path = GetRandomScreenSaver();
-  return path && SetCurrentSaver(path) != 0;
-}
-
-void SetSaverTimeout(int seconds) {
-  if (seconds <= 0) return;
-  SaverSettingsValues values = CurrentSaverSettings();
-  values.saverTimeout = seconds;
-  StoreWindowsSaverSettings(values);
-}
-
 void DispatchCommand(HWND window, int command) {
   if (AppState.recordedCommand != 0 && IsRecordable(command)) AppState.recordedCommand = command;
 

@@ -29,6 +29,7 @@
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
 #include "tray/tray_icon.h"
+#include "tray/tray_images.h"
 #include "tray/tray_menu.h"
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"

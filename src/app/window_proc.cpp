@@ -17,6 +17,7 @@
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
+#include "state/announce.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "system/saver_operations.h"
@@ -206,6 +207,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kSaverSettingsReadMessage:
       OnSaverSettingsRead(window, lParam);
+      return 0;
+    case kChangesAnnouncedMessage:
+      ApplyAnnouncedChanges(TakeAnnouncedChanges());
       return 0;
     case kHoldOffRunningMessage:
       OnHoldOffRunningChanged();

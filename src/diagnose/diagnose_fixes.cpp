@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/dispatcher.h"
 #include "diagnose/diagnose.h"
 #include "diagnose/power_probe.h"
 #include "log/log.h"

@@ -22,7 +22,7 @@
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
-#include "tray/tray_icon.h"
+#include "state/announce.h"
 
 namespace {
 
@@ -140,7 +140,7 @@ void ApplyReason(const char* reason) {
   AcquireSRWLockExclusive(&reasonLock);
   CopyText(heldReason, reason, sizeof(heldReason));
   ReleaseSRWLockExclusive(&reasonLock);
-  if (started) UpdateTrayIcon(NIM_MODIFY);
+  if (started) AnnounceChange(kChangedHoldOff);
 }
 
 void ApplyRules() {

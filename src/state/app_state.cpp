@@ -1,4 +1,4 @@
-// The application state record and its start values.
+// The application state record and its start values (see the parts in state/app_state.h).
 #include "state/app_state.h"
 
 #include <cstdlib>

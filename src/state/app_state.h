@@ -1,5 +1,6 @@
-// The one process-wide application state. Start-up fills it with its defaults; the
-// worker threads only read, and only the fields declared std::atomic here.
+// The process-wide application state, in parts by owner. The main thread is the only
+// writer of every part; worker threads read only the fields declared std::atomic, and
+// each part's comment names who reads it from which thread.
 #pragma once
 
 #include <windows.h>
@@ -31,25 +32,31 @@ struct HotKeyEntry {
 };
 
 struct ApplicationState {
-  // Process, window and system
+  // Process, window and system. Written by start-up on the main thread; fixed afterwards, so
+  // any thread may read them (the watcher and update threads post to mainWindow, the log
+  // owns its boxes by it).
   HINSTANCE instance;
   std::atomic<HWND> mainWindow;
   char versionText[kVersionTextSize];
   char legalText[kLegalTextSize];
   OSVERSIONINFOA osVersion;
 
-  // Saver catalog (main thread; the tray icon reads it under the tray lock)
+  // Saver catalog: owned by catalog/, replaced only by the main thread (the start-up load's
+  // hand-over and command 40011); read on the main thread only.
   SaverInfo* savers;
   int saverCount;
 
-  // System saver settings, mirrored (written by the main thread only)
+  // System saver settings, mirrored: written by system/ on the main thread only (the registry
+  // watcher posts its readings); the watcher thread may read them.
   std::atomic<int> saverActive;
   std::atomic<int> passwordActive;
   std::atomic<int> saverTimeout;  // seconds
   std::atomic<int> disableSeconds;
   std::atomic<DWORD> disableStartTick;
 
-  // Program settings, persisted under the registry value of the same name
+  // Program settings, persisted by settings/ under the registry value of the same name.
+  // Written by the main thread (settings load, commands, dialogs); the watcher thread
+  // reads the atomic corner fields; nothing else leaves the main thread.
   int delay;  // milliseconds
   int nosplash;
   int notips;
@@ -79,13 +86,14 @@ struct ApplicationState {
   char id[kIdSize];
   HotKeyEntry hotKeys[2];
 
-  // Command-line flags (never persisted)
+  // Command-line flags (never persisted): written and read by start-up on the main thread.
   int kill;
   int help;
   int run;
   int uninstall;
 
-  // Tray interaction
+  // Tray interaction: written and read by the tray and the window procedure on the main
+  // thread only.
   int leftClicks;
   int rightClicks;
   POINT clickPoint;
@@ -94,7 +102,7 @@ struct ApplicationState {
   UINT taskbarCreatedMessage;
   int recordedCommand;
 
-  // Loaded images
+  // Loaded images: owned by the tray's images, main thread only.
   HICON frameIcons[kAnimationFrames];
   HICON crossedFrameIcons[kAnimationFrames];
   HICON disabledIcon;

@@ -19,9 +19,9 @@
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
 #include "state/app_state.h"
 #include "state/commands.h"
-#include "tray/tray_icon.h"
 
 namespace {
 
@@ -221,6 +221,6 @@ int SetCurrentSaver(const char* path, HKEY root) {
     ok = WritePrivateProfileStringA("boot", kSaverValue, empty ? nullptr : path, "system.ini") != 0;
   }
   if (!ok) LogMessage(kLogError, "Error setting screen saver");
-  UpdateTrayIcon(NIM_MODIFY);
+  AnnounceChange(kChangedCurrentSaver);
   return ok ? 1 : 0;
 }

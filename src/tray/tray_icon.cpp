@@ -1,7 +1,8 @@
 // The tray icon. One NOTIFYICONDATAA record keeps what was last sent, so repeated
 // refreshes with the same state cost no shell call; a tooltip change in letter case
-// only is not sent either. The record is the main thread's; the tray lock guards only the
-// tooltip's look into the saver list, never a shell call, a box or a log line.
+// only is not sent either. The record, the saver list it names and the images it shows
+// are the main thread's alone, so nothing here takes a lock. Subsystems never call in:
+// they announce a change (state/announce.h) and ApplyAnnouncedChanges refreshes.
 #include "tray/tray_icon.h"
 
 #include <shellapi.h>
@@ -15,6 +16,7 @@
 #include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "system/system_saver_settings.h"
@@ -25,22 +27,8 @@ namespace {
 constexpr int kTooltipLimit = 63;  // 62 bytes and the terminator, cut between characters
 
 NOTIFYICONDATAA record;
-CRITICAL_SECTION lock;
-INIT_ONCE lockOnce = INIT_ONCE_STATIC_INIT;
-
-BOOL CALLBACK InitLock(PINIT_ONCE, PVOID, PVOID*) {
-  InitializeCriticalSection(&lock);
-  return TRUE;
-}
 
 }  // namespace
-
-TrayIconLock::TrayIconLock() {
-  InitOnceExecuteOnce(&lockOnce, InitLock, nullptr, nullptr);
-  EnterCriticalSection(&lock);
-}
-
-TrayIconLock::~TrayIconLock() { LeaveCriticalSection(&lock); }
 
 void ResetTrayIconRecord() {
   memset(&record, 0, sizeof(record));
@@ -74,10 +62,8 @@ int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
   return 1;
 }
 
-// "Dozelite (saver name)", or the product name alone. The lock keeps the list from being
-// replaced while its record is read; nothing else is done under it.
+// "Dozelite (saver name)", or the product name alone.
 static void CurrentSaverTooltip(char* tooltip, size_t size) {
-  TrayIconLock hold;
   const SaverInfo* current = FindCurrentSaver();
   if (current && current->displayName && strlen(current->displayName) + strlen(kProductName) + 4 < 64)
     snprintf(tooltip, size, "%s (%s)", kProductName, current->displayName);
@@ -85,9 +71,7 @@ static void CurrentSaverTooltip(char* tooltip, size_t size) {
     lstrcpynA(tooltip, kProductName, 64);
 }
 
-// Main thread only: workers post to the main window instead. The shell call and the
-// failure's log line come after the tray lock is released: with debug messages on, the
-// line opens a box whose owner must stay free to answer it.
+// Main thread only: workers announce or post to the main window instead.
 int UpdateTrayIcon(DWORD type) {
   char tooltip[256];
   int disableSeconds = AppState.disableSeconds;
@@ -118,3 +102,13 @@ int UpdateTrayIcon(DWORD type) {
   if (!result) LogMessage(kLogLogOnly, "UpdateTrayIcon failed on type %d", static_cast<int>(type));
   return result;
 }
+
+// Every kind of change shows in the icon or the tooltip; the kept menu's parts compare
+// their own keys when it next opens.
+void ApplyAnnouncedChanges(unsigned kinds) {
+  if (kinds) UpdateTrayIcon(NIM_MODIFY);
+}
+
+// Installed before anything runs, in every program that links the tray icon: an
+// announcement made on the main thread is applied before its caller goes on.
+static const bool installed = (SetChangeHandler(ApplyAnnouncedChanges), true);

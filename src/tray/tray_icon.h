@@ -7,15 +7,8 @@
 int UpdateTrayIcon(DWORD type);
 int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon);
 
-// Held by the tooltip's lookup of the current saver and by whoever replaces the saver
-// list, so the lookup never meets a half-built list. Hold it for nothing else: no shell
-// call, box or log line happens under it.
-struct TrayIconLock {
-  TrayIconLock();
-  ~TrayIconLock();
-  TrayIconLock(const TrayIconLock&) = delete;
-  TrayIconLock& operator=(const TrayIconLock&) = delete;
-};
+// Refreshes what the announced kinds of change (state/announce.h) show.
+void ApplyAnnouncedChanges(unsigned kinds);
 
 // For tests: forget the icon and tooltip last sent.
 void ResetTrayIconRecord();

@@ -3,12 +3,11 @@
 // size (or check size) of the notification area's DPI, never stretched from another.
 // The icons are loaded when first shown (main thread), so the way to the tray icon loads
 // one icon, not nineteen; the animation that follows loads the rest one frame at a time.
-// A DPI change starts a fresh set and swaps it in under the tray lock.
+// A DPI change starts a fresh set and swaps it in (main thread only, as every use).
 #include "tray/tray_images.h"
 
 #include <shellapi.h>
 
-#include "app/startup.h"
 #include "log/log.h"
 #include "shell/dpi.h"
 #include "state/app_state.h"
@@ -97,12 +96,8 @@ bool ReloadIconsForDpi(bool refreshIcon) {
   UINT dpi = GetTrayDpi();
   if (loadedDpi == 0 || dpi == loadedDpi) return false;
   TrayImages fresh = LoadSet(dpi);
-  TrayImages old;
-  {
-    TrayIconLock hold;
-    old = Take();
-    Store(fresh);
-  }
+  TrayImages old = Take();
+  Store(fresh);
   SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
   // Sent before the old set goes, so the icon the shell was last given is never one
   // that no longer exists.

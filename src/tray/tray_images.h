@@ -1,8 +1,11 @@
 // The images of the tray icon and the menu check mark, at the size the notification
-// area's DPI needs. LoadIcons and FreeIcons (declared with start-up) load and release them.
+// area's DPI needs. Start-up loads them with LoadIcons and releases them with FreeIcons.
 #pragma once
 
 #include <windows.h>
+
+void LoadIcons();
+void FreeIcons();
 
 // Loads the images again when they are loaded and the tray's DPI differs from the one
 // they were loaded at, swaps them in and (unless told not to, when the icon is about to

@@ -16,10 +16,10 @@
 #include <memory>
 #include <new>
 
+#include "state/announce.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "system/system_saver_settings.h"
-#include "tray/tray_icon.h"
 
 namespace {
 
@@ -109,7 +109,7 @@ void OnSaverSettingsRead(HWND window, LPARAM lParam) {
   bool changed = reading->generation == SaverSettingsGeneration() ? ApplyWindowsSaverSettings(reading->values) != 0
                                                                     : LoadWindowsSaverSettings() != 0;
   if (reading->notified || changed) {
-    UpdateTrayIcon(NIM_MODIFY);
+    AnnounceChange(kChangedSaverSettings);
     PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
   }
 }

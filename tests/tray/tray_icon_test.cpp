@@ -235,43 +235,6 @@ TEST_F(TrayIconTest, FailuresAreReportedAndLogged) {
   EXPECT_EQ(calls[0].data.uID, 1u);
 }
 
-// Whether another thread can take the tray lock now (it waits up to 5 s for it).
-bool TrayLockFree() {
-  HANDLE thread = CreateThread(
-      nullptr, 0, [](void*) -> DWORD {
-        TrayIconLock hold;
-        return 0;
-      },
-      nullptr, 0, nullptr);
-  bool free = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
-  CloseHandle(thread);  // one that waits ends when the lock is released
-  return free;
-}
-
-std::vector<bool> lockFreeAt;
-BOOL FailWithLockProbe(DWORD, NOTIFYICONDATAA*) {
-  lockFreeAt.push_back(TrayLockFree());
-  return FALSE;
-}
-int BoxWithLockProbe(HWND, const char*, const char*, UINT) {
-  lockFreeAt.push_back(TrayLockFree());
-  return IDOK;
-}
-
-// A box waits for its owner and the shell for the tray's process: neither may happen
-// while the lock holds back another thread (it hung the registry watcher and the main
-// thread for good).
-TEST_F(TrayIconTest, NeitherTheShellCallNorTheFailureBoxHoldsTheTrayLock) {
-  lockFreeAt.clear();
-  ShellNotifyIconEntry = FailWithLockProbe;
-  MessageBoxEntry = BoxWithLockProbe;
-  SetShowDebugMessages(true);  // the failure's log line opens a box
-  EXPECT_EQ(UpdateTrayIcon(NIM_ADD), 0);
-  SetShowDebugMessages(false);
-  MessageBoxEntry = RealMessageBox;
-  EXPECT_EQ(lockFreeAt, (std::vector<bool>{true, true}));  // the shell call, then the box
-}
-
 // Under Xvfb the shell's tray takes a real icon from a real window.
 TEST(TrayIconReal, TheIconAppearsInTheTray) {
   ResetAppState(GetModuleHandleA(nullptr));
