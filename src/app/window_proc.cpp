@@ -20,6 +20,7 @@
 #include "app/tray_icon.h"
 #include "app/tray_images.h"
 #include "catalog/catalog_loader.h"
+#include "diagnose/diagnose.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
@@ -148,6 +149,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerUpdateCheck:
       OnUpdateTimer(window);
       break;
+    case kTimerUpdateJoin:
+      OnUpdateJoinTimer(window);
+      break;
     default:
       break;
   }
@@ -183,7 +187,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       OnSaverCatalogLoaded(window);
       return 0;
     case kUpdateCheckedMessage:
-      OnUpdateChecked(window, static_cast<int>(wParam));
+      OnUpdateChecked(window, lParam);
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);
@@ -213,6 +217,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kUpdateCheckDoneMessage:
       OnUpdateCheckDone(window, lParam);
       return 0;
+    case kDiagnoseHandOffMessage:
+      return OnDiagnoseHandOff();
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {
         ReloadIconsForDpi(false);  // the add sends the icon
