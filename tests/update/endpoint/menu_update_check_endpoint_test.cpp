@@ -173,6 +173,7 @@ TEST_F(MenuUpdateCheck, AMenuCheckRightAfterStartJoinsTheAutomaticCheck) {
   {
     MainWindowThread main([&](HWND window) {
       StartScheduledUpdateCheckAt(window, url.c_str(), key.c_str());
+      Within(5000, [] { return IsUpdateCheckRunning(); });  // as when the user gets to the menu
       started = StartUpdateCheckAt(window, url.c_str(), key.c_str());
     });
     ASSERT_NE(main.window(), nullptr);
