@@ -3,10 +3,10 @@
 // the request over rather than diagnosing a process that holds nothing.
 #include "diagnose/diagnose.h"
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "diagnose/diagnosis_facts.h"
 #include "log/log.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <new>
 
-#include "app/commands.h"
 #include "build_config.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/commands.h"
 #include "update/update_check.h"
 #include "update/update_scheduler.h"
 
