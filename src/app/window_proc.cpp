@@ -14,6 +14,7 @@
 
 #include "app/dispatcher.h"
 #include "catalog/catalog_loader.h"
+#include "diagnose/diagnose.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
@@ -149,6 +150,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerUpdateCheck:
       OnUpdateTimer(window);
       break;
+    case kTimerUpdateJoin:
+      OnUpdateJoinTimer(window);
+      break;
     default:
       break;
   }
@@ -184,7 +188,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       OnSaverCatalogLoaded(window);
       return 0;
     case kUpdateCheckedMessage:
-      OnUpdateChecked(window, static_cast<int>(wParam));
+      OnUpdateChecked(window, lParam);
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);
@@ -217,6 +221,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kUpdateCheckDoneMessage:
       OnUpdateCheckDone(window, lParam);
       return 0;
+    case kDiagnoseHandOffMessage:
+      return OnDiagnoseHandOff();
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {
         ReloadIconsForDpi(false);  // the add sends the icon

@@ -92,11 +92,13 @@ void JudgeSaverMissing(const DiagnosisFacts& facts, CheckResult* check) {
   }
 }
 
+// The path decides first: with no saver chosen no file is looked at, so the file's state
+// stays unknown and says nothing.
 void JudgeSaverInvalid(const DiagnosisFacts& facts, CheckResult* check) {
-  if (facts.pathState == SaverPathState::kUnknown || facts.fileState == SaverFileState::kUnknown) {
-    Set(check, CheckState::kUnknown, "The screen saver file could not be examined.");
-  } else if (facts.pathState == SaverPathState::kNone || facts.fileState == SaverFileState::kMissing) {
+  if (facts.pathState == SaverPathState::kNone || facts.fileState == SaverFileState::kMissing) {
     Set(check, CheckState::kOk, "There is no screen saver file to examine.");
+  } else if (facts.pathState == SaverPathState::kUnknown || facts.fileState == SaverFileState::kUnknown) {
+    Set(check, CheckState::kUnknown, "The screen saver file could not be examined.");
   } else if (facts.kindState == SaverKindState::kUnknown) {
     SetF(check, CheckState::kUnknown, FixKind::kNone, "The screen saver file %s could not be read.", facts.saverPath);
   } else if (facts.kindState == SaverKindState::kNotRunnable) {

@@ -31,6 +31,7 @@ void ShowUpdateError(const char* message) {
 
 bool BeginUpdateCheck() { return InterlockedCompareExchange(&checkRunning, 1, 0) == 0; }
 void EndUpdateCheck() { InterlockedExchange(&checkRunning, 0); }
+bool IsUpdateCheckRunning() { return InterlockedCompareExchange(&checkRunning, 0, 0) != 0; }
 
 int BuildTrackedUrl(char* destination, int capacity, const char* address) {
   return FormatTrackedUrl(destination, capacity, address, AppState.versionText, AppState.id);

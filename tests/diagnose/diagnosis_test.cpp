@@ -46,10 +46,6 @@ TEST(DiagnosisTest, EdgesOfEachCheck) {
     FixKind fix;
     const char* mentions;
   } cases[] = {
-      {"no saver: no file to look for", [](F f) { f.pathState = SaverPathState::kNone; }, CheckId::kSaverMissing,
-       CheckState::kOk, FixKind::kNone, ""},
-      {"file gone: nothing to examine", [](F f) { f.fileState = SaverFileState::kMissing; }, CheckId::kSaverInvalid,
-       CheckState::kOk, FixKind::kNone, ""},
       {"both policy scopes named", [](F f) { f.userPolicy.setMask = 1, f.machinePolicy.setMask = 4; },
        CheckId::kPolicy, CheckState::kProblem, FixKind::kNone,
        "ScreenSaveActive (current user), SCRNSAVE.EXE (machine): changes made here have no effect"},
@@ -84,6 +80,40 @@ TEST(DiagnosisTest, EdgesOfEachCheck) {
     EXPECT_EQ(std::string(CheckStateName(check.state)), CheckStateName(c.state)) << c.what << ": " << check.text;
     EXPECT_EQ(check.fix, c.fix) << c.what;
     EXPECT_NE(strstr(check.text, c.mentions), nullptr) << c.what << ": " << check.text;
+  }
+}
+
+// The saver file's facts only as the gathering leaves them: with no saver chosen, or an
+// unreadable setting, no file is looked at; a missing file is not read.
+TEST(DiagnosisTest, SaverChecksFollowWhatWasLookedAt) {
+  using F = DiagnosisFacts&;
+  auto notLookedAt = [](F f) {
+    f.saverPath[0] = 0, f.fileState = SaverFileState::kUnknown, f.kindState = SaverKindState::kUnknown;
+  };
+  struct Case {
+    const char* what;
+    std::function<void(DiagnosisFacts&)> change;
+    CheckState noSaver, missing, invalid;
+  } cases[] = {
+      {"no saver chosen", [&](F f) { notLookedAt(f), f.pathState = SaverPathState::kNone; }, CheckState::kProblem,
+       CheckState::kOk, CheckState::kOk},
+      {"setting unreadable", [&](F f) { notLookedAt(f), f.pathState = SaverPathState::kUnknown; },
+       CheckState::kUnknown, CheckState::kUnknown, CheckState::kUnknown},
+      {"file gone", [](F f) { f.fileState = SaverFileState::kMissing, f.kindState = SaverKindState::kUnknown; },
+       CheckState::kOk, CheckState::kProblem, CheckState::kOk},
+      {"existence not told", [](F f) { f.fileState = SaverFileState::kUnknown, f.kindState = SaverKindState::kUnknown; },
+       CheckState::kOk, CheckState::kUnknown, CheckState::kUnknown},
+      {"file unreadable", [](F f) { f.kindState = SaverKindState::kUnknown; }, CheckState::kOk, CheckState::kOk,
+       CheckState::kUnknown},
+      {"not a program", [](F f) { f.kindState = SaverKindState::kNotRunnable; }, CheckState::kOk, CheckState::kOk,
+       CheckState::kProblem},
+  };
+  for (const Case& c : cases) {
+    Diagnosis diagnosis = Judge(c.change);
+    auto state = [&](CheckId id) { return std::string(CheckStateName(diagnosis.checks[static_cast<int>(id)].state)); };
+    EXPECT_EQ(state(CheckId::kNoSaver), CheckStateName(c.noSaver)) << c.what;
+    EXPECT_EQ(state(CheckId::kSaverMissing), CheckStateName(c.missing)) << c.what;
+    EXPECT_EQ(state(CheckId::kSaverInvalid), CheckStateName(c.invalid)) << c.what;
   }
 }
 
