@@ -12,6 +12,7 @@
 #include "app/command_line_tokens.h"
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_store.h"
 #include "diagnose/diagnose.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
@@ -103,6 +104,7 @@ void ParseCommandLine(char* commandLine) {
   // The hold-off switches are written at once; a running copy reads them on reload.
   if (options.Find("holdoff")) SaveHoldOffSwitch(kHoldOffEnabledValue, IsOn(value));
   if (options.Find("fullscreenholdoff")) SaveHoldOffSwitch(kHoldOffFullScreenValue, IsOn(value));
+  if (options.Find("holduntil")) HoldUntilFromCommandLine(value);
 
   SaveSettings();
 }

@@ -20,6 +20,7 @@
 #include "app/tray_icon.h"
 #include "app/tray_images.h"
 #include "catalog/catalog_loader.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
@@ -148,6 +149,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerUpdateCheck:
       OnUpdateTimer(window);
       break;
+    case kTimerHoldOffClock:
+      RefreshClockHolds();
+      break;
     default:
       break;
   }
@@ -210,6 +214,12 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kHoldOffRunningMessage:
       OnHoldOffRunningChanged();
       return 0;
+    case WM_TIMECHANGE:
+      OnClockChanged();
+      return 0;
+    case WM_POWERBROADCAST:
+      OnHoldOffPowerBroadcast(wParam);
+      return TRUE;
     case kUpdateCheckDoneMessage:
       OnUpdateCheckDone(window, lParam);
       return 0;
