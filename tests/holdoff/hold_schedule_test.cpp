@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "holdoff/clock_hold.h"
-#include "holdoff/zone_samples.h"
+#include "zone_samples.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "holdoff/zone_samples.h"
+#include "zone_samples.h"
 
 namespace {
 
