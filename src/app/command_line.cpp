@@ -8,15 +8,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/command_line_tokens.h"
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
+#include "diagnose/diagnose.h"
 #include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_store.h"
-#include "diagnose/diagnose.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
 #include "settings/settings_store.h"
+#include "shell/command_line_tokens.h"
+#include "state/app_state.h"
 #include "system/default_user.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"

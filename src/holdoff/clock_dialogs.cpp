@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "holdoff/time_picker.h"
 #include "log/log.h"
 #include "resources/clock_dialogs_ids.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

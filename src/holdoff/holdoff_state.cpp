@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/tray_icon.h"
 #include "holdoff/clock_holds.h"
 #include "holdoff/display_request.h"
 #include "holdoff/fullscreen.h"
@@ -24,6 +23,7 @@
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
 
 namespace {
 
@@ -157,7 +157,7 @@ void ApplyReason(const char* reason, const char* pause) {
   CopyText(pausedWhy, pausedBy, sizeof(pausedWhy));
   CopyText(pausedReason, pausedBy[0] ? reason : "", sizeof(pausedReason));
   ReleaseSRWLockExclusive(&reasonLock);
-  if (started) UpdateTrayIcon(NIM_MODIFY);
+  if (started) AnnounceChange(kChangedHoldOff);
 }
 
 void ApplyRules() {

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/commands.h"
+#include "state/commands.h"
 #include "app/dispatcher.h"
 #include "holdoff/clock_store.h"
 #include "holdoff/display_request.h"
-#include "holdoff/holdoff_menu.h"
+#include "tray/holdoff_menu.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
 #include "holdoff/system_clock.h"
