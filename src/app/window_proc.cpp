@@ -15,6 +15,7 @@
 #include "app/dispatcher.h"
 #include "catalog/catalog_loader.h"
 #include "diagnose/diagnose.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
@@ -153,6 +154,9 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerUpdateJoin:
       OnUpdateJoinTimer(window);
       break;
+    case kTimerHoldOffClock:
+      RefreshClockHolds();
+      break;
     default:
       break;
   }
@@ -218,6 +222,12 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kHoldOffRunningMessage:
       OnHoldOffRunningChanged();
       return 0;
+    case WM_TIMECHANGE:
+      OnClockChanged();
+      return 0;
+    case WM_POWERBROADCAST:
+      OnHoldOffPowerBroadcast(wParam);
+      return TRUE;
     case kUpdateCheckDoneMessage:
       OnUpdateCheckDone(window, lParam);
       return 0;

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "holdoff/clock_holds.h"
 #include "holdoff/display_request.h"
 #include "holdoff/fullscreen.h"
 #include "holdoff/holdoff_store.h"
@@ -40,6 +41,9 @@ char runningProgram[kProgramNameSize] = "";
 // The reason held now ("" when not held): other threads read it for the tooltip.
 SRWLOCK reasonLock = SRWLOCK_INIT;
 char heldReason[kHoldOffReasonSize] = "";
+// While the battery pauses the hold: why, and the reason that would hold.
+char pausedWhy[kHoldOffReasonSize] = "";
+char pausedReason[kHoldOffReasonSize] = "";
 
 bool FollowsForeground() { return rules.enabled && (rules.fullscreen || HasFrontRules(rules)); }
 
@@ -123,22 +127,35 @@ void LookAtForeground() {
     frontProgram[0] = 0;
 }
 
-void ApplyReason(const char* reason) {
+// Takes, changes or releases the hold. A pause by the battery releases the request and
+// the return of mains power takes it again: one release, one request.
+void ApplyReason(const char* reason, const char* pause) {
+  const char* pausedBy = reason[0] ? pause : "";
+  const char* held = pausedBy[0] ? "" : reason;
   AcquireSRWLockShared(&reasonLock);
-  bool same = strcmp(reason, heldReason) == 0;
+  bool same = strcmp(held, heldReason) == 0 && strcmp(pausedBy, pausedWhy) == 0 &&
+              strcmp(pausedBy[0] ? reason : "", pausedReason) == 0;
+  bool wasPaused = pausedWhy[0] != 0;
+  bool wasHeld = heldReason[0] != 0;
+  bool sameHold = strcmp(held, heldReason) == 0;
   ReleaseSRWLockShared(&reasonLock);
   if (same) return;
-  if (reason[0]) {
+  if (held[0] && !sameHold) {
     char text[kHoldOffReasonSize + 16];
-    snprintf(text, sizeof(text), "Dozelite: %s", reason);
+    snprintf(text, sizeof(text), "Dozelite: %s", held);
     DisplayRequestEntry(text);
-    LogMessage(kLogLogOnly, "HoldOff: start (%s)", reason);
-  } else {
+    LogMessage(kLogLogOnly, "HoldOff: start (%s)", held);
+  } else if (!held[0] && wasHeld) {
     DisplayRequestEntry(nullptr);
-    LogMessage(kLogLogOnly, "HoldOff: end");
   }
+  if (pausedBy[0] && !wasPaused)
+    LogMessage(kLogLogOnly, "HoldOff: paused (%s)", pausedBy);
+  else if (!reason[0] && (wasHeld || wasPaused))
+    LogMessage(kLogLogOnly, "HoldOff: end");
   AcquireSRWLockExclusive(&reasonLock);
-  CopyText(heldReason, reason, sizeof(heldReason));
+  CopyText(heldReason, held, sizeof(heldReason));
+  CopyText(pausedWhy, pausedBy, sizeof(pausedWhy));
+  CopyText(pausedReason, pausedBy[0] ? reason : "", sizeof(pausedReason));
   ReleaseSRWLockExclusive(&reasonLock);
   if (started) AnnounceChange(kChangedHoldOff);
 }
@@ -148,10 +165,19 @@ void ApplyRules() {
   // Without a "running" rule the watcher has ended and forgotten what it saw.
   GetRunningProgram(runningProgram, sizeof(runningProgram));
   UpdateHooks();
-  EvaluateHoldOff();
+  RefreshClockHolds();  // looks at the clock, then evaluates
 }
 
 }  // namespace
+
+bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize) {
+  AcquireSRWLockShared(&reasonLock);
+  bool paused = pausedWhy[0] != 0;
+  if (why && whySize > 0) CopyText(why, pausedWhy, whySize);
+  if (reason && reasonSize > 0) CopyText(reason, pausedReason, reasonSize);
+  ReleaseSRWLockShared(&reasonLock);
+  return paused;
+}
 
 bool GetHoldOffReason(char* reason, int size) {
   AcquireSRWLockShared(&reasonLock);
@@ -167,22 +193,29 @@ void EvaluateHoldOff() {
   HoldOffScene scene = {fullScreenInFront, frontProgram[0] ? frontProgram : nullptr,
                         runningProgram[0] ? runningProgram : nullptr};
   char reason[kHoldOffReasonSize];
-  ChooseHoldOffReason(rules, scene, reason, sizeof(reason));
-  ApplyReason(reason);
+  // The clock's holds come after every rule that looks at programs and windows.
+  if (!ChooseHoldOffReason(rules, scene, reason, sizeof(reason)) && rules.enabled)
+    GetClockReason(reason, sizeof(reason));
+  char pause[kHoldOffReasonSize];
+  GetBatteryPause(pause, sizeof(pause));
+  ApplyReason(reason, pause);
 }
 
 void StartHoldOff(HWND window) {
   LoadHoldOffRules(&rules);
+  LoadClockHolds();
   started = true;
   runningProgram[0] = 0;
   StartProcessWatcher(window, kHoldOffRunningMessage);
+  StartClockHolds(window);
   ApplyRules();
 }
 
 void StopHoldOff() {
   Unhook();
   StopProcessWatcher();
-  ApplyReason("");
+  StopClockHolds();
+  ApplyReason("", "");
   started = false;
   fullScreenInFront = false;
   frontProgram[0] = 0;
@@ -196,6 +229,7 @@ void OnHoldOffRunningChanged() {
 
 void ReloadHoldOff() {
   LoadHoldOffRules(&rules);
+  LoadClockHolds();
   if (started) ApplyRules();
 }
 

@@ -109,6 +109,9 @@ enum LaterCommand : int {
   kCmdToggleFullScreenHoldOff = 40100,
   kCmdHoldOffPrograms = 40101,
   kCmdToggleHoldOff = 40102,
+  kCmdHoldUntil = 40103,
+  kCmdEndHoldUntil = 40104,
+  kCmdHoldOffSchedules = 40105,
   // Corners
   kCmdToggleCornerEveryMonitor = 40110,
   kCmdToggleCornersOverFullScreen = 40111,
