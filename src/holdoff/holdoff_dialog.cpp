@@ -15,12 +15,12 @@
 #include <memory>
 #include <new>
 
-#include "app/app_state.h"
 #include "holdoff/process_image.h"
 #include "log/log.h"
 #include "resources/holdoff_dialog_ids.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -24,7 +24,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/tray_icon.h"
 #include "holdoff/display_request.h"
 #include "holdoff/front_check.h"
 #include "holdoff/fullscreen.h"
@@ -33,6 +32,7 @@
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
 
 namespace {
 
@@ -183,7 +183,7 @@ void ApplyReason(const char* reason) {
   AcquireSRWLockExclusive(&reasonLock);
   CopyText(heldReason, reason, sizeof(heldReason));
   ReleaseSRWLockExclusive(&reasonLock);
-  if (started) UpdateTrayIcon(NIM_MODIFY);
+  if (started) AnnounceChange(kChangedHoldOff);
 }
 
 void ApplyRules() {
