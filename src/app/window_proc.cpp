@@ -212,6 +212,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
+      if (wParam == SPI_SETSCREENSAVETIMEOUT || wParam == SPI_SETSCREENSAVEACTIVE) EvaluateHoldOff();  // new moment
       break;
     case kSaverSettingsReadMessage:
       OnSaverSettingsRead(window, lParam);

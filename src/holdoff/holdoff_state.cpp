@@ -3,8 +3,16 @@
 // through a second hook limited to that window's thread, so a window that goes full
 // screen in place is seen without following every window on the desktop. Programs of
 // "running" rules come from the process watcher, whose thread runs only while there are
-// such rules. This process's own windows (the tray menu, a dialog) never change what is
-// seen in front: opening the menu over a video keeps the hold.
+// such rules. None of these events is needed: a one-shot look (front_check.cpp) comes
+// shortly before the saver or the display power-off would start, and every 0.5 s while a
+// window holds, so a hold starts and ends also where no event is raised.
+//
+// The window that holds (full screen, or of a "front" program) is remembered. While this
+// process's own window is in front (the tray menu, a dialog, the hidden main window the
+// menu leaves in front) that window is checked again instead: it keeps the hold while it
+// still exists, is still in front of its monitor and, if it held by covering it, is still
+// full screen, so opening the menu over a video keeps the hold and closing the video
+// behind the menu ends it.
 //
 // A hold is a display power request through DisplayRequestEntry, taken when a rule starts
 // to match and released the moment none does. Nothing of it is stored, and the user's
@@ -18,8 +26,10 @@
 
 #include "holdoff/clock_holds.h"
 #include "holdoff/display_request.h"
+#include "holdoff/front_check.h"
 #include "holdoff/fullscreen.h"
 #include "holdoff/holdoff_store.h"
+#include "holdoff/process_image.h"
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
@@ -27,16 +37,22 @@
 
 namespace {
 
+constexpr int kFileNameSize = 256 * 3;  // a file name of 255 UTF-16 units in UTF-8
+
 HoldOffRules rules = {1, 1, 0, {}};
 bool started = false;
+HWND owner = nullptr;
 HWINEVENTHOOK foregroundHook = nullptr;
 HWINEVENTHOOK locationHook = nullptr;
 DWORD locationThread = 0;
 
 // What was last seen, for ChooseHoldOffReason.
 bool fullScreenInFront = false;
-char frontProgram[kPathSize] = "";
+char frontProgram[kFileNameSize] = "";
 char runningProgram[kProgramNameSize] = "";
+// The window that holds, and whether by covering its monitor (else by its program).
+HWND holdingWindow = nullptr;
+bool holdingByFullScreen = false;
 
 // The reason held now ("" when not held): other threads read it for the tooltip.
 SRWLOCK reasonLock = SRWLOCK_INIT;
@@ -51,15 +67,6 @@ bool IsOwnWindow(HWND window, DWORD* threadId, DWORD* processId) {
   *processId = 0;
   *threadId = window ? GetWindowThreadProcessId(window, processId) : 0;
   return window && *processId == GetCurrentProcessId();
-}
-
-void ProcessImagePath(DWORD processId, char* path, int size) {
-  path[0] = 0;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (!process) return;
-  DWORD length = static_cast<DWORD>(size);
-  if (!QueryFullProcessImageNameA(process, 0, path, &length)) path[0] = 0;
-  CloseHandle(process);
 }
 
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD);
@@ -109,22 +116,58 @@ void UpdateHooks() {
   FollowLocationOf(GetForegroundWindow());
 }
 
-// Updates what is seen in front, unless the window in front is this process's own.
+void ForgetFront() {
+  fullScreenInFront = false;
+  frontProgram[0] = 0;
+  holdingWindow = nullptr;
+  holdingByFullScreen = false;
+}
+
+// This process's window is in front: the window that held keeps what it held only while
+// it is still there, in front of its monitor and as full screen as it was.
+void RecheckHoldingWindow() {
+  bool shellFullScreen = rules.fullscreen && ShellFullScreenEntry();
+  if (holdingWindow && IsInFrontOfItsMonitor(holdingWindow) &&
+      (!holdingByFullScreen || IsWindowFullScreen(holdingWindow, nullptr))) {
+    fullScreenInFront = holdingByFullScreen || shellFullScreen;
+    return;
+  }
+  ForgetFront();
+  fullScreenInFront = shellFullScreen;
+}
+
+// Updates what is seen in front.
 void LookAtForeground() {
   if (!FollowsForeground()) {
-    fullScreenInFront = false;
-    frontProgram[0] = 0;
+    ForgetFront();
     return;
   }
   HWND window = GetForegroundWindow();
   DWORD processId = 0;
   DWORD threadId = 0;
-  if (IsOwnWindow(window, &threadId, &processId)) return;
-  fullScreenInFront = rules.fullscreen && (FindFullScreenForeground(nullptr) != nullptr || ShellFullScreenEntry());
-  if (processId && HasFrontRules(rules))
-    ProcessImagePath(processId, frontProgram, sizeof(frontProgram));
-  else
+  if (IsOwnWindow(window, &threadId, &processId)) {
+    RecheckHoldingWindow();
+    return;
+  }
+  bool windowFullScreen = rules.fullscreen && IsWindowFullScreen(window, nullptr);
+  fullScreenInFront = windowFullScreen || (rules.fullscreen && ShellFullScreenEntry());
+  if (!processId || !HasFrontRules(rules) || !GetProcessFileName(processId, frontProgram, sizeof(frontProgram)))
     frontProgram[0] = 0;
+  bool programHolds = FindHoldOffRule(rules, kHoldWhileInFront, frontProgram) >= 0;
+  holdingWindow = windowFullScreen || programHolds ? window : nullptr;
+  holdingByFullScreen = windowFullScreen;
+}
+
+void CALLBACK OnLookTimer(HWND, UINT, UINT_PTR, DWORD) { EvaluateHoldOff(); }
+
+// The next look: often while something in front holds, else before the time-outs.
+void ArmLook() {
+  if (!owner) return;
+  if (!started || !FollowsForeground()) {
+    KillTimer(owner, kTimerHoldOffLook);
+    return;
+  }
+  ArmFrontCheck(owner, kTimerHoldOffLook, holdingWindow != nullptr || fullScreenInFront, OnLookTimer);
 }
 
 // Takes, changes or releases the hold. A pause by the battery releases the request and
@@ -199,12 +242,14 @@ void EvaluateHoldOff() {
   char pause[kHoldOffReasonSize];
   GetBatteryPause(pause, sizeof(pause));
   ApplyReason(reason, pause);
+  ArmLook();
 }
 
 void StartHoldOff(HWND window) {
   LoadHoldOffRules(&rules);
   LoadClockHolds();
   started = true;
+  owner = window;
   runningProgram[0] = 0;
   StartProcessWatcher(window, kHoldOffRunningMessage);
   StartClockHolds(window);
@@ -217,8 +262,9 @@ void StopHoldOff() {
   StopClockHolds();
   ApplyReason("", "");
   started = false;
-  fullScreenInFront = false;
-  frontProgram[0] = 0;
+  ArmLook();
+  owner = nullptr;
+  ForgetFront();
   runningProgram[0] = 0;
 }
 

@@ -8,6 +8,8 @@
 
 // Private messages of the main window (the hold-off's block is WM_APP + 460..469).
 constexpr UINT kHoldOffRunningMessage = WM_APP + 460;  // the process watcher saw a change
+// The main window's timer of the look at the window in front (its own timer procedure).
+constexpr UINT_PTR kTimerHoldOffLook = 940;
 
 // True while a hold-off rule holds the saver off; reason receives its text ("a full-screen
 // window is in front", "<name> is running", "<name> is in front"), cut to size.

@@ -10,6 +10,7 @@
 #include "holdoff/holdoff_dialog.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
+#include "log/log.h"
 #include "state/commands.h"
 #include "tray/tray_menu.h"
 
@@ -82,9 +83,20 @@ bool RunHoldOffCommand(HWND window, int command) {
       break;
     }
     case kCmdHoldOffPrograms: {
+      // Only what the user changed is saved, into the rules as they are at OK: a reload
+      // or a hand-over while the dialog was open is kept. One dialog at a time keeps
+      // these copies its own.
+      static HoldOffRules before;
       static HoldOffRules edited;
-      GetHoldOffRules(&edited);
-      if (ShowHoldOffProgramsDialog(window, &edited)) rules = &edited;
+      static HoldOffRules now;
+      if (BringHoldOffProgramsDialogToFront()) break;
+      GetHoldOffRules(&before);
+      edited = before;
+      if (!ShowHoldOffProgramsDialog(window, &edited)) break;
+      GetHoldOffRules(&now);
+      if (!ApplyHoldOffEdits(before, edited, &now))
+        LogMessage(kLogError, "The hold-off list is full: not every program added could be kept.");
+      rules = &now;
       break;
     }
     case kCmdHoldUntil: {

@@ -101,9 +101,10 @@ else
   echo
   echo "With corner actions on, the corner watcher waits on a low-level mouse hook: with the mouse still"
   echo "it wakes only for its once-a-minute check of the hook; with them off it has no hook at all."
-  echo "The hold-off's full-screen rule (on by default) waits for foreground events and costs nothing at rest;"
-  echo "a \"running\" rule wakes one thread every 5 s for a scan of the process list. Schedules arm one timer"
-  echo "of the main window for their next start or end and wake nothing before it."
+  echo "The hold-off's full-screen rule (on by default) looks at the window in front once per saver time-out,"
+  echo "shortly before the saver would start, and costs nothing else at rest;"
+  echo "a \"running\" rule wakes one thread every 5 s for a scan of the process list."
+  echo "Schedules arm one timer of the main window for their next start or end and wake nothing before it."
 fi
 
 wine "$win/idle_tray.exe" close >/dev/null 2>&1
