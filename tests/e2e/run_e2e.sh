@@ -696,7 +696,7 @@ step_msi_upgrade() {
 }
 
 # The program installed by the MSI finds the package's uninstaller (a quoted command with
-# arguments) through its own folder.
+# arguments) through its own folder. (Wine's msiexec removes at once where Windows asks.)
 step_msi_program_uninstall() {
   wine start "$exe_win" </dev/null >/dev/null 2>&1
   check "the installed program starts" ctl wait 20000 || return
@@ -704,12 +704,19 @@ step_msi_program_uninstall() {
   ctl command 40035
   check "its Uninstall starts msiexec /x" wait_until 20 msiexec_removal_runs
   check "and Dozelite ends" wait_until 10 no_dozelite_running
-  kill_prefix_processes '[Mm]siexec'
-  check "the installation is still there" test -s "$install_dir/Dozelite.exe"
+  check "msiexec ends" wait_until 60 no_prefix_process '[Mm]siexec'
+  check "the package was removed" test ! -e "$install_dir/Dozelite.exe"
+  check "with its entry" sh -c "! wine reg query '$uninstall_key'"
 }
 
+# Installed again, then removed silently. What each user's Dozelite wrote for that user
+# (settings, the saver list cache, the log) is that user's: a removal for the machine
+# leaves it, and it is cleared here before looking for leftovers.
 step_msi_remove() {
   local code
+  code="$(msi_exit /i "$msi" /qn)"
+  check "msiexec /i /qn installs it again (exit code $code)" test "$code" = 0
+  check "the program is in place" test -s "$install_dir/Dozelite.exe"
   code="$(msi_exit /x "$msi" /qn)"
   check "msiexec /x /qn ends with exit code 0 (got $code)" test "$code" = 0
   check "no program folder" test ! -e "$install_dir"
@@ -718,7 +725,7 @@ step_msi_remove() {
   check "no Windows Installer entry" \
     sh -c "! wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(msi_property "$msi" ProductCode)'"
   wine reg delete "$settings_key" /f </dev/null >/dev/null 2>&1
-  rm -f "$(log_file)"
+  rm -rf "$(log_file)" "$prefix"/drive_c/users/*/AppData/Local/Dozelite
   local left
   left="$(find "$prefix/drive_c" -iname '*dozelite*' 2>/dev/null)"
   check "no file named Dozelite anywhere on C: ${left:+($left)}" test -z "$left"
@@ -804,7 +811,7 @@ step step_both_modes_side_by_side "both modes side by side, each uninstaller rem
 step step_msi_install_older "MSI: an older build installs silently"
 step step_msi_upgrade "MSI: this build upgrades it"
 step step_msi_program_uninstall "MSI: the program's Uninstall starts the package's uninstaller"
-step step_msi_remove "MSI: msiexec /x removes it and leaves nothing"
+step step_msi_remove "MSI: installed again, msiexec /x /qn removes it and leaves nothing"
 
 echo "$pending_count pending, $((SECONDS - started)) s"
 echo "$passed passed, $failed failed"
