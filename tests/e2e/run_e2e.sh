@@ -601,6 +601,10 @@ step_just_for_me_silent_update() {
   check "a running copy is left, the user's" wait_until 20 running_from "$user_dir_win"
   check "with its main window" ctl wait 20000
   check "nothing went into the program files folder" test ! -e "$install_dir"
+  # The next step starts it afresh: a second start racing the restarted copy could take
+  # the command meant for the copy that stays.
+  ctl close 10000
+  wait_until 10 no_dozelite_running
 }
 
 # The program's own "Uninstall" finds the uninstaller of the copy that runs.
