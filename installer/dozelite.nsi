@@ -111,14 +111,32 @@ Var ModeGiven        ; 1: /ALLUSERS or /CURRENTUSER on the command line
 Var Elevated         ; 1: running with administrator rights
 Var FolderGiven      ; 1: /D on the command line
 Var JustForMeButton
+Var ClosedProgram    ; the program file of the copy setup ended ("" when none ran)
 
 ; Ends every running instance of this user's session: WM_CLOSE to its main window, the
 ; same path as the program's own "Exit", then waits for the window to go (10 seconds
-; at most, asking again every 2 seconds).
+; at most, asking again every 2 seconds). Remembers in $ClosedProgram which program file
+; the first one ran, so that setup can start it again afterwards.
 !macro DEFINE_END_RUNNING prefix
 Function ${prefix}EndRunningDozelite
   Push $0
   Push $1
+  Push $2
+  StrCpy $1 0
+  FindWindow $0 "${WINDOW_CLASS}" "${WINDOW_TITLE}"
+  ${If} $0 <> 0
+    StrCpy $ClosedProgram "$INSTDIR\${PRODUCT}.exe"
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+    ; PROCESS_QUERY_LIMITED_INFORMATION
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
+    ${If} $2 P<> 0
+      System::Call 'kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r1, *i ${NSIS_MAX_STRLEN}) i .r0'
+      ${If} $0 <> 0
+        StrCpy $ClosedProgram $1
+      ${EndIf}
+      System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+  ${EndIf}
   StrCpy $1 0
   ${Do}
     FindWindow $0 "${WINDOW_CLASS}" "${WINDOW_TITLE}"
@@ -136,6 +154,7 @@ Function ${prefix}EndRunningDozelite
     Sleep 200
     IntOp $1 $1 + 1
   ${LoopUntil} $1 >= 50
+  Pop $2
   Pop $1
   Pop $0
 FunctionEnd
@@ -227,16 +246,18 @@ Section "${PRODUCT} (required)" SecProgram
   SetOutPath "$INSTDIR"
   File "${STAGE_DIR}\${PRODUCT}.exe"
   File "${STAGE_DIR}\${PRODUCT}.chm"
+  File "${STAGE_DIR}\LICENSE.txt"
+  File "${STAGE_DIR}\THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; $SMPROGRAMS and SHCTX follow the mode: the user's or everyone's Start menu, HKCU or HKLM.
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0 \
       SW_SHOWNORMAL "" "Screen savers one click away"
 
-  ; The program starts "UninstallString" as one file with the shell's default action, so
-  ; the value is the bare path; tools that want quoting read QuietUninstallString.
+  ; Commands are quoted: the folder may hold spaces. The program reads both this and the
+  ; bare path older setups wrote.
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" "$INSTDIR\uninstall.exe"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -250,9 +271,20 @@ Section "${PRODUCT} (required)" SecProgram
 SectionEnd
 
 ; The same value the program's "Run When Windows Starts" writes: the executable's full
-; path, unquoted and without arguments, so the menu shows it checked.
+; path, quoted and without arguments, so the menu shows it checked.
 Section "Start ${PRODUCT} when Windows starts" SecStartup
-  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" "$INSTDIR\${PRODUCT}.exe"
+  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\${PRODUCT}.exe"'
+SectionEnd
+
+; A silent update (as package managers run it) starts again the copy it ended, for the
+; user who ran it; an interactive one offers that on its finish page.
+Section "-Restart" SecRestart
+  ${If} ${Silent}
+  ${AndIf} $ClosedProgram != ""
+  ${AndIf} ${FileExists} $ClosedProgram
+    StrCpy $R0 $ClosedProgram
+    Call StartProgramAsUser
+  ${EndIf}
 SectionEnd
 
 ; Puts the mode in place: shell folders and SHCTX, the default folder (an installed
@@ -369,10 +401,19 @@ Function ModePageLeave
   Call ApplyMode
 FunctionEnd
 
-; Started through Explorer, so that the program runs with the user's own rights rather
-; than the elevated rights of the setup program.
+; Starts the program $R0 with the rights of the user at the desktop: an elevated setup
+; hands it to Explorer, which starts it as that user rather than with setup's rights.
+Function StartProgramAsUser
+  ${If} $Elevated = 1
+    Exec '"$WINDIR\explorer.exe" "$R0"'
+  ${Else}
+    Exec '"$R0"'
+  ${EndIf}
+FunctionEnd
+
 Function StartDozelite
-  Exec '"$WINDIR\explorer.exe" "$INSTDIR\${PRODUCT}.exe"'
+  StrCpy $R0 "$INSTDIR\${PRODUCT}.exe"
+  Call StartProgramAsUser
 FunctionEnd
 
 Function OpenHelp
@@ -462,6 +503,8 @@ Section "Uninstall"
   Call un.RemoveProgramFile
   ; A help file still open in a separate viewer goes at the next restart.
   Delete /REBOOTOK "$INSTDIR\${PRODUCT}.chm"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\uninstall.exe"
   ; Only an empty folder is removed: files the user put there stay.
   RMDir /REBOOTOK "$INSTDIR"
@@ -487,7 +530,9 @@ Section "Uninstall"
   ${If} $KeepSettings = 0
     DetailPrint "Removing your ${PRODUCT} settings"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
+    ; The log and the crash reports written beside it.
     Delete "$TEMP\${PRODUCT}.log"
+    Delete "$TEMP\${PRODUCT}-*.dmp"
   ${Else}
     DetailPrint "Keeping your ${PRODUCT} settings"
   ${EndIf}

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kPathValuePrefix = "saverpath";
-constexpr int kRunPathSize = 300;
+constexpr int kRunPathSize = 800;  // 260 characters of up to 3 UTF-8 bytes each
 
 struct IntSetting {
   const char* name;
@@ -332,7 +332,10 @@ bool SetLoadAtStartup(const char* name, bool on, const char* path) {
       }
       path = own;
     }
-    status = SaveRegValue(key, name, REG_SZ, path, 0);
+    // Quoted, so that a path with spaces is one program to whoever reads the value.
+    char quoted[kRunPathSize + 2];
+    snprintf(quoted, sizeof(quoted), "\"%s\"", path);
+    status = SaveRegValue(key, name, REG_SZ, quoted, 0);
   } else {
     status = RegDeleteValueA(key, name);
   }
@@ -342,6 +345,19 @@ bool SetLoadAtStartup(const char* name, bool on, const char* path) {
   else
     knownRun.known = false;
   return status == ERROR_SUCCESS;
+}
+
+bool LoadAtStartupStarts(const char* name, const char* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char data[kRunPathSize + 2];
+  LONG status = QueryRegValue(key, name, REG_SZ, data, sizeof(data) - 1);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return false;
+  data[sizeof(data) - 1] = 0;
+  char program[kRunPathSize + 2];
+  SplitProgramCommand(data, program, sizeof(program));
+  return lstrcmpiA(program, path) == 0;
 }
 
 bool KnownLoadAtStartup(const char* name) {

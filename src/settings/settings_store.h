@@ -14,8 +14,11 @@ LONG QueryRegValue(HKEY key, const char* name, DWORD type, void* data, DWORD siz
 // other type fails with ERROR_INVALID_PARAMETER, the latter also logged as an error.
 LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size);
 bool GetLoadAtStartup(const char* name);
+// Whether the "Run" value starts the program at `path`, written quoted or bare.
+bool LoadAtStartupStarts(const char* name, const char* path);
 // Main thread: the "Run" entry as the program last learnt or set it; read only when not
 // known yet. LoadSettings forgets it.
 bool KnownLoadAtStartup(const char* name);
-// Adds (with `path`, or this executable's path when none) or removes the "Run" value.
+// Adds (with `path`, or this executable's path when none; written quoted) or removes the
+// "Run" value.
 bool SetLoadAtStartup(const char* name, bool on, const char* path = nullptr);

@@ -151,3 +151,21 @@ int GetFileName(const char* source, char* destination, int size) {
 int GetExtension(const char* source, char* destination, int size) {
   return SplitAtLast(source, destination, size, '.', false);
 }
+
+const char* SplitProgramCommand(const char* command, char* file, int size) {
+  if (size > 0) file[0] = 0;
+  if (!command) return "";
+  while (*command == ' ' || *command == '\t') command++;
+  if (*command != '"') {
+    CopyText(file, command, size);
+    return command + strlen(command);
+  }
+  const char* start = command + 1;
+  const char* end = strchr(start, '"');
+  if (!end) end = start + strlen(start);  // an unclosed quote runs to the end
+  int length = static_cast<int>(end - start);
+  if (size > 0) CopyText(file, start, length + 1 < size ? length + 1 : size);
+  const char* arguments = *end ? end + 1 : end;
+  while (*arguments == ' ' || *arguments == '\t') arguments++;
+  return arguments;
+}

@@ -26,3 +26,8 @@ int SetTrailingBackslash(char* path, bool add, int size = kPathSize);
 int GetDirectory(const char* source, char* destination, int size = kPathSize);
 int GetFileName(const char* source, char* destination, int size = kPathSize);
 int GetExtension(const char* source, char* destination, int size = kPathSize);
+// A command as Windows keeps it in "Run" and "UninstallString": a quoted program path
+// with arguments after it, or (as older values were written) the bare path, spaces and
+// all, with no arguments. Copies the program path into `file` (cut to `size`) and
+// returns the arguments with the blanks before them skipped ("" when there are none).
+const char* SplitProgramCommand(const char* command, char* file, int size);

@@ -32,46 +32,80 @@ HWND FindRunningInstance() {
   return nullptr;
 }
 
-// One uninstall entry: its command and the folder it installed into (empty if unnamed).
-bool ReadUninstallEntry(HKEY root, const char* keyPath, char* command, char* folder, DWORD size) {
-  HKEY key;
-  if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  command[0] = 0;
-  folder[0] = 0;
-  LONG status = QueryRegValue(key, "UninstallString", REG_SZ, command, size - 1);
-  if (QueryRegValue(key, "InstallLocation", REG_SZ, folder, size - 1) != ERROR_SUCCESS) folder[0] = 0;
-  RegCloseKey(key);
-  command[size - 1] = 0;
-  folder[size - 1] = 0;
-  SetTrailingBackslash(folder, false, static_cast<int>(size));
-  return status == ERROR_SUCCESS && command[0] != 0;
+// Paths here are read under the UTF-8 code page: 260 characters may take 780 bytes.
+constexpr int kCommandSize = 800;
+
+// Whether an uninstall entry installed the program in `ownFolder`: its InstallLocation,
+// or for an entry without one, the folder of the uninstaller it names.
+bool EntryInstalledHere(const char* command, const char* location, const char* ownFolder) {
+  char folder[kCommandSize];
+  if (location[0]) {
+    CopyText(folder, location, sizeof(folder));
+  } else {
+    char program[kCommandSize];
+    SplitProgramCommand(command, program, sizeof(program));
+    GetDirectory(program, folder, sizeof(folder));
+  }
+  SetTrailingBackslash(folder, false, sizeof(folder));
+  return ownFolder[0] != 0 && lstrcmpiA(folder, ownFolder) == 0;
 }
 
-// The registered uninstall command, or false when there is none. An installation for
+// The uninstall command of the installation this program belongs to: an installation for
 // everyone registers it for the machine, one just for the current user in that user's
-// hive; when both exist, the entry whose folder holds this program names its own
-// uninstaller, else the machine's entry is taken.
-bool ReadUninstallString(char* command, DWORD size) {
+// hive. False when no entry names this program's folder: a copy that was unzipped, not
+// installed, has no uninstaller of its own and never starts another copy's.
+bool ReadOwnUninstallString(const char* ownFolder, char* command, int size) {
   char keyPath[200];
   snprintf(keyPath, sizeof(keyPath), kUninstallKeyFormat, kProductName);
-  char ownFolder[kPathSize];
-  char ownPath[kPathSize];
-  DWORD length = GetModuleFileNameA(nullptr, ownPath, sizeof(ownPath));
-  ownFolder[0] = 0;
-  if (length > 0 && length < sizeof(ownPath)) GetDirectory(ownPath, ownFolder, sizeof(ownFolder));
-  SetTrailingBackslash(ownFolder, false, sizeof(ownFolder));
-
-  bool found = false;
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    char candidate[kPathSize];
-    char folder[kPathSize];
-    if (!ReadUninstallEntry(root, keyPath, candidate, folder, sizeof(candidate))) continue;
-    bool own = ownFolder[0] != 0 && lstrcmpiA(folder, ownFolder) == 0;
-    if (!found || own) CopyText(command, candidate, static_cast<int>(size));
-    found = true;
-    if (own) break;
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    char candidate[kCommandSize] = "";
+    char location[kCommandSize] = "";
+    LONG status = QueryRegValue(key, "UninstallString", REG_SZ, candidate, sizeof(candidate) - 1);
+    if (QueryRegValue(key, "InstallLocation", REG_SZ, location, sizeof(location) - 1) != ERROR_SUCCESS)
+      location[0] = 0;
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || candidate[0] == 0) continue;
+    if (EntryInstalledHere(candidate, location, ownFolder)) {
+      CopyText(command, candidate, size);
+      return true;
+    }
   }
-  return found;
+  return false;
+}
+
+// Starts the registered command: a quoted path with its arguments, or a bare path.
+bool StartUninstaller(const char* command) {
+  char program[kCommandSize];
+  const char* arguments = SplitProgramCommand(command, program, sizeof(program));
+  HINSTANCE result =
+      ShellExecuteEntry(GetDesktopWindow(), nullptr, program, arguments[0] ? arguments : nullptr, nullptr, SW_SHOW);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// A copy that is not installed removes what it put on this computer itself, once the user
+// has agreed: its settings and a log-on entry that starts this very copy. Another copy's
+// log-on entry and any installation stay. False when the user said no.
+bool RemoveUninstalledCopy(const char* ownPath) {
+  char question[1200];
+  snprintf(question, sizeof(question),
+           "This copy of %s is not installed, so there is no uninstaller to run.\n\n"
+           "Remove its settings and its log-on entry from this computer? Its folder stays: delete it "
+           "yourself once %s has ended.\n\n%s",
+           kProductName, kProductName, ownPath);
+  if (MessageBoxEntry(AppState.mainWindow, question, kProductName, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+    LogMessage(kLogLogOnly, "UninstallDozelite: not installed; the settings are kept");
+    return false;
+  }
+  char keyPath[200];
+  snprintf(keyPath, sizeof(keyPath), "Software\\%s", kProductName);
+  LONG removed = RegDeleteTreeA(HKEY_CURRENT_USER, keyPath);
+  if (removed == ERROR_SUCCESS) RegDeleteKeyA(HKEY_CURRENT_USER, keyPath);
+  if (LoadAtStartupStarts(kProductName, ownPath)) SetLoadAtStartup(kProductName, false);
+  LogMessage(kLogLogOnly, "UninstallDozelite: not installed; removed the settings (%d) and the log-on entry",
+             static_cast<int>(removed));
+  return true;
 }
 
 }  // namespace
@@ -125,15 +159,19 @@ int UninstallDozelite() {
     return 1;
   }
 
-  char command[kPathSize];
-  bool started = false;
-  if (ReadUninstallString(command, sizeof(command))) {
-    HINSTANCE result = ShellExecuteEntry(GetDesktopWindow(), nullptr, command, nullptr, nullptr, SW_SHOW);
-    started = reinterpret_cast<INT_PTR>(result) > 32;
-  }
-  if (!started)
+  char ownPath[kCommandSize] = "";
+  char ownFolder[kCommandSize] = "";
+  DWORD length = GetModuleFileNameA(nullptr, ownPath, sizeof(ownPath));
+  if (length > 0 && length < sizeof(ownPath)) GetDirectory(ownPath, ownFolder, sizeof(ownFolder));
+  SetTrailingBackslash(ownFolder, false, sizeof(ownFolder));
+
+  char command[kCommandSize];
+  if (!ReadOwnUninstallString(ownFolder, command, sizeof(command))) {
+    if (!RemoveUninstalledCopy(ownPath)) return 1;
+  } else if (!StartUninstaller(command)) {
     LogMessage(kLogDebugError,
                "Error running uninstall. Try using \"Add/Remove Programs\" from the Control Panel.");
+  }
   PostMessageA(AppState.mainWindow, WM_COMMAND, kCmdExit, 0);
   return 1;
 }

@@ -84,6 +84,12 @@ prefix_pids() {
 }
 no_prefix_process() { [ -z "$(prefix_pids "$1")" ]; }
 dozelite_count() { prefix_pids 'Dozelite\.exe' | grep -c . ; }
+# running_from <windows folder>: one Dozelite runs, started from that folder's program.
+running_from() {
+  local pid
+  pid="$(prefix_pids 'Dozelite\.exe')"
+  [ "$(grep -c . <<<"$pid")" -eq 1 ] && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -qiF "$1\\Dozelite.exe"
+}
 dozelite_running() { [ "$(dozelite_count)" -ge 1 ]; }
 no_dozelite_running() { [ "$(dozelite_count)" -eq 0 ]; }
 one_dozelite_running() { [ "$(dozelite_count)" -eq 1 ]; }
@@ -245,8 +251,10 @@ step_silent_install() {
   check "Dozelite.exe is installed" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
   check "Dozelite.chm is installed" cmp "$build/windows/Dozelite.chm" "$install_dir/Dozelite.chm"
   check "the uninstaller is installed" test -s "$install_dir/uninstall.exe"
+  check "the licence and the third-party notices are installed" \
+    test -s "$install_dir/LICENSE.txt" -a -s "$install_dir/THIRD-PARTY-NOTICES.txt"
   check "the Start menu shortcut exists" test -s "$shortcut"
-  if ! wait_until 10 reg_value_is "$uninstall_key" UninstallString "$install_dir_win\\uninstall.exe"; then
+  if ! wait_until 10 reg_value_is "$uninstall_key" UninstallString "\"$install_dir_win\\uninstall.exe\""; then
     check "UninstallString names the installed uninstaller (read: '$(reg_value "$uninstall_key" UninstallString)')" false
   fi
   check "DisplayName is Dozelite" reg_value_is "$uninstall_key" DisplayName Dozelite
@@ -256,7 +264,8 @@ step_silent_install() {
   local size
   size="$(reg_value "$uninstall_key" EstimatedSize)"
   check "EstimatedSize is a size in KB ($size)" test "$((size))" -gt 100
-  check "the log-on Run entry is the bare program path" reg_value_is "$run_key" Dozelite "$exe_win"
+  check "the log-on Run entry is the quoted program path" reg_value_is "$run_key" Dozelite "\"$exe_win\""
+  check "a fresh silent install starts nothing" no_dozelite_running
 }
 
 # The uninstaller as a person uses it: confirm, tick "Keep my Dozelite settings" (its
@@ -493,18 +502,54 @@ step_exit() {
   shot after-exit
 }
 
+# The portable copy beside the installation for everyone: its "Uninstall" asks, then
+# removes its settings and its own log-on entry, and never runs the installed uninstaller.
+step_portable_uninstall() {
+  local folder="$prefix/drive_c/portable"
+  rm -rf "$folder" && mkdir -p "$folder"
+  check "the portable zip unpacks" unzip -q "$build/Dozelite-$version-portable.zip" -d "$folder" || return
+  wine reg add "$run_key" /v Dozelite /d '"C:\portable\Dozelite.exe"' /f </dev/null >/dev/null 2>&1
+  wine reg add "$settings_key" /v e2emarker /d portable /f </dev/null >/dev/null 2>&1
+  wine 'C:\portable\Dozelite.exe' </dev/null >/dev/null 2>&1 &
+  check "the portable copy starts" ctl wait 20000 || return
+  ctl dismiss "Dozelite Tip of the Day" 10000
+  ctl command 40035
+  check "Uninstall asks first" ctl find Dozelite 10000
+  shot portable-uninstall-question
+  ctl postto Dozelite 0x0111 6 0 # IDYES
+  check "the portable copy ends" wait_until 15 no_dozelite_running
+  check "no uninstaller was started" sh -c "! wine '$ctl_exe' find 'Dozelite $version Uninstall' 3000"
+  check "its settings are gone" sh -c "! wine reg query '$settings_key'"
+  check "its log-on entry is gone" sh -c "! wine reg query '$run_key' /v Dozelite"
+  check "the installation is untouched" test -s "$install_dir/Dozelite.exe" -a -s "$install_dir/uninstall.exe"
+  check "so is its uninstall entry" reg_key_exists "$uninstall_key"
+  kill_prefix_processes "$uninstaller_copy"
+  rm -rf "$folder"
+  wine reg add "$run_key" /v Dozelite /d "\"$exe_win\"" /f </dev/null >/dev/null 2>&1
+}
+
+# A silent update, as package managers run it, ends the running copy and starts it again.
 step_update_over_running_copy() {
   check "Dozelite runs before the update" start_dozelite_from_shortcut
+  local lines
+  lines="$(log_lines)"
   check "setup /S over a running copy ends with exit code 0" wine "$setup" /S
-  check "the running copy was ended" no_dozelite_running
+  check "the running copy was ended" log_has_since "$lines" "Closing log file."
   check "the program is in place" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
-  check "the log-on entry is kept" reg_value_is "$run_key" Dozelite "$exe_win"
+  check "Dozelite runs again, the installed copy" wait_until 20 running_from "$install_dir_win"
+  check "and it is up (main window)" ctl wait 20000
+  check "the log-on entry is kept" reg_value_is "$run_key" Dozelite "\"$exe_win\""
   check "the uninstall key is kept" reg_key_exists "$uninstall_key"
 }
+
+# A crash report as the program writes it beside its log.
+plant_crash_dump() { echo "crash" >"$(dirname "$(log_file)")/Dozelite-20260101-120000.dmp"; }
+crash_dump_exists() { test -e "$(dirname "$(log_file)")/Dozelite-20260101-120000.dmp"; }
 
 step_uninstall_keeping_settings() {
   wine reg add "$settings_key" /v e2emarker /d kept /f </dev/null >/dev/null 2>&1
   check "Dozelite runs before the uninstall" start_dozelite_from_shortcut
+  plant_crash_dump
   wine "$install_dir_win\\uninstall.exe" /S /KEEPSETTINGS </dev/null >/dev/null 2>&1
   check "the uninstaller finishes" wait_for_uninstaller
   check "the running copy was ended" no_dozelite_running
@@ -513,6 +558,7 @@ step_uninstall_keeping_settings() {
   check "the log-on entry is gone" sh -c "! wine reg query '$run_key' /v Dozelite"
   check "the settings are kept (/KEEPSETTINGS)" reg_value_is "$settings_key" e2emarker kept
   check "the log is kept with the settings" test -f "$(log_file)"
+  check "so are the crash reports" crash_dump_exists
 }
 
 step_install_without_startup() {
@@ -523,6 +569,7 @@ step_install_without_startup() {
 
 step_uninstall_leaves_nothing() {
   check "Dozelite runs before the uninstall" start_dozelite_from_shortcut
+  plant_crash_dump
   wine "$install_dir_win\\uninstall.exe" /S </dev/null >/dev/null 2>&1
   check "the uninstaller finishes" wait_for_uninstaller
   check "the running copy was ended" wait_until 10 no_dozelite_running
@@ -532,6 +579,7 @@ step_uninstall_leaves_nothing() {
   check "no log-on entry" sh -c "! wine reg query '$run_key' /v Dozelite"
   check "no settings key" sh -c "! wine reg query '$settings_key'"
   check "no log file" test ! -e "$(log_file)"
+  check "no crash report" sh -c "! ls '$(dirname "$(log_file)")'/Dozelite-*.dmp"
   local left
   left="$(find "$prefix/drive_c" -iname '*dozelite*' 2>/dev/null)"
   check "no file named Dozelite anywhere on C: ${left:+($left)}" test -z "$left"
@@ -550,13 +598,28 @@ step_install_just_for_me() {
   check "Dozelite.chm too" cmp "$build/windows/Dozelite.chm" "$user_dir/Dozelite.chm"
   check "the user's Start menu has the shortcut" test -s "$user_shortcut"
   check "the user's uninstall entry names the uninstaller" \
-    reg_value_is "$user_uninstall_key" UninstallString "$user_dir_win\\uninstall.exe"
+    reg_value_is "$user_uninstall_key" UninstallString "\"$user_dir_win\\uninstall.exe\""
   check "and the folder" reg_value_is "$user_uninstall_key" InstallLocation "$user_dir_win"
   check "DisplayVersion is $version" reg_value_is "$user_uninstall_key" DisplayVersion "$version"
   check "no uninstall entry for the machine" sh -c "! wine reg query '$uninstall_key'"
   check "nothing in the program files folder" test ! -e "$install_dir"
   check "no shortcut in everyone's Start menu" test ! -e "$shortcut"
-  check "the log-on entry starts this copy" reg_value_is "$run_key" Dozelite "$user_dir_win\\Dozelite.exe"
+  check "the log-on entry starts this copy" reg_value_is "$run_key" Dozelite "\"$user_dir_win\\Dozelite.exe\""
+}
+
+# The way winget upgrades a per-user installation: the copy that ran runs again after.
+step_just_for_me_silent_update() {
+  wine start "$user_shortcut_win" </dev/null >/dev/null 2>&1
+  check "the user's shortcut starts Dozelite" ctl wait 20000 || return
+  ctl dismiss "Dozelite Tip of the Day" 10000
+  check "setup /S /CURRENTUSER over it ends with exit code 0" wine "$setup" /S /CURRENTUSER
+  check "a running copy is left, the user's" wait_until 20 running_from "$user_dir_win"
+  check "with its main window" ctl wait 20000
+  check "nothing went into the program files folder" test ! -e "$install_dir"
+  # The next step starts it afresh: a second start racing the restarted copy could take
+  # the command meant for the copy that stays.
+  ctl close 10000
+  wait_until 10 no_dozelite_running
 }
 
 # The program's own "Uninstall" finds the uninstaller of the copy that runs.
@@ -576,7 +639,7 @@ step_both_modes_side_by_side() {
   check "setup /S /ALLUSERS ends with exit code 0" wine "$setup" /S /ALLUSERS
   check "the program files copy is installed" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
   check "with the machine's uninstall entry" \
-    reg_value_is "$uninstall_key" UninstallString "$install_dir_win\\uninstall.exe"
+    reg_value_is "$uninstall_key" UninstallString "\"$install_dir_win\\uninstall.exe\""
   check "the user's copy is still there" test -s "$user_dir/Dozelite.exe"
   wine "$user_dir_win\\uninstall.exe" /S /KEEPSETTINGS </dev/null >/dev/null 2>&1
   check "the user's uninstaller finishes" wait_until 60 uninstaller_done_for "$user_uninstall_key" "$user_dir"
@@ -585,11 +648,103 @@ step_both_modes_side_by_side() {
   check "the installation for everyone is untouched" test -s "$install_dir/Dozelite.exe" -a -s "$install_dir/uninstall.exe"
   check "its uninstall entry too" reg_key_exists "$uninstall_key"
   check "its shortcut too" test -s "$shortcut"
-  check "its log-on entry too" reg_value_is "$run_key" Dozelite "$exe_win"
+  check "its log-on entry too" reg_value_is "$run_key" Dozelite "\"$exe_win\""
   wine "$install_dir_win\\uninstall.exe" /S </dev/null >/dev/null 2>&1
   check "the uninstaller for everyone finishes" wait_for_uninstaller
   check "no uninstall entry of either kind" sh -c "! wine reg query '$uninstall_key' && ! wine reg query '$user_uninstall_key'"
   check "no log-on entry" sh -c "! wine reg query '$run_key' /v Dozelite"
+  local left
+  left="$(find "$prefix/drive_c" -iname '*dozelite*' 2>/dev/null)"
+  check "no file named Dozelite anywhere on C: ${left:+($left)}" test -z "$left"
+}
+
+# ---------------------------------------------------------------- the MSI
+
+msi="$build/Dozelite-$version-x64.msi"
+old_msi="$work/Dozelite-older-x64.msi"
+older_version=2.9
+# The program's own copy of the shipped files, as the release put them into the MSI.
+msi_files="$build/package"
+# msi_property <msi> <name>
+msi_property() { msiinfo export "$1" Property 2>/dev/null | tr -d '\r' | sed -n "s/^$2\t//p"; }
+# msi_exit <arguments...>: msiexec's exit code, printed.
+msi_exit() { wine msiexec "$@" </dev/null >/dev/null 2>&1; echo $?; }
+msi_start_menu_shortcut() {
+  # Windows Installer puts it into everyone's Start menu (ALLUSERS=1); Wine's takes the
+  # user's Start menu for ProgramMenuFolder whatever ALLUSERS says: either place counts.
+  [ -s "$shortcut" ] || [ -s "$user_shortcut" ]
+}
+msiexec_removal_runs() { ! no_prefix_process '[Mm]siexec.exe.* /x'; }
+no_msi_shortcut() { [ ! -e "$shortcut" ] && [ ! -e "$user_shortcut" ]; }
+
+# An older build of the same package (same files, version 2.9), then this one over it.
+step_msi_install_older() {
+  set_user_paths
+  check "the MSI is built" test -s "$msi" || return
+  check "an older MSI can be built" \
+    "$root/tools/package/build_msi.sh" "$older_version" "$msi_files" "$old_msi" https://www.dozelite.invalid || return
+  check "nothing of Dozelite is installed" test ! -e "$install_dir" -a ! -e "$user_dir"
+  local code
+  code="$(msi_exit /i "$old_msi" /qn)"
+  check "msiexec /i (older build) /qn ends with exit code 0 (got $code)" test "$code" = 0
+  check "the program is installed for everyone" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
+  check "with its help, licence and notices" \
+    test -s "$install_dir/Dozelite.chm" -a -s "$install_dir/LICENSE.txt" -a -s "$install_dir/THIRD-PARTY-NOTICES.txt"
+  check "the Start menu shortcut exists" msi_start_menu_shortcut
+  check "the Apps & Features entry shows version $older_version" \
+    reg_value_is "$uninstall_key" DisplayVersion "$older_version"
+  check "and names the install folder" reg_value_is "$uninstall_key" InstallLocation "$install_dir_win\\"
+  check "and the icon" reg_value_is "$uninstall_key" DisplayIcon "$exe_win,0"
+  check "and the help link" test -n "$(reg_value "$uninstall_key" HelpLink)"
+  check "and the uninstall command of this package" \
+    reg_value_is "$uninstall_key" UninstallString "\"C:\\windows\\system32\\msiexec.exe\" /x $(msi_property "$old_msi" ProductCode)"
+}
+
+step_msi_upgrade() {
+  local code
+  code="$(msi_exit /i "$msi" /qn)"
+  check "msiexec /i (this build) /qn over the older one ends with exit code 0 (got $code)" test "$code" = 0
+  check "the entry shows version $version" reg_value_is "$uninstall_key" DisplayVersion "$version"
+  check "and this package's uninstall command" \
+    reg_value_is "$uninstall_key" UninstallString "\"C:\\windows\\system32\\msiexec.exe\" /x $(msi_property "$msi" ProductCode)"
+  check "the older product is gone" sh -c "! wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(msi_property "$old_msi" ProductCode)'"
+  check "the program is in place" cmp "$build/windows/Dozelite.exe" "$install_dir/Dozelite.exe"
+  code="$(msi_exit /i "$old_msi" /qn)"
+  check "the older package over this one is refused (exit code $code)" test "$code" != 0
+  check "and changes nothing" reg_value_is "$uninstall_key" DisplayVersion "$version"
+}
+
+# The program installed by the MSI finds the package's uninstaller (a quoted command with
+# arguments) through its own folder. (Wine's msiexec removes at once where Windows asks.)
+step_msi_program_uninstall() {
+  wine start "$exe_win" </dev/null >/dev/null 2>&1
+  check "the installed program starts" ctl wait 20000 || return
+  ctl dismiss "Dozelite Tip of the Day" 10000
+  ctl command 40035
+  check "its Uninstall starts msiexec /x" wait_until 20 msiexec_removal_runs
+  check "and Dozelite ends" wait_until 10 no_dozelite_running
+  check "msiexec ends" wait_until 60 no_prefix_process '[Mm]siexec'
+  check "the package was removed" test ! -e "$install_dir/Dozelite.exe"
+  check "with its entry" sh -c "! wine reg query '$uninstall_key'"
+}
+
+# Installed again, then removed silently. What each user's Dozelite wrote for that user
+# (settings, the saver list cache, the log) is that user's: a removal for the machine
+# leaves it, and it is cleared here before looking for leftovers.
+step_msi_remove() {
+  local code
+  code="$(msi_exit /i "$msi" /qn)"
+  check "msiexec /i /qn installs it again (exit code $code)" test "$code" = 0
+  check "the program is in place" test -s "$install_dir/Dozelite.exe"
+  code="$(msi_exit /x "$msi" /qn)"
+  check "msiexec /x /qn ends with exit code 0 (got $code)" test "$code" = 0
+  check "no program folder" test ! -e "$install_dir"
+  check "no Start menu shortcut" no_msi_shortcut
+  check "no Apps & Features entry" sh -c "! wine reg query '$uninstall_key'"
+  check "no Windows Installer entry" \
+    sh -c "! wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(msi_property "$msi" ProductCode)'"
+  wine reg delete "$settings_key" /f </dev/null >/dev/null 2>&1
+  rm -rf "$(log_file)" "$prefix"/drive_c/users/*/AppData/Local/Dozelite
   local left
   left="$(find "$prefix/drive_c" -iname '*dozelite*' 2>/dev/null)"
   check "no file named Dozelite anywhere on C: ${left:+($left)}" test -z "$left"
@@ -663,13 +818,20 @@ step step_search_paths "edit the search paths"
 step step_update_check "check for updates"
 step step_uninstall_command "Uninstall from the menu"
 step step_exit "Exit"
+step step_portable_uninstall "the portable copy's Uninstall removes only its own settings"
 step step_update_over_running_copy "setup over a running copy"
 step step_uninstall_keeping_settings "uninstall keeping the settings"
 step step_install_without_startup "install without the log-on entry"
 step step_uninstall_leaves_nothing "uninstall leaves nothing behind"
 step step_install_just_for_me "install just for me"
+step step_just_for_me_silent_update "a silent update just for me restarts the running copy"
 step step_just_for_me_runs_and_finds_its_uninstaller "the copy just for me runs and finds its uninstaller"
 step step_both_modes_side_by_side "both modes side by side, each uninstaller removes its own"
+
+step step_msi_install_older "MSI: an older build installs silently"
+step step_msi_upgrade "MSI: this build upgrades it"
+step step_msi_program_uninstall "MSI: the program's Uninstall starts the package's uninstaller"
+step step_msi_remove "MSI: installed again, msiexec /x /qn removes it and leaves nothing"
 
 echo "$pending_count pending, $((SECONDS - started)) s"
 echo "$passed passed, $failed failed"

@@ -373,10 +373,13 @@ TEST_F(SettingsStoreTest, RunEntryAddAndRemove) {
   GetModuleFileNameA(nullptr, own, sizeof(own));
   std::string value;
   ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kRunKey, "DozeliteTest", &value));
-  EXPECT_EQ(value, own);
+  EXPECT_EQ(value, "\"" + std::string(own) + "\"");
+  // Quoted: the shell would otherwise start "C:\Program" with "Files\..." as arguments.
   ASSERT_TRUE(SetLoadAtStartup("DozeliteTest", true, "C:\\Program Files\\Dozelite\\Dozelite.exe"));
   ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kRunKey, "DozeliteTest", &value));
-  EXPECT_EQ(value, "C:\\Program Files\\Dozelite\\Dozelite.exe");
+  EXPECT_EQ(value, "\"C:\\Program Files\\Dozelite\\Dozelite.exe\"");
+  EXPECT_TRUE(LoadAtStartupStarts("DozeliteTest", "c:\\program files\\dozelite\\Dozelite.exe"));
+  EXPECT_FALSE(LoadAtStartupStarts("DozeliteTest", "C:\\Program Files\\Dozelite\\Other.exe"));
   EXPECT_TRUE(SetLoadAtStartup("DozeliteTest", false));
   EXPECT_FALSE(GetLoadAtStartup("DozeliteTest"));
 }

@@ -155,3 +155,28 @@ TEST(PathParts, CutLongInputToTheDestination) {
   GetDirectory(path.c_str(), out, sizeof(out));
   EXPECT_EQ(strlen(out), sizeof(out) - 1);
 }
+
+// Values written quoted by today's setup and program, and bare by older ones.
+TEST(SplitProgramCommand, QuotedOrBarePaths) {
+  struct Row {
+    const char* command;
+    const char* file;
+    const char* arguments;
+  } rows[] = {
+      {"\"C:\\Program Files\\Dozelite\\uninstall.exe\"", "C:\\Program Files\\Dozelite\\uninstall.exe", ""},
+      {"\"C:\\Program Files\\Dozelite\\uninstall.exe\" /S", "C:\\Program Files\\Dozelite\\uninstall.exe", "/S"},
+      {"C:\\Program Files\\Dozelite\\uninstall.exe", "C:\\Program Files\\Dozelite\\uninstall.exe", ""},
+      {"  \"C:\\a b\\x.exe\"   /S /KEEP", "C:\\a b\\x.exe", "/S /KEEP"},
+      {"\"C:\\unclosed quote\\x.exe", "C:\\unclosed quote\\x.exe", ""},
+      {"", "", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.command);
+    char file[64];
+    EXPECT_STREQ(SplitProgramCommand(row.command, file, sizeof(file)), row.arguments);
+    EXPECT_STREQ(file, row.file);
+  }
+  char small[8];
+  EXPECT_STREQ(SplitProgramCommand("\"C:\\long folder\\x.exe\" /S", small, sizeof(small)), "/S");
+  EXPECT_STREQ(small, "C:\\long");
+}

@@ -283,7 +283,7 @@ class UninstallTest : public SystemTest {
 
 TEST_F(UninstallTest, StartsTheRegisteredUninstallerAndExits) {
   std::string record = MakeTempFolder("uninstall") + "\\record.txt";
-  SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", OwnPath());
+  SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + OwnPath() + "\"");
   ShellExecuteEntry = RealShellExecute;
   SetEnvironmentVariableA(kRecordVariable, record.c_str());
   EXPECT_EQ(UninstallDozelite(), 1);
@@ -295,36 +295,61 @@ TEST_F(UninstallTest, StartsTheRegisteredUninstallerAndExits) {
   EXPECT_EQ(BufferedLog().find(kUninstallError), std::string::npos);
 }
 
-TEST_F(UninstallTest, StartsTheWholeValueAsAFileWithTheDefaultAction) {
-  SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "C:\\Program Files\\Dozelite\\uninstall.exe");
-  EXPECT_EQ(UninstallDozelite(), 1);
-  ASSERT_EQ(shellCalls.size(), 1u);
-  EXPECT_EQ(shellCalls[0].owner, GetDesktopWindow());
-  EXPECT_FALSE(shellCalls[0].hasVerb);
-  EXPECT_EQ(shellCalls[0].file, "C:\\Program Files\\Dozelite\\uninstall.exe");
-  EXPECT_FALSE(shellCalls[0].hasParameters);
-  EXPECT_FALSE(shellCalls[0].hasFolder);
-  EXPECT_EQ(shellCalls[0].show, SW_SHOW);
-  EXPECT_EQ(TakePostedCommands(ownWindow), std::vector<int>{kCmdExit});
+// Setup writes the command quoted; older setups wrote the bare path with its spaces.
+// Either way the program path is the file, the rest its parameters, with the default action.
+TEST_F(UninstallTest, StartsTheCommandQuotedOrBare) {
+  struct Row {
+    const char* value;
+    const char* file;
+    const char* parameters;  // nullptr: none
+  } rows[] = {
+      {"C:\\Program Files\\Dozelite\\uninstall.exe", "C:\\Program Files\\Dozelite\\uninstall.exe", nullptr},
+      {"\"C:\\Program Files\\Dozelite\\uninstall.exe\"", "C:\\Program Files\\Dozelite\\uninstall.exe", nullptr},
+      {"\"C:\\Program Files\\Dozelite\\uninstall.exe\" /ALLUSERS", "C:\\Program Files\\Dozelite\\uninstall.exe",
+       "/ALLUSERS"},
+  };
+  std::string ownFolder = OwnPath().substr(0, OwnPath().rfind('\\'));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.value);
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", row.value);
+    SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", ownFolder);
+    shellCalls.clear();
+    EXPECT_EQ(UninstallDozelite(), 1);
+    ASSERT_EQ(shellCalls.size(), 1u);
+    EXPECT_EQ(shellCalls[0].owner, GetDesktopWindow());
+    EXPECT_FALSE(shellCalls[0].hasVerb);
+    EXPECT_EQ(shellCalls[0].file, row.file);
+    EXPECT_EQ(shellCalls[0].hasParameters, row.parameters != nullptr);
+    if (row.parameters) EXPECT_EQ(shellCalls[0].parameters, row.parameters);
+    EXPECT_FALSE(shellCalls[0].hasFolder);
+    EXPECT_EQ(shellCalls[0].show, SW_SHOW);
+    EXPECT_EQ(TakePostedCommands(ownWindow), std::vector<int>{kCmdExit});
+  }
 }
 
 // A copy installed just for the user registers its uninstaller in HKCU, one for everyone
-// in HKLM; with both present the entry whose folder holds the running program wins.
-TEST_F(UninstallTest, StartsTheUninstallerOfItsOwnInstallation) {
+// in HKLM: the entry whose folder holds the running program names its uninstaller. When
+// none does, this copy was not installed and starts no other copy's uninstaller.
+TEST_F(UninstallTest, StartsOnlyTheUninstallerOfItsOwnInstallation) {
   std::string ownFolder = OwnPath().substr(0, OwnPath().rfind('\\'));
   const std::string machine = "C:\\Program Files\\Dozelite\\uninstall.exe";
   const std::string user = "C:\\users\\me\\AppData\\Local\\Programs\\Dozelite\\uninstall.exe";
+  const std::string inOwnFolder = ownFolder + "\\uninstall.exe";
+  const std::string none;
   struct Row {
     const char* name;
-    const char* machineFolder;  // nullptr: no entry for everyone
+    const char* machineFolder;  // nullptr: no entry for everyone; "": no InstallLocation
     const char* userFolder;     // nullptr: no entry for the user; "own": this program's folder
-    const std::string& expected;
+    const std::string& machineCommand;
+    const std::string& expected;  // empty: no uninstaller is started
   } rows[] = {
-      {"only the user's entry", nullptr, "C:\\elsewhere", user},
-      {"the user's entry names this folder", "C:\\Program Files\\Dozelite", "own", user},
-      {"the same, written with a final backslash", "C:\\Program Files\\Dozelite", "own\\", user},
-      {"the machine's entry names this folder", "own", "C:\\elsewhere", machine},
-      {"neither names it: the machine's entry", "C:\\Program Files\\Dozelite", "C:\\elsewhere", machine},
+      {"only the user's entry, elsewhere", nullptr, "C:\\elsewhere", machine, none},
+      {"the user's entry names this folder", "C:\\Program Files\\Dozelite", "own", machine, user},
+      {"the same, written with a final backslash", "C:\\Program Files\\Dozelite", "own\\", machine, user},
+      {"the machine's entry names this folder", "own", "C:\\elsewhere", machine, machine},
+      {"neither names it", "C:\\Program Files\\Dozelite", "C:\\elsewhere", machine, none},
+      {"no InstallLocation, an uninstaller in this folder", "", nullptr, inOwnFolder, inOwnFolder},
+      {"no InstallLocation, an uninstaller elsewhere", "", nullptr, machine, none},
   };
   auto folder = [&](const char* text) {
     std::string value = text;
@@ -335,30 +360,75 @@ TEST_F(UninstallTest, StartsTheUninstallerOfItsOwnInstallation) {
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey);
     if (row.machineFolder) {
-      SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", machine);
-      SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", folder(row.machineFolder));
+      SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + row.machineCommand + "\"");
+      if (row.machineFolder[0]) SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", folder(row.machineFolder));
     }
     if (row.userFolder) {
       SetString(HKEY_CURRENT_USER, kUninstallKey, "UninstallString", user);
       SetString(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation", folder(row.userFolder));
     }
+    MessageBoxCapture boxes;
+    boxes.set_answer(IDNO);
     shellCalls.clear();
     EXPECT_EQ(UninstallDozelite(), 1);
-    ASSERT_EQ(shellCalls.size(), 1u);
-    EXPECT_EQ(shellCalls[0].file, row.expected);
+    if (row.expected.empty()) {
+      EXPECT_TRUE(shellCalls.empty());
+      EXPECT_EQ(boxes.boxes().size(), 1u);  // the question of an uninstalled copy
+    } else {
+      ASSERT_EQ(shellCalls.size(), 1u);
+      EXPECT_EQ(shellCalls[0].file, row.expected);
+      EXPECT_TRUE(boxes.boxes().empty());
+    }
     TakePostedCommands(ownWindow);
   }
 }
 
-TEST_F(UninstallTest, WithoutAnUninstallerOnlyALogLineThenTheExit) {
-  MessageBoxCapture boxes;
-  EXPECT_EQ(UninstallDozelite(), 1);  // no key at all
-  EXPECT_TRUE(shellCalls.empty());
-  EXPECT_NE(BufferedLog().find(kUninstallError), std::string::npos);
-  EXPECT_EQ(TakePostedCommands(ownWindow), std::vector<int>{kCmdExit});
+// An uninstalled (portable) copy asks first; on yes it removes its settings and its own
+// log-on entry, written quoted or bare, and ends; another copy's entry stays; on no
+// nothing changes and it keeps running.
+TEST_F(UninstallTest, AnUninstalledCopyRemovesOnlyItsOwnSettingsAfterAsking) {
+  const char* kSettings = "Software\\Dozelite";
+  const char* kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  std::string otherCopy = "C:\\Program Files\\Dozelite\\Dozelite.exe";
+  SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"C:\\Program Files\\Dozelite\\uninstall.exe\"");
+  SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", "C:\\Program Files\\Dozelite");
+  struct Row {
+    const char* name;
+    int answer;
+    std::string run;  // the log-on entry before
+    bool removed;     // settings and log-on entry gone
+  } rows[] = {
+      {"no: nothing changes", IDNO, "\"" + OwnPath() + "\"", false},
+      {"yes, entry quoted", IDYES, "\"" + OwnPath() + "\"", true},
+      {"yes, entry bare", IDYES, OwnPath(), true},
+      {"yes, another copy's entry", IDYES, "\"" + otherCopy + "\"", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetString(HKEY_CURRENT_USER, kSettings, "e2emarker", "kept");
+    SetString(HKEY_CURRENT_USER, kRun, "Dozelite", row.run);
+    MessageBoxCapture boxes;
+    boxes.set_answer(row.answer);
+    shellCalls.clear();
+    EXPECT_EQ(UninstallDozelite(), 1);
+    EXPECT_TRUE(shellCalls.empty());  // the installed copy's uninstaller is never started
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_NE(boxes.boxes()[0].text.find(OwnPath()), std::string::npos);
+    EXPECT_EQ(boxes.boxes()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+    std::string value;
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kSettings, "e2emarker", &value), !row.removed);
+    bool ownEntry = row.run.find(otherCopy) == std::string::npos;
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kRun, "Dozelite", &value), !(row.removed && ownEntry));
+    EXPECT_EQ(TakePostedCommands(ownWindow), row.removed ? std::vector<int>{kCmdExit} : std::vector<int>{});
+    DeleteValue(HKEY_CURRENT_USER, kRun, "Dozelite");
+  }
+  DeleteRegistryTree(HKEY_CURRENT_USER, kSettings);
+}
 
-  ClearBufferedLog();
+TEST_F(UninstallTest, AnUninstallerThatCannotStartLeavesALogLineThenTheExit) {
+  MessageBoxCapture boxes;
   SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "C:\\nowhere\\uninstall.exe");
+  SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", OwnPath().substr(0, OwnPath().rfind('\\')));
   shellAnswer = SE_ERR_FNF;
   EXPECT_EQ(UninstallDozelite(), 1);
   EXPECT_NE(BufferedLog().find(kUninstallError), std::string::npos);
