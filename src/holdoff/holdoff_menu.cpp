@@ -1,4 +1,4 @@
-// The "&Hold Off" submenu: what holds now (a greyed line), the full-screen switch, the
+// The "Hold O&ff" submenu: what holds now (a greyed line), the full-screen switch, the
 // programs dialog and the master switch; and the commands behind them, which save the
 // changed switch at once and apply it.
 #include "holdoff/holdoff_menu.h"
