@@ -3,8 +3,9 @@
 
 #include "shell/text_helpers.h"
 
-// A list shows no text of its own, so its window text is free to carry its name. Edit
-// fields are left alone: their text is their content.
+// A list shows no text of its own, so its window text is free to carry its name, with the
+// label's "&" kept so that its access key is told with it. Edit fields are left alone:
+// their text is their content.
 static bool IsUnnamedList(HWND control) {
   char kind[32] = "";
   GetClassNameA(control, kind, sizeof(kind));
@@ -23,15 +24,9 @@ void NameListsFromLabels(HWND dialog) {
   HWND before = nullptr;
   for (HWND child = GetWindow(dialog, GW_CHILD); child; before = child, child = GetWindow(child, GW_HWNDNEXT)) {
     if (!before || !IsUnnamedList(child) || !IsLabel(before)) continue;
-    char label[256] = "";
-    GetWindowTextA(before, label, sizeof(label));
-    char name[256];
-    int length = 0;
-    for (const char* at = label; *at && length < static_cast<int>(sizeof(name)) - 1; at++) {
-      if (*at == '&' && at[1] != '&') continue;  // the access key's mark; "&&" is one "&"
-      if (*at == '&') at++;
-      name[length++] = *at;
-    }
+    char name[256] = "";
+    GetWindowTextA(before, name, sizeof(name));
+    int length = lstrlenA(name);
     while (length > 0 && (name[length - 1] == ':' || name[length - 1] == ' ')) length--;
     name[length] = 0;
     SetWindowTextA(child, name);

@@ -5,7 +5,8 @@
 
 void CenterWindow(HWND window);
 // Gives each list of the dialog (list box, list view) the text of the label just before
-// it, without its "&" and colon, as its window text: screen readers name a list by it.
+// it, without its colon, as its window text: screen readers name a list and tell its
+// access key by it.
 // Lists that have a text keep it.
 void NameListsFromLabels(HWND dialog);
 // Opens the dialog unless a dialog window with the same title exists; then brings that

@@ -13,6 +13,8 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <cctype>
 #include <map>
 #include <string>
@@ -167,6 +169,10 @@ std::string Narrow(BSTR text) {
   return out;
 }
 
+// IAccessible's interface id, spelt out: the one in the toolchain's oleacc library is not it
+// (its first word reads 6a6a25ff, and every query with it fails with E_NOINTERFACE).
+const IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 // The MSAA name and shortcut of every control of the open dialog that can take the
 // focus; problems for an empty name or a shortcut other than the access key's.
 std::vector<std::string> CheckAccessibleNames(HWND dialog, const std::string& where) {
@@ -176,10 +182,11 @@ std::vector<std::string> CheckAccessibleNames(HWND dialog, const std::string& wh
     HWND control = children[i];
     if (!CanTakeFocus(control)) continue;
     IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible,
-                                          reinterpret_cast<void**>(&object))) ||
-        !object) {
-      problems.push_back(where + ": " + Describe(control) + " has no accessible object");
+    HRESULT made = AccessibleObjectFromWindow(control, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&object));
+    if (FAILED(made) || !object) {
+      char code[16];
+      snprintf(code, sizeof(code), "%08lx", static_cast<unsigned long>(made));
+      problems.push_back(where + ": " + Describe(control) + " has no accessible object (" + code + ")");
       continue;
     }
     VARIANT self;
@@ -210,12 +217,33 @@ std::vector<std::string> CheckAccessibleNames(HWND dialog, const std::string& wh
   return problems;
 }
 
-// The control with the keyboard focus in the dialog's thread.
-HWND FocusOf(HWND dialog) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return nullptr;
-  return info.hwndFocus;
+// The checks run in the dialog's own thread (MSAA objects and the focus belong to it):
+// the driver posts a message that a message filter of the dialog's loop catches.
+constexpr UINT kRunChecksMessage = WM_APP + 0x3A1;
+std::function<void(HWND)> checksInDialog;
+HHOOK dialogFilter = nullptr;
+
+LRESULT CALLBACK DialogFilter(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && message && message->message == kRunChecksMessage && checksInDialog) {
+    HWND dialog = message->hwnd;
+    while (GetParent(dialog) && (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD)) dialog = GetParent(dialog);
+    checksInDialog(dialog);
+    return TRUE;
+  }
+  return CallNextHookEx(dialogFilter, code, wParam, lParam);
+}
+
+// Runs `checks` in the dialog's thread and waits for them (5 s at most).
+bool RunInDialog(HWND dialog, const std::function<void(HWND)>& checks) {
+  volatile bool done = false;
+  checksInDialog = [&](HWND window) {
+    checks(window);
+    done = true;
+  };
+  PostMessageA(dialog, kRunChecksMessage, 0, 0);
+  bool finished = Within(5000, [&] { return done; });
+  return finished;
 }
 
 class DialogAccessTest : public AppFixture {};
@@ -271,38 +299,46 @@ TEST_F(DialogAccessTest, FirstFocusNamesAndShortcutsOfEveryDialog) {
       {"holdoff_dialog", IDC_HOLDOFF_LIST},
       {"diagnose_dialog", IDC_DIAGNOSE_LIST}};
   std::vector<std::string> problems;
+  dialogFilter = SetWindowsHookExA(WH_MSGFILTER, DialogFilter, nullptr, GetCurrentThreadId());
+  ASSERT_NE(dialogFilter, nullptr);
+  CoInitialize(nullptr);
   for (const ProgramDialog& dialog : AllDialogs()) {
-    HWND focus = nullptr;
     std::vector<std::string> found;
     DriveResult run = DriveDialog(dialog.title, dialog.open, [&](HWND window) {
-      CoInitialize(nullptr);
-      focus = FocusOf(window);
-      found = CheckAccessibleNames(window, dialog.name);
+      bool ran = RunInDialog(window, [&](HWND self) {
+        found = CheckAccessibleNames(self, dialog.name);
+        int expected = firstFocus.at(dialog.name);
+        HWND focus = GetFocus();
+        int actual = focus && focus != self ? GetDlgCtrlID(focus) : 0;
+        if (expected != 0 && actual != expected)
+          found.push_back(std::string(dialog.name) + ": the first focus is on control " + std::to_string(actual) +
+                          ", not " + std::to_string(expected));
+      });
+      if (!ran) found.push_back(std::string(dialog.name) + ": the checks did not run in the dialog");
       if (std::string(dialog.name) == "holdoff_dialog") {
         // The list of running programs opens from here.
         PostMessageA(window, WM_COMMAND, IDC_HOLDOFF_ADD_RUNNING, 0);
         HWND pick = WaitForDialog("Programs Running Now");
         if (pick) {
-          std::vector<std::string> more = CheckAccessibleNames(pick, "holdoff_pick_dialog");
-          found.insert(found.end(), more.begin(), more.end());
-          if (FocusOf(pick) != GetDlgItem(pick, IDC_HOLDOFF_PICK_LIST))
-            found.push_back("holdoff_pick_dialog: the first focus is not on the list");
+          RunInDialog(pick, [&](HWND self) {
+            std::vector<std::string> more = CheckAccessibleNames(self, "holdoff_pick_dialog");
+            found.insert(found.end(), more.begin(), more.end());
+            if (GetFocus() != GetDlgItem(self, IDC_HOLDOFF_PICK_LIST))
+              found.push_back("holdoff_pick_dialog: the first focus is not on the list");
+          });
           PostMessageA(pick, WM_COMMAND, IDCANCEL, 0);
           WaitGone(pick);
         } else {
           found.push_back("holdoff_pick_dialog did not open");
         }
       }
-      CoUninitialize();
       PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     });
     ASSERT_TRUE(run.found) << dialog.title;
     problems.insert(problems.end(), found.begin(), found.end());
-    int expected = firstFocus.at(dialog.name);
-    int actual = focus && focus != GetParent(focus) ? GetDlgCtrlID(focus) : 0;
-    if (expected != 0 && actual != expected)
-      problems.push_back(std::string(dialog.name) + ": the first focus is on control " + std::to_string(actual) +
-                         ", not " + std::to_string(expected));
   }
+  CoUninitialize();
+  UnhookWindowsHookEx(dialogFilter);
+  checksInDialog = nullptr;
   EXPECT_EQ(JoinLines(problems), "");
 }

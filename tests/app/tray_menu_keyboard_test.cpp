@@ -136,7 +136,7 @@ TEST_F(MenuAccessKeysTest, WhileTheListLoads) {
   Walk("loading");
   AppState.unifiedlist = 1;
   Walk("loading, unified list");
-  EXPECT_TRUE(WaitFor([] { return !IsSaverCatalogLoading(); }, 60000));
+  EXPECT_EQ(FinishSaverCatalogLoad(60000), 1);
   EXPECT_EQ(JoinLines(menuProblems), "");
 }
 
