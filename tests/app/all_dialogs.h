@@ -7,13 +7,13 @@
 #include <functional>
 #include <vector>
 
-#include "app/app_state.h"
 #include "diagnose/diagnose.h"
 #include "dialogs/paths_dialog.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "holdoff/holdoff_dialog.h"
+#include "state/app_state.h"
 #include "triggers/hot_keys.h"
 
 struct ProgramDialog {

@@ -12,17 +12,16 @@
 #include <vector>
 
 #include "app/all_dialogs.h"
-#include "app/commands.h"
-#include "app/startup.h"
-#include "app/tray_contrast.h"
-#include "app/tray_images.h"
 #include "resources/splash_dialog_ids.h"
 #include "resources/text_dialog_ids.h"
 #include "resources/tips_dialog_ids.h"
 #include "shell/dpi.h"
+#include "state/commands.h"
 #include "support/access_keys.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
+#include "tray/tray_contrast.h"
+#include "tray/tray_images.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
-#include "app/tray_menu.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/test_support.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_menu.h"
 
 namespace {
 
