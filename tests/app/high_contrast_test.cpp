@@ -6,6 +6,10 @@
 // are saved as build/screenshots/*_contrast.png. The palette is put back afterwards.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdlib>
+
 #include <algorithm>
 #include <string>
 #include <thread>
@@ -70,8 +74,12 @@ class ContrastScheme {
   bool applied_ = false;
 };
 
-// A palette colour, or a blend of two (a smoothed edge), within a small tolerance.
+// A palette colour, or a blend of two (a smoothed edge), within a small tolerance; or the
+// exact inverse of a palette colour, which is how the system draws a focus rectangle
+// (inverted dots) over a palette colour.
 bool InPalette(BYTE r, BYTE g, BYTE b) {
+  for (COLORREF colour : kPalette)
+    if (RGB(r, g, b) == (~colour & 0xFFFFFF)) return true;
   for (COLORREF a : kPalette) {
     for (COLORREF c : kPalette) {
       double d[3] = {GetRValue(c) - GetRValue(a) + 0.0, GetGValue(c) - GetGValue(a) + 0.0,
@@ -135,9 +143,47 @@ RECT ScreenRect(HWND window) {
   return area;
 }
 
-class HighContrastTest : public AppFixture {};
+// A real high-contrast theme switches the visual styles off, and the emulator reads that
+// setting when a process starts: the tests run in a child started with the styles off.
+constexpr const char* kChildVariable = "DOZELITE_CONTRAST_CHILD";
+constexpr const char* kThemeKey = "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+
+bool IsContrastChild() { return getenv(kChildVariable) != nullptr; }
+
+class HighContrastTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    if (!IsContrastChild()) GTEST_SKIP() << "run by HighContrast.WithoutVisualStyles";
+    AppFixture::SetUp();
+  }
+  void TearDown() override {
+    if (IsContrastChild()) AppFixture::TearDown();
+  }
+};
 
 }  // namespace
+
+TEST(HighContrast, WithoutVisualStyles) {
+  if (IsContrastChild()) GTEST_SKIP() << "the child runs only its own tests";
+  std::string before;
+  bool had = ReadRegistryString(HKEY_CURRENT_USER, kThemeKey, "ThemeActive", &before);
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kThemeKey, "ThemeActive", "0"));
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, sizeof(self));
+  std::string command = std::string("\"") + self + "\" --gtest_filter=HighContrastTest.*";
+  ProcessResult child = RunProcess(command, {std::string(kChildVariable) + "=1"}, 180000);
+  if (had) {
+    WriteRegistryString(HKEY_CURRENT_USER, kThemeKey, "ThemeActive", before);
+  } else {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kThemeKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueA(key, "ThemeActive");
+      RegCloseKey(key);
+    }
+  }
+  EXPECT_TRUE(child.finished);
+  EXPECT_EQ(child.exitCode, 0u);
+}
 
 TEST_F(HighContrastTest, MenuAndDialogsUseOnlyTheSystemColours) {
   LoadIcons();
