@@ -21,7 +21,7 @@ class CornerOptionsTest : public AppFixture {
 
   // How many delay items carry the check.
   size_t CheckedDelays() {
-    std::string delays = Submenu("&Delay");
+    std::string delays = Submenu("Dela&y");
     size_t count = 0;
     for (size_t at = delays.find(" checked"); at != std::string::npos; at = delays.find(" checked", at + 1)) count++;
     return count;
