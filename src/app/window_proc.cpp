@@ -6,11 +6,23 @@
 // otherwise the first press starts timer 234 for the double-click time, and when it
 // fires one press means the single action and two or more the double action.
 //
+// The tray callback comes in two forms. Version 4 (when the shell took it) carries the
+// event in the low word of lParam, the icon's id in the high word and the icon's anchor
+// in wParam; the older form carries the id in wParam and the mouse message alone in
+// lParam. The high word tells them apart. Version 4 adds the keyboard's events: select
+// (Enter or Space on the focused icon) runs the single-left-click action at once, and
+// the context menu (Shift+F10, the Applications key) opens the tray menu at the anchor.
+// The shell sends the same two events after mouse clicks too; those are left to the
+// click counting above, so a click still acts once.
+//
 // A WM_COMMAND's lParam says where it came from (CommandSource): after a command from a
-// hot key, a corner or a second start's hand-off the outcome is told in a balloon.
+// hot key, a corner or a second start's hand-off the outcome is told in a balloon. A
+// tray menu opened from the icon that closes without a choice gives the focus back to
+// the icon, so a keyboard user is where they started.
 #include "app/window_proc.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include "app/dispatcher.h"
 #include "catalog/catalog_loader.h"
@@ -25,6 +37,7 @@
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
 #include "tray/notifications.h"
+#include "tray/open_menus.h"
 #include "tray/saver_context_menu.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_images.h"
@@ -37,6 +50,15 @@ namespace {
 void PostCommand(HWND window, int command, CommandSource source = kSourceMenu) {
   PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(command), source);
 }
+
+// When the last mouse button message came from the icon, and when the last keyboard
+// select was acted on (the shell may send one press twice).
+DWORD lastIconButtonTick = 0;
+bool iconButtonSeen = false;
+DWORD lastKeySelectTick = 0;
+bool keySelectSeen = false;
+
+bool Within(bool seen, DWORD since, DWORD period) { return seen && GetTickCount() - since <= period; }
 
 struct ButtonActions {
   int* ownClicks;
@@ -69,7 +91,7 @@ void OnButtonRelease(HWND window, const ButtonActions& button) {
   if (*button.otherClicks != 0) return;
   if (button.singleAction != button.doubleAction) return;
   GetCursorPos(&AppState.clickPoint);
-  PostCommand(window, button.singleAction ? button.singleAction : kCmdShowTrayMenu);
+  PostCommand(window, button.singleAction ? button.singleAction : kCmdShowTrayMenu, kSourceTrayIcon);
 }
 
 int Candidate(int clicks, int singleAction, int doubleAction) {
@@ -83,11 +105,11 @@ void OnDoubleClickTimer(HWND window) {
   KillTimer(window, kTimerDoubleClick);
   int left = Candidate(AppState.leftClicks, AppState.singleLeftActionMessage, AppState.doubleLeftActionMessage);
   if (left != 0) {
-    PostCommand(window, left);
+    PostCommand(window, left, kSourceTrayIcon);
   } else {
     int right =
         Candidate(AppState.rightClicks, AppState.singleRightActionMessage, AppState.doubleRightActionMessage);
-    PostCommand(window, right ? right : kCmdShowTrayMenu);
+    PostCommand(window, right ? right : kCmdShowTrayMenu, kSourceTrayIcon);
   }
   AppState.leftClicks = 0;
   AppState.rightClicks = 0;
@@ -102,8 +124,47 @@ void OnMouseMove() {
   }
 }
 
-void OnTrayCallback(HWND window, UINT mouseMessage) {
-  switch (mouseMessage) {
+// Where the icon is: the anchor of a version-4 callback, else the cursor.
+POINT IconPoint(const TrayCallback& callback) {
+  POINT point = callback.anchor;
+  if (!callback.hasAnchor) GetCursorPos(&point);
+  return point;
+}
+
+// Enter or Space on the focused icon: the single-left-click action, at once.
+void OnIconSelect(HWND window, const TrayCallback& callback) {
+  DWORD period = GetDoubleClickTime();
+  if (Within(iconButtonSeen, lastIconButtonTick, period)) return;  // after a mouse click
+  if (Within(keySelectSeen, lastKeySelectTick, period)) return;      // the same press again
+  lastKeySelectTick = GetTickCount();
+  keySelectSeen = true;
+  AppState.clickPoint = IconPoint(callback);
+  int action = AppState.singleLeftActionMessage;
+  PostCommand(window, action ? action : kCmdShowTrayMenu, kSourceTrayIcon);
+}
+
+// Shift+F10 or the Applications key on the icon: the tray menu at the icon.
+void OnIconContextMenu(HWND window, const TrayCallback& callback) {
+  if (Within(iconButtonSeen, lastIconButtonTick, GetDoubleClickTime())) return;  // after a right click
+  AppState.clickPoint = IconPoint(callback);
+  PostCommand(window, kCmdShowTrayMenu, kSourceTrayIcon);
+}
+
+void OnTrayCallback(HWND window, const TrayCallback& callback) {
+  switch (callback.event) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+      lastIconButtonTick = GetTickCount();
+      iconButtonSeen = true;
+      break;
+    default:
+      break;
+  }
+  switch (callback.event) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       OnButtonPress(window, LeftButton());
@@ -121,9 +182,32 @@ void OnTrayCallback(HWND window, UINT mouseMessage) {
     case WM_MOUSEMOVE:
       OnMouseMove();
       break;
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+      OnIconSelect(window, callback);
+      break;
+    case WM_CONTEXTMENU:
+      OnIconContextMenu(window, callback);
+      break;
     default:
       break;
   }
+}
+
+// The check mark, the icons and the savers' menu pictures (drawn on the menu's colour)
+// are made again in the new colours; the kept menu goes with the old check mark.
+void OnColoursChanged(HWND window) {
+  LogMessage(kLogLogOnly, "System colours changed");
+  ReloadImagesForColours();
+  PostCommand(window, kCmdRefreshSavers);
+}
+
+// A tray menu opened from the icon closed: when nothing was chosen (no command waits),
+// the focus goes back to the icon.
+void AfterMenuFromIcon(HWND window) {
+  MSG waiting;
+  if (PeekMessageA(&waiting, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE)) return;
+  SetTrayIconFocus();
 }
 
 void OnTimer(HWND window, UINT_PTR id) {
@@ -185,6 +269,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       // nobody saw it happen) when it is carried out.
       if (!DeferUntilSaverCatalog(LOWORD(wParam), lParam)) {
         DispatchCommand(window, LOWORD(wParam));
+        if (LOWORD(wParam) == kCmdShowTrayMenu && lParam == kSourceTrayIcon) AfterMenuFromIcon(window);
         TellCommandOutcome(LOWORD(wParam), lParam);
       }
       return 0;
@@ -197,6 +282,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(window, wParam);
       return 0;
+    case WM_MENUSELECT:
+      NoteMenuSelect(reinterpret_cast<HMENU>(lParam), LOWORD(wParam), HIWORD(wParam));
+      break;
     case WM_MENURBUTTONUP:
       ShowSaverContextMenu(window, reinterpret_cast<HMENU>(lParam), static_cast<UINT>(wParam));
       break;
@@ -204,7 +292,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       OnHotKey(window, static_cast<int>(wParam));
       break;
     case kTrayCallbackMessage:
-      OnTrayCallback(window, LOWORD(lParam));
+      OnTrayCallback(window, DecodeTrayCallback(wParam, lParam));
       return 0;
     case WM_DPICHANGED:
     case WM_DISPLAYCHANGE:
@@ -213,6 +301,10 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
       if (wParam == SPI_SETSCREENSAVETIMEOUT || wParam == SPI_SETSCREENSAVEACTIVE) EvaluateHoldOff();  // new moment
+      if (wParam == SPI_SETHIGHCONTRAST) OnColoursChanged(window);
+      break;
+    case WM_SYSCOLORCHANGE:
+      OnColoursChanged(window);
       break;
     case kSaverSettingsReadMessage:
       OnSaverSettingsRead(window, lParam);
@@ -245,6 +337,19 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void ForgetTrayInput() {
+  iconButtonSeen = false;
+  keySelectSeen = false;
+}
+
+TrayCallback DecodeTrayCallback(WPARAM wParam, LPARAM lParam) {
+  TrayCallback callback = {};
+  callback.event = LOWORD(lParam);
+  callback.hasAnchor = HIWORD(lParam) == kTrayIconId;
+  if (callback.hasAnchor) callback.anchor = POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+  return callback;
+}
 
 void ReportUnexpectedError() {
   LogMessage(kLogError,

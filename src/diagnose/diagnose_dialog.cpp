@@ -126,6 +126,7 @@ INT_PTR CALLBACK DiagnoseDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
+      NameListsFromLabels(dialog);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {

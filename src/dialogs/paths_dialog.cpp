@@ -76,6 +76,7 @@ int NormaliseFolder(char* folder) {
 void OnInitDialog(HWND dialog) {
   DragAcceptFiles(dialog, TRUE);
   CenterWindow(dialog);
+  NameListsFromLabels(dialog);
   for (int i = 0; i < kMaxFolders && AppState.saverpath[i]; ++i)
     SendList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AppState.saverpath[i]));
 }
@@ -185,6 +186,13 @@ INT_PTR CALLBACK PathsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_DROPFILES:
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       return TRUE;
+    case WM_VKEYTOITEM:
+      // Delete in the list removes the selected folders, as "Remove" does.
+      if (LOWORD(wParam) == VK_DELETE && reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_PATHS_LIST)) {
+        OnRemove(dialog);
+        return -2;
+      }
+      return -1;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_PATHS_ADD:

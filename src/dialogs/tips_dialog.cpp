@@ -93,17 +93,21 @@ void Close(HWND dialog) {
   EndDialog(dialog, 0);
 }
 
+// Every colour is the system's, so the panel follows a high-contrast scheme: the tip on
+// the window colour in the window text colour, the strip and the line in the shadow colour.
 INT_PTR OnControlColour(HDC context, HWND control) {
   switch (GetDlgCtrlID(control)) {
     case IDC_TIPS_HEADING:
     case IDC_TIPS_TEXT:
     case IDC_TIPS_PANEL:
+      SetTextColor(context, GetSysColor(COLOR_WINDOWTEXT));
       SetBkColor(context, GetSysColor(COLOR_WINDOW));
       return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     case IDC_TIPS_ICON:
     case IDC_TIPS_LINE:
     case IDC_TIPS_STRIP:
-      return reinterpret_cast<INT_PTR>(GetStockObject(GRAY_BRUSH));
+      SetBkColor(context, GetSysColor(COLOR_BTNSHADOW));
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNSHADOW));
   }
   return FALSE;
 }
@@ -135,6 +139,9 @@ INT_PTR CALLBACK TipsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
       return TRUE;
     case WM_CTLCOLORSTATIC:
       return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOLORCHANGE:
+      InvalidateRect(dialog, nullptr, TRUE);  // the panel is painted in the new colours
+      return FALSE;
   }
   return FALSE;
 }

@@ -1,7 +1,7 @@
 // The hold-off programs dialog: the rules in a list box, each line "name<TAB>kind", kept
 // in the order of the edited copy of the rules so a line's index is its rule's index.
 // Programs are added from those running now (a second dialog lists them with their
-// icons) or by browsing for an .exe; the radio buttons set the selected rule's kind.
+// icons), by typing a name or by browsing for an .exe; the radio buttons set the selected rule's kind.
 // Nothing is saved here: the caller saves on OK. One dialog at a time: asked again, it
 // brings the open one to the front.
 #include "holdoff/holdoff_dialog.h"
@@ -20,6 +20,7 @@
 #include "resources/holdoff_dialog_ids.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "shell/window_helpers.h"
 #include "state/app_state.h"
 
 namespace {
@@ -98,6 +99,15 @@ void RemoveSelected(HWND dialog) {
   FillRules(dialog, selected);
 }
 
+// Adds the program whose name was typed ("vlc" or "vlc.exe") and empties the field.
+void AddTypedProgram(HWND dialog) {
+  char name[kProgramNameSize] = "";
+  GetDlgItemTextA(dialog, IDC_HOLDOFF_NAME, name, sizeof(name));
+  if (!name[0]) return;
+  AddProgram(dialog, name);
+  SetDlgItemTextA(dialog, IDC_HOLDOFF_NAME, "");
+}
+
 // Only the file name is kept, but the open dialog fails on a buffer too small for the
 // whole path (a folder of 130 non-Latin characters passes 260 bytes in UTF-8): so the
 // buffer has the size of the longest path.
@@ -147,8 +157,10 @@ void FillRunningPrograms(HWND list) {
   HICON fallback = LoadIconA(nullptr, IDI_APPLICATION);
   ImageList_AddIcon(images, fallback);
   SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  // The column is named (its header is hidden) so that screen readers can name the list's items.
   LVCOLUMNA column = {};
-  column.mask = LVCF_WIDTH;
+  column.mask = LVCF_WIDTH | LVCF_TEXT;
+  column.pszText = const_cast<char*>("Program");
   RECT area;
   GetClientRect(list, &area);
   column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
@@ -186,6 +198,7 @@ INT_PTR CALLBACK PickDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       FillRunningPrograms(GetDlgItem(dialog, IDC_HOLDOFF_PICK_LIST));
+      NameListsFromLabels(dialog);
       return TRUE;
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -240,6 +253,7 @@ INT_PTR CALLBACK ProgramsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       int tabStop = 100;  // dialog units
       SendList(dialog, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
       FillRules(dialog, 0);
+      NameListsFromLabels(dialog);
       return TRUE;
     }
     case WM_COMMAND:
@@ -253,6 +267,9 @@ INT_PTR CALLBACK ProgramsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         case IDC_HOLDOFF_ADD_FILE:
           BrowseForProgram(dialog);
           return TRUE;
+        case IDC_HOLDOFF_ADD_NAME:
+          AddTypedProgram(dialog);
+          return TRUE;
         case IDC_HOLDOFF_REMOVE:
           RemoveSelected(dialog);
           return TRUE;
@@ -263,14 +280,29 @@ INT_PTR CALLBACK ProgramsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
           SetSelectedKind(dialog, kHoldWhileInFront);
           return TRUE;
         case IDOK:
+          // Enter in the name field adds the typed name instead of closing the dialog.
+          if (GetFocus() == GetDlgItem(dialog, IDC_HOLDOFF_NAME) &&
+              GetWindowTextLengthA(GetDlgItem(dialog, IDC_HOLDOFF_NAME)) > 0) {
+            AddTypedProgram(dialog);
+            return TRUE;
+          }
+          EndDialog(dialog, IDOK);
+          return TRUE;
         case IDCANCEL:
-          EndDialog(dialog, LOWORD(wParam));
+          EndDialog(dialog, IDCANCEL);
           return TRUE;
       }
       return FALSE;
     case WM_DESTROY:
       if (openDialog == dialog) openDialog = nullptr;
       return FALSE;
+    case WM_VKEYTOITEM:
+      // Delete in the list removes the selected program, as "Remove" does.
+      if (LOWORD(wParam) == VK_DELETE && reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_HOLDOFF_LIST)) {
+        RemoveSelected(dialog);
+        return -2;
+      }
+      return -1;
   }
   return FALSE;
 }

@@ -100,6 +100,18 @@ const char* FindTextNoCase(const char* text, const char* word) {
 
 bool IsEmptyText(const char* text) { return !text || !*text; }
 
+void EscapeAmpersands(char* destination, const char* source, int size) {
+  if (!destination || size <= 0) return;
+  int used = 0;
+  for (const char* at = source ? source : ""; *at; at++) {
+    int need = *at == '&' ? 2 : 1;
+    if (used + need > size - 1) break;
+    destination[used++] = *at;
+    if (*at == '&') destination[used++] = '&';
+  }
+  destination[Utf8CutLength(destination, used)] = 0;
+}
+
 int JoinPath(char* folder, const char* name, int size) {
   if (IsEmptyText(folder)) return 0;
   size_t length = strlen(folder);

@@ -18,6 +18,9 @@ void StripQuotes(char* text);
 int CollapseRepeats(char* destination, const char* source, char character);
 const char* FindTextNoCase(const char* text, const char* word);
 bool IsEmptyText(const char* text);
+// Copies text for a menu item or a label: every "&" doubled, so that a name read from a
+// file shows as it is and takes no access key; cut between characters to fit.
+void EscapeAmpersands(char* destination, const char* source, int size);
 
 // Paths are at most kPathSize characters with the terminator, as the program's buffers.
 constexpr int kPathSize = 260;

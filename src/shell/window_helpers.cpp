@@ -3,6 +3,36 @@
 
 #include "shell/text_helpers.h"
 
+// A list shows no text of its own, so its window text is free to carry its name, with the
+// label's "&" kept so that its access key is told with it. Edit fields are left alone:
+// their text is their content.
+static bool IsUnnamedList(HWND control) {
+  char kind[32] = "";
+  GetClassNameA(control, kind, sizeof(kind));
+  if (lstrcmpiA(kind, "ListBox") != 0 && lstrcmpiA(kind, "SysListView32") != 0) return false;
+  return GetWindowTextLengthA(control) == 0;
+}
+
+static bool IsLabel(HWND control) {
+  char kind[32] = "";
+  GetClassNameA(control, kind, sizeof(kind));
+  LONG type = GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+  return lstrcmpiA(kind, "Static") == 0 && (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+}
+
+void NameListsFromLabels(HWND dialog) {
+  HWND before = nullptr;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; before = child, child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!before || !IsUnnamedList(child) || !IsLabel(before)) continue;
+    char name[256] = "";
+    GetWindowTextA(before, name, sizeof(name));
+    int length = lstrlenA(name);
+    while (length > 0 && (name[length - 1] == ':' || name[length - 1] == ' ')) length--;
+    name[length] = 0;
+    SetWindowTextA(child, name);
+  }
+}
+
 void CenterWindow(HWND window) {
   RECT own;
   RECT desktop;

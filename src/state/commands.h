@@ -6,6 +6,7 @@
 
 // Window messages
 constexpr UINT kTrayCallbackMessage = WM_APP + 444;  // 33212, lParam carries the mouse message
+constexpr UINT kTrayIconId = 1;                      // the uID of the one tray icon
 // Private messages of the main window, one block per owner: WM_APP + 450..459 shared state
 // and the tray, 460..469 hold-off, 470..479 the saver catalog, 480..489 corners, 490..499
 // notifications and display scale, 500..509 the diagnosis.
@@ -20,6 +21,7 @@ enum CommandSource : LPARAM {
   kSourceHotKey = 1,
   kSourceCorner = 2,
   kSourceHandOff = 3,
+  kSourceTrayIcon = 4,  // a click or key on the tray icon (told nothing: the user is there)
 };
 
 // Timers of the main window

@@ -1,4 +1,4 @@
-// The "&Hold Off" submenu: what holds now (a greyed line), the full-screen switch, the
+// The "Hold O&ff" submenu: what holds now (a greyed line), the full-screen switch, the
 // programs dialog, the hold until a time (or its end), the schedules and the master
 // switch; and the commands behind them, which save the changed setting at once and apply it.
 #include "tray/holdoff_menu.h"

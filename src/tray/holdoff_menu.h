@@ -1,4 +1,4 @@
-// The "&Hold Off" submenu of the tray menu and its three commands.
+// The "Hold O&ff" submenu of the tray menu and its three commands.
 #pragma once
 
 #include <windows.h>

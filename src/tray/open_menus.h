@@ -14,6 +14,12 @@ struct OpenMenuScope {
   HWND window;
 };
 
+// The owner's WM_MENUSELECT: which item of which menu is highlighted now.
+void NoteMenuSelect(HMENU menu, UINT item, UINT flags);
+// Opens the saver menu for the highlighted item when it is a saver (the Applications key
+// or Shift+F10 in an open menu); false when it is none.
+bool OpenHighlightedSaverMenu();
+
 // True when a menu is open: the rebuild is then noted and posted (command 40011) once
 // the last menu has closed, behind the command chosen in it. False: rebuild now.
 bool DeferSaverListRebuild();

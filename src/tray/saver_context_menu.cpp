@@ -30,7 +30,7 @@ HMENU BuildSaverContextMenu(int index) {
   return menu;
 }
 
-int ShowSaverContextMenu(HWND window, HMENU menu, UINT position) {
+int ShowSaverContextMenu(HWND window, HMENU menu, UINT position, const POINT* at) {
   LogMessage(kLogLogOnly, "Menu2");
   // Separators and submenu titles give 0 or -1 here, which lie in no saver range.
   UINT item = GetMenuItemID(menu, static_cast<int>(position));
@@ -45,7 +45,10 @@ int ShowSaverContextMenu(HWND window, HMENU menu, UINT position) {
   if (base == 0) return 0;
 
   int index = command - base;
-  GetCursorPos(&AppState.clickPoint);
+  if (at)
+    AppState.clickPoint = *at;
+  else
+    GetCursorPos(&AppState.clickPoint);
   HMENU popup = BuildSaverContextMenu(index);
   if (!popup) return 0;
   int chosen;

@@ -7,6 +7,7 @@ struct SaverInfo;
 
 // The four things to do with saver `index`: choose, launch, configure, properties.
 HMENU BuildSaverContextMenu(int index);
-// Returns the chosen command (posted to the window), 0 for a non-saver item or none.
-int ShowSaverContextMenu(HWND window, HMENU menu, UINT position);
+// Returns the chosen command (posted to the window), 0 for a non-saver item or none. It
+// opens at the cursor, or at `at` when given (opened from the keyboard).
+int ShowSaverContextMenu(HWND window, HMENU menu, UINT position, const POINT* at = nullptr);
 void ShowSaverProperties(const SaverInfo* saver);

@@ -3,6 +3,11 @@
 // only is not sent either. The record, the saver list it names and the images it shows
 // are the main thread's alone, so nothing here takes a lock. Subsystems never call in:
 // they announce a change (state/announce.h) and ApplyAnnouncedChanges refreshes.
+//
+// After each add the icon asks for version 4 of the callback, which brings the keyboard's
+// events (select, context menu) with the icon's place; a shell that refuses it keeps
+// sending the older mouse-only form, which the window procedure still understands. Under
+// version 4 the standard tooltip shows only when every call asks for it (NIF_SHOWTIP).
 #include "tray/tray_icon.h"
 
 #include <shellapi.h>
@@ -24,14 +29,33 @@
 
 namespace {
 
-constexpr int kTooltipLimit = 63;  // 62 bytes and the terminator, cut between characters
+// The whole szTip: 127 bytes and the terminator, cut between characters. The tooltip has
+// up to three lines: the saver or the time left, the state in words, the hold reason.
+constexpr int kTooltipLimit = sizeof(NOTIFYICONDATAA::szTip);
 
 NOTIFYICONDATAA record;
+bool versionFour = false;  // the shell took NOTIFYICON_VERSION_4 at the last add
 
 }  // namespace
 
 void ResetTrayIconRecord() {
   memset(&record, 0, sizeof(record));
+  versionFour = false;
+}
+
+bool TrayIconSpeaksVersion4() { return versionFour; }
+
+// Asks for the version-4 callback; a refusal is logged once per add and changes nothing else.
+static void AskForVersion4() {
+  record.uVersion = NOTIFYICON_VERSION_4;
+  versionFour = ShellNotifyIconEntry(NIM_SETVERSION, &record) != FALSE;
+  record.uVersion = 0;
+  if (!versionFour) LogMessage(kLogLogOnly, "SetTrayIcon: the shell keeps the older callback (no version 4)");
+}
+
+int SetTrayIconFocus() {
+  if (!record.hWnd) return 0;
+  return ShellNotifyIconEntry(NIM_SETFOCUS, &record);
 }
 
 int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
@@ -53,13 +77,15 @@ int SetTrayIcon(HWND window, DWORD message, const char* tooltip, HICON icon) {
   if (message == NIM_ADD) {
     record.cbSize = sizeof(NOTIFYICONDATAA);
     record.hWnd = window;
-    record.uID = 1;
+    record.uID = kTrayIconId;
     record.uCallbackMessage = kTrayCallbackMessage;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     if (!ShellNotifyIconEntry(NIM_ADD, &record)) return 0;
+    AskForVersion4();
   }
-  if (record.uFlags != 0) return ShellNotifyIconEntry(NIM_MODIFY, &record);
-  return 1;
+  if (record.uFlags == 0) return 1;
+  if (versionFour) record.uFlags |= NIF_SHOWTIP;
+  return ShellNotifyIconEntry(NIM_MODIFY, &record);
 }
 
 // "Dozelite (saver name)", or the product name alone.
@@ -87,6 +113,9 @@ int UpdateTrayIcon(DWORD type) {
   } else {
     CurrentSaverTooltip(tooltip, sizeof(tooltip));
   }
+  // The state in words, for whoever cannot tell the icons apart (or hears the tooltip).
+  AppendText(tooltip, AppState.saverActive ? "\nSaver on" : "\nSaver off", sizeof(tooltip));
+  if (AppState.passwordActive) AppendText(tooltip, ", password on", sizeof(tooltip));
   // While held off the tooltip says why on a line of its own (cut with the rest).
   char reason[96];
   bool held = GetHoldOffReason(reason, sizeof(reason));

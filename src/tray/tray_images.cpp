@@ -3,7 +3,9 @@
 // size (or check size) of the notification area's DPI, never stretched from another.
 // The icons are loaded when first shown (main thread), so the way to the tray icon loads
 // one icon, not nineteen; the animation that follows loads the rest one frame at a time.
-// A DPI change starts a fresh set and swaps it in (main thread only, as every use).
+// A DPI change starts a fresh set and swaps it in (main thread only, as every use); so does
+// a change of the system's colours, since the check mark is painted in the menu's colours
+// and, in high contrast, the icons are silhouettes in the system's colours.
 #include "tray/tray_images.h"
 
 #include <shellapi.h>
@@ -11,6 +13,7 @@
 #include "log/log.h"
 #include "shell/dpi.h"
 #include "state/app_state.h"
+#include "tray/tray_contrast.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_menu.h"
 
@@ -34,7 +37,12 @@ TrayImages LoadSet(UINT dpi) {
   LogMessage(kLogLogOnly, "icon sizes: %d, %d (%d DPI)", iconSize, iconSize, static_cast<int>(dpi));
   LogMessage(kLogLogOnly, "menu bitmap sizes: %d, %d", checkSize, checkSize);
   TrayImages images = {};
-  images.checked = LoadCheckMarkBitmap(AppState.instance, checkSize);
+  HBITMAP drawn = LoadCheckMarkBitmap(AppState.instance, checkSize);
+  images.checked = TintCheckMark(drawn);
+  if (images.checked)
+    DeleteObject(drawn);
+  else
+    images.checked = drawn;
   loadedDpi = dpi;
   loadedIconSize = iconSize;
   return images;
@@ -74,9 +82,29 @@ void Release(TrayImages* images) {
   *images = TrayImages{};
 }
 
-HICON LoadedIcon(HICON* icon, const char* name) {
-  if (!*icon && loadedIconSize > 0) *icon = LoadIconAtSize(AppState.instance, name, loadedIconSize);
+HICON LoadedIcon(HICON* icon, const char* name, TrayIconLook look) {
+  if (*icon || loadedIconSize <= 0) return *icon;
+  *icon = LoadIconAtSize(AppState.instance, name, loadedIconSize);
+  if (*icon && HighContrastOn()) {
+    HICON contrast = MakeContrastTrayIcon(*icon, look);
+    if (contrast) {
+      DestroyIcon(*icon);
+      *icon = contrast;
+    }
+  }
   return *icon;
+}
+
+// Loads a fresh set at the DPI, swaps it in and sends the icon, then frees the old set.
+void SwapInFreshSet(UINT dpi, bool refreshIcon) {
+  TrayImages fresh = LoadSet(dpi);
+  TrayImages old = Take();
+  Store(fresh);
+  SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
+  // Sent before the old set goes, so the icon the shell was last given is never one
+  // that no longer exists.
+  if (refreshIcon) UpdateTrayIcon(NIM_MODIFY);
+  Release(&old);
 }
 
 }  // namespace
@@ -95,14 +123,13 @@ int LoadedIconSize() { return loadedIconSize; }
 bool ReloadIconsForDpi(bool refreshIcon) {
   UINT dpi = GetTrayDpi();
   if (loadedDpi == 0 || dpi == loadedDpi) return false;
-  TrayImages fresh = LoadSet(dpi);
-  TrayImages old = Take();
-  Store(fresh);
-  SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
-  // Sent before the old set goes, so the icon the shell was last given is never one
-  // that no longer exists.
-  if (refreshIcon) UpdateTrayIcon(NIM_MODIFY);
-  Release(&old);
+  SwapInFreshSet(dpi, refreshIcon);
+  return true;
+}
+
+bool ReloadImagesForColours() {
+  if (loadedDpi == 0) return false;
+  SwapInFreshSet(loadedDpi, true);
   return true;
 }
 
@@ -110,7 +137,8 @@ HICON GetTrayFrameIcon(int frame, bool crossed) {
   if (frame < 0 || frame >= kAnimationFrames) return nullptr;
   char name[16];
   wsprintfA(name, crossed ? "DLANIMX%d" : "DLANIM%d", frame + 1);
-  return LoadedIcon(crossed ? &AppState.crossedFrameIcons[frame] : &AppState.frameIcons[frame], name);
+  return LoadedIcon(crossed ? &AppState.crossedFrameIcons[frame] : &AppState.frameIcons[frame], name,
+                    crossed ? kLookCrossed : kLookPlain);
 }
 
-HICON GetTrayDisabledIcon() { return LoadedIcon(&AppState.disabledIcon, "DOZELITEXC"); }
+HICON GetTrayDisabledIcon() { return LoadedIcon(&AppState.disabledIcon, "DOZELITEXC", kLookDisabledForAWhile); }

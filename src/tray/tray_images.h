@@ -11,6 +11,9 @@ void FreeIcons();
 // they were loaded at, swaps them in and (unless told not to, when the icon is about to
 // be added anew) refreshes the icon; returns whether anything was reloaded.
 bool ReloadIconsForDpi(bool refreshIcon = true);
+// Loads the images again after the system's colours or its high-contrast setting changed,
+// and refreshes the icon; false when nothing is loaded yet.
+bool ReloadImagesForColours();
 // The small-icon size the loaded images were made for (0 before LoadIcons).
 int LoadedIconSize();
 // The icons of the set, each loaded at its first call (main thread); an icon put in

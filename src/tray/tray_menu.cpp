@@ -24,12 +24,16 @@ struct MinuteItem {
   const char* text;
 };
 
-constexpr MinuteItem kTimeoutItems[] = {{1, "1 Minute"},   {5, "5 Minutes"},   {10, "10 Minutes"}, {15, "15 Minutes"},
-                                        {20, "20 Minutes"}, {30, "30 Minutes"}, {60, "1 Hour"}};
+// Each choice has its own access key within its submenu (beside "&Other..." and
+// "&Abort..."): the first digit where it is free, else a letter.
+constexpr MinuteItem kTimeoutItems[] = {{1, "&1 Minute"},   {5, "&5 Minutes"},   {10, "1&0 Minutes"},
+                                        {15, "15 &Minutes"}, {20, "&20 Minutes"}, {30, "&30 Minutes"},
+                                        {60, "1 &Hour"}};
 
-constexpr MinuteItem kDisableItems[] = {{1, "1 Minute"},    {5, "5 Minutes"},   {10, "10 Minutes"}, {15, "15 Minutes"},
-                                        {20, "20 Minutes"},  {30, "30 Minutes"}, {60, "1 Hour"},     {120, "2 Hours"},
-                                        {300, "5 Hours"},    {720, "12 Hours"},  {1440, "24 Hours"}};
+constexpr MinuteItem kDisableItems[] = {{1, "&1 Minute"},   {5, "&5 Minutes"},   {10, "1&0 Minutes"},
+                                        {15, "15 &Minutes"}, {20, "&20 Minutes"}, {30, "&30 Minutes"},
+                                        {60, "1 &Hour"},     {120, "2 Hour&s"},   {300, "5 Hou&rs"},
+                                        {720, "12 Ho&urs"},  {1440, "2&4 Hours"}};
 
 void Grey(HMENU menu, int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED); }
 
@@ -119,9 +123,9 @@ HMENU BuildSaverList(int which, const MenuContext& context) {
   if (which == 0) {
     list = CreatePopupMenu();
     if (context.current || context.loading) {
-      AppendItem(list, kCmdChooseNoSaver, "(None)");
+      AppendItem(list, kCmdChooseNoSaver, "(&None)");
     } else {
-      AppendItem(list, kCmdChooseNoSaver, "< (None) >");
+      AppendItem(list, kCmdChooseNoSaver, "< (&None) >");
       SetMenuDefaultItem(list, kCmdChooseNoSaver, FALSE);
     }
     ShowPopupMenu(&list, AppState.unifiedlist ? UnifiedListBase() : kRangeChooseSaver, context.current,

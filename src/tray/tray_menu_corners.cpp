@@ -8,12 +8,12 @@
 #include "triggers/corner_options.h"
 
 void AppendCornerOptions(HMENU menu) {
-  AppendSwitch(menu, kCmdToggleCornerEveryMonitor, "&Every Monitor", AppState.cornerscope != 0);
+  AppendSwitch(menu, kCmdToggleCornerEveryMonitor, "Every &Monitor", AppState.cornerscope != 0);
   HMENU delays = CreatePopupMenu();
   int delay = AppState.cornerdelay;
   for (const CornerDelayChoice& choice : kCornerDelayChoices)
     AppendSwitch(delays, choice.command, choice.text, choice.milliseconds == delay);
-  AppendSubmenu(menu, delays, "&Delay");
+  AppendSubmenu(menu, delays, "Dela&y");
   AppendSwitch(menu, kCmdToggleCornersOverFullScreen, "Also Over &Full-Screen Windows",
                AppState.cornersfullscreen != 0);
 }

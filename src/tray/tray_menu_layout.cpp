@@ -38,7 +38,7 @@ constexpr PartKind kParts[kPartCount] = {
     {"&Password", BuildPasswordMenu, PasswordPartKey, GreyedWithoutSaver},
     {"&Wait Before Activation", BuildWaitMenu, WaitPartKey, NeverGreyed},
     {"&Disable Saver During Next", BuildDisableMenu, DisablePartKey, NeverGreyed},
-    {"&Hold Off", BuildHoldOffPart, HoldOffPartKey, NeverGreyed},
+    {"Hold O&ff", BuildHoldOffPart, HoldOffPartKey, NeverGreyed},
     {"Monitor Po&wer", BuildPowerMenu, PowerPartKey, NeverGreyed},
     {"Se&ttings", BuildSettingsMenu, SettingsPartKey, NeverGreyed},
     {"&Help", BuildHelpMenu, HelpPartKey, NeverGreyed},

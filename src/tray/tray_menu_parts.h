@@ -52,7 +52,7 @@ void PowerPartKey(const MenuContext& context, char* key, int size);
 
 HMENU BuildSettingsMenu(const MenuContext& context);
 void SettingsPartKey(const MenuContext& context, char* key, int size);
-// "&Every Monitor", "&Delay" and "Also Over &Full-Screen Windows" of the corner submenu.
+// "Every &Monitor", "Dela&y" and "Also Over &Full-Screen Windows" of the corner submenu.
 void AppendCornerOptions(HMENU menu);
 HMENU BuildHelpMenu(const MenuContext& context);
 void HelpPartKey(const MenuContext& context, char* key, int size);

@@ -18,6 +18,7 @@
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
+#include "shell/text_helpers.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "tray/tray_menu.h"
@@ -106,13 +107,16 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
     }
 
     const char* name = saver.displayName ? saver.displayName : "";
+    // A saver's "&" is shown as it is, not taken as an access key.
+    char shown[MAX_PATH * 2];
+    EscapeAmpersands(shown, name, sizeof(shown));
     if (current && SamePath(saver.fullPath, current->fullPath)) {
-      char text[MAX_PATH + 8];
-      snprintf(text, sizeof(text), "< %s >", name);
+      char text[MAX_PATH * 2 + 8];
+      snprintf(text, sizeof(text), "< %s >", shown);
       AppendMenuA(list, flags | MF_STRING | MF_CHECKED, id, text);
       SetMenuDefaultItem(list, id, FALSE);
     } else {
-      AppendMenuA(list, flags | MF_STRING, id, name);
+      AppendMenuA(list, flags | MF_STRING, id, shown);
     }
     // `position` is the item's place in the current list: found at once, where a search
     // by identifier would make long lists quadratic.

@@ -64,7 +64,12 @@ HMENU BuildDebugMenu() {
   HMENU menu = CreatePopupMenu();
   char logPath[MAX_PATH] = "";
   GetLogFilePath(logPath);
-  AppendItem(menu, kCmdOpenLogFolder, logPath);
+  // The path is a name from the system: its "&"s are shown, and the item keeps its own key.
+  char escaped[MAX_PATH * 2];
+  EscapeAmpersands(escaped, logPath, sizeof(escaped));
+  char text[MAX_PATH * 2 + 16];
+  snprintf(text, sizeof(text), "&Log File: %s", escaped);
+  AppendItem(menu, kCmdOpenLogFolder, text);
   AppendSeparator(menu);
   AppendItem(menu, kCmdDumpSavers, "Dump &Savers Info");
   AppendItem(menu, kCmdDumpLogToDisplay, "Dump Log To &Display");
@@ -103,13 +108,13 @@ HMENU BuildSettingsMenu(const MenuContext& context) {
   AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", KnownLoadAtStartup(kProductName));
   AppendSwitch(menu, kCmdToggleTips, "Show &Tips at Startup", AppState.notips == 0);
   AppendSwitch(menu, kCmdToggleSplash, "Hide &Splash Screen", AppState.nosplash != 0);
-  AppendSwitch(menu, kCmdToggleNotifications, "Show &Notifications", AppState.notifications != 0);
+  AppendSwitch(menu, kCmdToggleNotifications, "Show N&otifications", AppState.notifications != 0);
   if (ShowsDebugMenu(context)) {
     AppendSeparator(menu);
-    AppendSubmenu(menu, BuildDebugMenu(), "Debug");
+    AppendSubmenu(menu, BuildDebugMenu(), "De&bug");
   }
   AppendSeparator(menu);
-  AppendItem(menu, kCmdUninstall, "Uninstall");
+  AppendItem(menu, kCmdUninstall, "Uninsta&ll");
   return menu;
 }
 
@@ -121,7 +126,7 @@ HMENU BuildHelpMenu(const MenuContext&) {
   AppendSeparator(menu);
   AppendItem(menu, kCmdDonate, "&Donate");
   AppendSeparator(menu);
-  AppendItem(menu, kCmdBrowseWebsite, "Browse &Website");
+  AppendItem(menu, kCmdBrowseWebsite, "&Browse Website");
   AppendItem(menu, kCmdFeedback, "&Feedback && Support");
   AppendItem(menu, kCmdTellAFriend, "T&ell a Friend");
   AppendSeparator(menu);

@@ -11,7 +11,7 @@
 const CornerDelayChoice kCornerDelayChoices[kCornerDelayChoiceCount] = {
     {kCmdCornerDelayNone, 0, "&None"},        {kCmdCornerDelay150, 150, "&150 ms"},
     {kCmdCornerDelay300, 300, "&300 ms"},     {kCmdCornerDelay500, 500, "&500 ms"},
-    {kCmdCornerDelay1000, 1000, "&1 s"},
+    {kCmdCornerDelay1000, 1000, "1 &s"},
 };
 
 bool IsCornerOptionCommand(int command) {

@@ -24,6 +24,13 @@ void OnSample(HWND dialog) {
   if (!openEntry) return;
   BYTE keys[kKeyboardStates];
   if (!GetKeyboardState(keys)) return;
+  // Without Ctrl or Alt, the keys that work the dialog (Tab and Shift+Tab, Enter, Escape,
+  // Space) are not taken for the combination, so it can be confirmed from the keyboard.
+  if (!(keys[VK_CONTROL] & 0x80) && !(keys[VK_MENU] & 0x80)) {
+    if (keys[VK_TAB] & 0x80)
+      for (int key : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT}) keys[key] = 0;
+    for (int key : {VK_TAB, VK_RETURN, VK_ESCAPE, VK_SPACE}) keys[key] = 0;
+  }
   SampleHotKeyState(keys, &openEntry->editVirtualKey, &openEntry->editModifiers);
   char text[kHotKeyTextSize];
   FormatHotKeyText(openEntry->editVirtualKey, openEntry->editModifiers, text, sizeof(text));

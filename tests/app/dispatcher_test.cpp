@@ -350,8 +350,8 @@ TEST_F(DispatcherTest, TrayMenuShowsDebugWhileShiftIsDown) {
   SetKeyboardState(keys);
   ShowWindow(window_, SW_HIDE);
   ASSERT_EQ(trackedMenus.size(), 2u);
-  EXPECT_TRUE(Contains(trackedMenus[0], "  Debug [popup]\n"));
-  EXPECT_FALSE(Contains(trackedMenus[1], "Debug [popup]"));
+  EXPECT_TRUE(Contains(trackedMenus[0], "  De&bug [popup]\n"));
+  EXPECT_FALSE(Contains(trackedMenus[1], "De&bug [popup]"));
 }
 
 TEST_F(DispatcherTest, ExitAndUninstallCloseTheWindow) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "log/log.h"
@@ -11,6 +13,7 @@
 #include "state/commands.h"
 #include "support/test_support.h"
 #include "tray/tray_icon.h"
+#include "tray/tray_menu.h"
 
 namespace {
 
@@ -41,6 +44,7 @@ class WindowProcTest : public ::testing::Test {
     window_ = CreateWindowExA(0, "DozeliteWindowProcTest", "Dozelite test", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
                               nullptr, GetModuleHandleA(nullptr), nullptr);
     AppState.mainWindow = window_;
+    ForgetTrayInput();
     AppState.singleLeftActionMessage = kCmdRunSaverNow;
     AppState.doubleLeftActionMessage = kCmdToggleSaver;
     AppState.singleRightActionMessage = 0;
@@ -55,6 +59,18 @@ class WindowProcTest : public ::testing::Test {
     AppState.mainWindow = nullptr;
   }
   void Tray(UINT mouseMessage) { SendMessageA(window_, kTrayCallbackMessage, 1, mouseMessage); }
+  // The version-4 form: the event and the icon's id in lParam, the anchor in wParam.
+  void Tray4(UINT event, int x = 1200, int y = 790) {
+    SendMessageA(window_, kTrayCallbackMessage, MAKEWPARAM(x, y), MAKELPARAM(event, kTrayIconId));
+  }
+  // The commands waiting, each with its source.
+  std::vector<std::pair<int, LPARAM>> CommandsWithSource() {
+    std::vector<std::pair<int, LPARAM>> found;
+    MSG message;
+    while (PeekMessageA(&message, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+      found.emplace_back(LOWORD(message.wParam), message.lParam);
+    return found;
+  }
   void DoubleClickTimerFires() { SendMessageA(window_, WM_TIMER, kTimerDoubleClick, 0); }
   std::vector<int> Commands() { return TakePostedCommands(window_); }
   HWND window_ = nullptr;
@@ -170,7 +186,7 @@ TEST_F(WindowProcTest, AnimationRunsTenTicksThenStops) {
 TEST_F(WindowProcTest, TaskbarCreatedAddsTheIconAgain) {
   ASSERT_NE(AppState.taskbarCreatedMessage, 0u);
   SendMessageA(window_, AppState.taskbarCreatedMessage, 0, 0);
-  EXPECT_EQ(shellMessages, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+  EXPECT_EQ(shellMessages, (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION, NIM_MODIFY}));
 }
 
 TEST_F(WindowProcTest, ExitClosesTheWindowAndQuits) {
@@ -187,6 +203,98 @@ TEST_F(WindowProcTest, UnknownCommandsAndTimersAreIgnored) {
   SendMessageA(window_, WM_COMMAND, 39999, 0);
   SendMessageA(window_, WM_TIMER, 999, 0);
   EXPECT_EQ(Commands(), Ids{});
+}
+
+TEST(DecodeTrayCallback, TellsTheTwoFormsApart) {
+  struct Case {
+    WPARAM wParam;
+    LPARAM lParam;
+    UINT event;
+    bool hasAnchor;
+    LONG x, y;
+  } cases[] = {
+      {1, WM_LBUTTONUP, WM_LBUTTONUP, false, 0, 0},                                      // the older form
+      {1, WM_MOUSEMOVE, WM_MOUSEMOVE, false, 0, 0},
+      {MAKEWPARAM(1200, 790), MAKELPARAM(WM_CONTEXTMENU, 1), WM_CONTEXTMENU, true, 1200, 790},
+      {MAKEWPARAM(static_cast<WORD>(-1270), 20), MAKELPARAM(NIN_KEYSELECT, 1), NIN_KEYSELECT, true, -1270, 20},
+  };
+  for (const Case& c : cases) {
+    TrayCallback callback = DecodeTrayCallback(c.wParam, c.lParam);
+    EXPECT_EQ(callback.event, c.event);
+    EXPECT_EQ(callback.hasAnchor, c.hasAnchor) << c.event;
+    if (c.hasAnchor) {
+      EXPECT_EQ(callback.anchor.x, c.x);  // a monitor left of the main one has negative x
+      EXPECT_EQ(callback.anchor.y, c.y);
+    }
+  }
+}
+
+// The keyboard's events of version 4 act once, at once, at the icon; the same events sent
+// after mouse clicks leave those to the click counting, so a click still acts once.
+TEST_F(WindowProcTest, KeyboardSelectRunsTheSingleLeftActionAtOnce) {
+  Tray4(NIN_KEYSELECT, 1250, 780);
+  Tray4(NIN_KEYSELECT, 1250, 780);  // the shell may send one press twice
+  EXPECT_EQ(CommandsWithSource(), (std::vector<std::pair<int, LPARAM>>{{kCmdRunSaverNow, kSourceTrayIcon}}));
+  EXPECT_EQ(AppState.clickPoint.x, 1250);
+  EXPECT_EQ(AppState.clickPoint.y, 780);
+  EXPECT_EQ(AppState.leftClicks, 0);  // no timer, no count
+  ForgetTrayInput();
+  AppState.singleLeftActionMessage = 0;  // a click kind without action shows the menu
+  Tray4(NIN_SELECT);
+  EXPECT_EQ(Commands(), Ids{kCmdShowTrayMenu});
+}
+
+TEST_F(WindowProcTest, ContextMenuKeyOpensTheMenuAtTheAnchor) {
+  AppState.singleRightActionMessage = kCmdChooseRandomSaver;  // what a right click would do
+  Tray4(WM_CONTEXTMENU, 900, 795);
+  EXPECT_EQ(CommandsWithSource(), (std::vector<std::pair<int, LPARAM>>{{kCmdShowTrayMenu, kSourceTrayIcon}}));
+  EXPECT_EQ(AppState.clickPoint.x, 900);
+  EXPECT_EQ(AppState.clickPoint.y, 795);
+}
+
+TEST_F(WindowProcTest, MouseClicksInTheNewFormActOnceAsBefore) {
+  Tray4(WM_RBUTTONDOWN);
+  Tray4(WM_RBUTTONUP);
+  Tray4(WM_CONTEXTMENU);  // follows every right click
+  EXPECT_EQ(Commands(), Ids{kCmdShowTrayMenu});
+  Tray4(WM_LBUTTONDOWN);
+  Tray4(WM_LBUTTONUP);
+  Tray4(NIN_SELECT);  // follows every left click
+  EXPECT_EQ(Commands(), Ids{});
+  DoubleClickTimerFires();
+  EXPECT_EQ(Commands(), Ids{kCmdRunSaverNow});
+}
+
+// Only a menu opened from the icon that closes with no choice gives the icon the focus.
+std::vector<int> postedByMenu;
+BOOL TrackAndChoose(HMENU, UINT, int, int, HWND owner) {
+  for (int command : postedByMenu) PostMessageA(owner, WM_COMMAND, static_cast<WPARAM>(command), 0);
+  return TRUE;
+}
+
+TEST_F(WindowProcTest, MenuClosedUnusedGivesTheIconTheFocus) {
+  ShowWindow(window_, SW_SHOW);
+  UpdateTrayIcon(NIM_ADD);
+  TrackPopupMenuEntry = TrackAndChoose;
+  struct Case {
+    LPARAM source;
+    std::vector<int> chosen;
+    bool focus;
+  } cases[] = {{kSourceTrayIcon, {}, true},
+               {kSourceTrayIcon, {kCmdRunSaverNow}, false},
+               {kSourceHotKey, {}, false},
+               {kSourceMenu, {}, false}};
+  for (const Case& c : cases) {
+    postedByMenu = c.chosen;
+    shellMessages.clear();
+    SendMessageA(window_, WM_COMMAND, kCmdShowTrayMenu, c.source);
+    bool focused = std::count(shellMessages.begin(), shellMessages.end(), static_cast<DWORD>(NIM_SETFOCUS)) == 1;
+    EXPECT_EQ(focused, c.focus) << c.source << " " << c.chosen.size();
+    Commands();
+  }
+  TrackPopupMenuEntry = RealTrackPopupMenu;
+  ShowWindow(window_, SW_HIDE);
+  ForgetTrayMenu();
 }
 
 TEST(ReportUnexpectedError, ShowsTheGeneralErrorBox) {

@@ -238,7 +238,7 @@ TEST_F(CatalogLoaderTest, CommandsAndStepsWaitForTheListInOrder) {
   std::string choose = DumpMenu(FindSubmenu(menu, "&Choose"));
   DestroyMenu(menu);
   EXPECT_EQ(launch, "Loading savers... [0] grey\n");
-  EXPECT_EQ(choose, "(None) [40012]\nLoading savers... [0] grey\n");
+  EXPECT_EQ(choose, "(&None) [40012]\nLoading savers... [0] grey\n");
 
   AfterSaverCatalog([] { steps.push_back("random on load " + std::to_string(AppState.saverCount)); });
   AfterSaverCatalog([] { steps.push_back("run"); });

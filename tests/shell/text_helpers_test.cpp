@@ -103,6 +103,16 @@ TEST(FindTextNoCase, IgnoresCase) {
   EXPECT_FALSE(IsEmptyText("x"));
 }
 
+TEST(EscapeAmpersands, DoublesEachAndNeverHalvesOnePair) {
+  char out[8];
+  EscapeAmpersands(out, "R&B && Co", sizeof(out));
+  EXPECT_STREQ(out, "R&&B &&");  // the pair of the fourth "&" does not fit: both go
+  EscapeAmpersands(out, "abc&", 5);
+  EXPECT_STREQ(out, "abc");
+  EscapeAmpersands(out, nullptr, sizeof(out));
+  EXPECT_STREQ(out, "");
+}
+
 TEST(JoinPath, AddsOneBackslash) {
   char path[kPathSize] = "C:\\";
   EXPECT_EQ(JoinPath(path, "a"), 1);

@@ -137,9 +137,9 @@ TEST_F(NotificationsTest, TheSettingTurnsThemOffAndIsSaved) {
     DestroyMenu(menu);
     return dump;
   };
-  EXPECT_TRUE(Contains(settingsMenu(), "\nShow &Notifications [40130] checked bmp\n"));
+  EXPECT_TRUE(Contains(settingsMenu(), "\nShow N&otifications [40130] checked bmp\n"));
   Post(kCmdToggleNotifications, kSourceMenu);
-  EXPECT_TRUE(Contains(settingsMenu(), "\nShow &Notifications [40130] bmp\n"));
+  EXPECT_TRUE(Contains(settingsMenu(), "\nShow N&otifications [40130] bmp\n"));
   EXPECT_EQ(AppState.notifications, 0);
   DWORD stored = 1;
   ASSERT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kSettingsKey, "notifications", &stored));

@@ -2,6 +2,9 @@
 // shell (observed through the notify-icon entry point), and one real icon under Xvfb.
 #include "tray/tray_icon.h"
 
+#include <cstdio>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
@@ -34,6 +37,9 @@ BOOL RecordTray(DWORD message, NOTIFYICONDATAA* data) {
   calls.push_back({message, *data});
   return answer;
 }
+
+// What a call changes, without the "show the tooltip" flag every version-4 call carries.
+UINT Changed(const TrayCall& call) { return call.data.uFlags & ~static_cast<UINT>(NIF_SHOWTIP); }
 
 HICON FakeIcon(int n) { return reinterpret_cast<HICON>(static_cast<INT_PTR>(0x1000 + n)); }
 
@@ -92,7 +98,9 @@ class TrayIconTest : public ::testing::Test {
     calls.clear();
     ResetTrayIconRecord();
     EXPECT_NE(UpdateTrayIcon(NIM_ADD), 0);
-    return calls.empty() ? std::string("{nothing sent}") : std::string(calls.back().data.szTip);
+    if (calls.empty()) return "{nothing sent}";
+    std::string tip = calls.back().data.szTip;
+    return tip.substr(0, tip.find('\n'));  // the first line: the saver or the time left
   }
   HWND window_ = nullptr;
   bool hadSaver_ = false;
@@ -146,7 +154,7 @@ TEST_F(TrayIconTest, FramesFollowTheAnimationAndTheSaverState) {
     UpdateTrayIcon(NIM_MODIFY);
     ASSERT_EQ(calls.size(), 1u) << tick;
     EXPECT_EQ(calls[0].data.hIcon, AppState.frameIcons[tick % 9]) << tick;
-    EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_ICON)) << tick;
+    EXPECT_EQ(Changed(calls[0]), static_cast<UINT>(NIF_ICON)) << tick;
   }
   AppState.saverActive = 0;
   AppState.animationFrame = 0;
@@ -174,10 +182,10 @@ TEST_F(TrayIconTest, OnlyWhatChangedIsSent) {
   EXPECT_TRUE(calls.empty());
   EXPECT_NE(SetTrayIcon(window_, NIM_MODIFY, "Dozelite (Plasma Tiles)", icon), 0);
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].data.uFlags, static_cast<UINT>(NIF_TIP));
+  EXPECT_EQ(Changed(calls[0]), static_cast<UINT>(NIF_TIP));
   EXPECT_NE(SetTrayIcon(window_, NIM_MODIFY, nullptr, FakeIcon(8)), 0);
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[1].data.uFlags, static_cast<UINT>(NIF_ICON));
+  EXPECT_EQ(Changed(calls[1]), static_cast<UINT>(NIF_ICON));
   EXPECT_STREQ(calls[1].data.szTip, "Dozelite (Plasma Tiles)");
   EXPECT_EQ(SetTrayIcon(window_, NIM_MODIFY, nullptr, nullptr), 1);
   EXPECT_EQ(calls.size(), 2u);
@@ -187,9 +195,12 @@ TEST_F(TrayIconTest, OnlyWhatChangedIsSent) {
 TEST_F(TrayIconTest, OverlongTooltipIsSentOnce) {
   std::string tip(80, 't');
   ASSERT_NE(SetTrayIcon(window_, NIM_ADD, tip.c_str(), FakeIcon(1)), 0);
-  EXPECT_EQ(strlen(calls.back().data.szTip), 62u);
+  EXPECT_EQ(strlen(calls.back().data.szTip), 80u);
+  std::string longer(200, 't');
+  ASSERT_NE(SetTrayIcon(window_, NIM_MODIFY, longer.c_str(), FakeIcon(1)), 0);
+  EXPECT_EQ(strlen(calls.back().data.szTip), 127u);
   calls.clear();
-  EXPECT_EQ(SetTrayIcon(window_, NIM_MODIFY, tip.c_str(), FakeIcon(1)), 1);
+  EXPECT_EQ(SetTrayIcon(window_, NIM_MODIFY, longer.c_str(), FakeIcon(1)), 1);
   EXPECT_TRUE(calls.empty());
 }
 
@@ -199,16 +210,19 @@ TEST_F(TrayIconTest, AddSendsTheWholeRecordThenAModify) {
   for (int round = 0; round < 2; round++) {  // the second add is the one after "TaskbarCreated"
     calls.clear();
     ASSERT_NE(UpdateTrayIcon(NIM_ADD), 0);
-    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_SETVERSION));
+    EXPECT_EQ(calls[1].data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[2].data.uFlags & NIF_SHOWTIP, static_cast<UINT>(NIF_SHOWTIP));
     for (const TrayCall& call : calls) {
       EXPECT_EQ(call.data.cbSize, sizeof(NOTIFYICONDATAA));
       EXPECT_EQ(call.data.hWnd, window_);
       EXPECT_EQ(call.data.uID, 1u);
       EXPECT_EQ(call.data.uCallbackMessage, static_cast<UINT>(kTrayCallbackMessage));
-      EXPECT_EQ(call.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-      EXPECT_STREQ(call.data.szTip, "Dozelite (Lanterns)");
+      EXPECT_EQ(Changed(call), static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+      EXPECT_STREQ(call.data.szTip, "Dozelite (Lanterns)\nSaver on");
       EXPECT_EQ(call.data.hIcon, AppState.frameIcons[0]);
     }
   }
@@ -236,20 +250,68 @@ TEST_F(TrayIconTest, FailuresAreReportedAndLogged) {
 }
 
 // Under Xvfb the shell's tray takes a real icon from a real window.
-TEST(TrayIconReal, TheIconAppearsInTheTray) {
+std::vector<std::pair<WPARAM, LPARAM>> realCallbacks;
+LRESULT CALLBACK RecordCallbacks(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallbackMessage) realCallbacks.emplace_back(wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ClickAt(POINT at) {
+  INPUT input[3] = {};
+  for (INPUT& one : input) one.type = INPUT_MOUSE;
+  input[0].mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input[0].mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(3, input, sizeof(INPUT));
+}
+
+// The shell's own tray: the icon is added, asked for the version-4 callback, and a click
+// on it arrives in the form the shell took (the emulator's tray under Xvfb is measured
+// here: what it answered and which form it sent is printed).
+TEST(TrayIconReal, TheIconAppearsInTheTrayAndAClickArrives) {
   ResetAppState(GetModuleHandleA(nullptr));
   ResetTrayIconRecord();
   ShellNotifyIconEntry = RealShellNotifyIcon;
-  HWND window = CreateTestWindow();
+  HWND window = CreateTestWindow(RecordCallbacks);
   ASSERT_NE(window, nullptr);
   HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
   EXPECT_NE(SetTrayIcon(window, NIM_ADD, "Dozelite test icon", icon), 0);
   // Wine shows the notification area of a display without a taskbar as its own window.
-  EXPECT_TRUE(WaitFor([] {
-    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+  HWND tray = nullptr;
+  EXPECT_TRUE(WaitFor([&] {
+    tray = FindWindowA(nullptr, "Wine System Tray");
     return tray && IsWindowVisible(tray);
   }, 5000));
   EXPECT_NE(SetTrayIcon(window, NIM_MODIFY, "Dozelite test icon (changed)", nullptr), 0);
+  if (tray) {
+    realCallbacks.clear();
+    POINT at = {8, 8};  // inside the first icon's place
+    ClientToScreen(tray, &at);
+    ClickAt(at);
+    WaitFor([] {
+      for (const auto& callback : realCallbacks)
+        if (LOWORD(callback.second) == WM_LBUTTONUP) return true;
+      return false;
+    }, 3000);
+    bool down = false;
+    bool up = false;
+    for (const auto& callback : realCallbacks) {
+      // Version 4: the event in the low word, the icon's id in the high word of lParam.
+      UINT event = LOWORD(callback.second);
+      down = down || event == WM_LBUTTONDOWN;
+      up = up || event == WM_LBUTTONUP;
+      EXPECT_EQ(HIWORD(callback.second) == kTrayIconId, TrayIconSpeaksVersion4())
+          << std::hex << callback.first << " " << callback.second;
+    }
+    printf("tray: version 4 %s; %d callbacks from a click, the first wParam=0x%llx lParam=0x%llx\n",
+           TrayIconSpeaksVersion4() ? "taken" : "refused", static_cast<int>(realCallbacks.size()),
+           realCallbacks.empty() ? 0ull : static_cast<unsigned long long>(realCallbacks[0].first),
+           realCallbacks.empty() ? 0ull : static_cast<unsigned long long>(realCallbacks[0].second));
+    EXPECT_TRUE(down && up) << realCallbacks.size() << " callbacks";
+  }
+  printf("tray: NIM_SETFOCUS answered %d\n", SetTrayIcon(window, NIM_SETFOCUS, nullptr, nullptr));
   EXPECT_NE(SetTrayIcon(window, NIM_DELETE, nullptr, nullptr), 0);
   ResetTrayIconRecord();
   DestroyWindow(window);

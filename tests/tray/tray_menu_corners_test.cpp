@@ -21,7 +21,7 @@ class CornerOptionsTest : public AppFixture {
 
   // How many delay items carry the check.
   size_t CheckedDelays() {
-    std::string delays = Submenu("&Delay");
+    std::string delays = Submenu("Dela&y");
     size_t count = 0;
     for (size_t at = delays.find(" checked"); at != std::string::npos; at = delays.find(" checked", at + 1)) count++;
     return count;
@@ -40,14 +40,14 @@ TEST_F(CornerOptionsTest, EachItemChangesSavesAndMarksItsOption) {
     DWORD scope, delay, fullScreen;
     const char* marked;  // the line the menu shows afterwards
   } steps[] = {
-      {kCmdToggleCornerEveryMonitor, 1, 0, 0, "&Every Monitor [40110] checked bmp\n"},
+      {kCmdToggleCornerEveryMonitor, 1, 0, 0, "Every &Monitor [40110] checked bmp\n"},
       {kCmdCornerDelay150, 1, 150, 0, "  &150 ms [40113] checked bmp\n"},
       {kCmdCornerDelay300, 1, 300, 0, "  &300 ms [40114] checked bmp\n"},
       {kCmdCornerDelay500, 1, 500, 0, "  &500 ms [40115] checked bmp\n"},
-      {kCmdCornerDelay1000, 1, 1000, 0, "  &1 s [40116] checked bmp\n"},
+      {kCmdCornerDelay1000, 1, 1000, 0, "  1 &s [40116] checked bmp\n"},
       {kCmdToggleCornersOverFullScreen, 1, 1000, 1, "Also Over &Full-Screen Windows [40111] checked bmp\n"},
       {kCmdCornerDelayNone, 1, 0, 1, "  &None [40112] checked bmp\n"},
-      {kCmdToggleCornerEveryMonitor, 0, 0, 1, "&Every Monitor [40110] bmp\n"},
+      {kCmdToggleCornerEveryMonitor, 0, 0, 1, "Every &Monitor [40110] bmp\n"},
       {kCmdToggleCornersOverFullScreen, 0, 0, 0, "Also Over &Full-Screen Windows [40111] bmp\n"},
   };
   for (const Step& step : steps) {

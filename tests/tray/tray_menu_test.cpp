@@ -24,7 +24,7 @@ const char* const kFullTreeWithoutSaver = R"(&Run Saver Now! [40006] grey defaul
 ----
 &Screen Saver [popup]
   &Choose [popup]
-    < (None) > [40012] default
+    < (&None) > [40012] default
     Aurora Ribbons [41000] bmp
     Soap Bubbles [41001] bmp
   &Launch [popup]
@@ -46,30 +46,30 @@ const char* const kFullTreeWithoutSaver = R"(&Run Saver Now! [40006] grey defaul
   Enable Saver &Password [40013] grey
 Time&out [popup]
   &Wait Before Activation [popup]
-    1 Minute [42001]
-    5 Minutes [42005]
-    10 Minutes [42010] checked bmp
-    15 Minutes [42015]
-    20 Minutes [42020]
-    30 Minutes [42030]
-    1 Hour [42060]
+    &1 Minute [42001]
+    &5 Minutes [42005]
+    1&0 Minutes [42010] checked bmp
+    15 &Minutes [42015]
+    &20 Minutes [42020]
+    &30 Minutes [42030]
+    1 &Hour [42060]
     ----
     &Other... [40039]
   &Disable Saver During Next [popup]
-    1 Minute [43001]
-    5 Minutes [43005]
-    10 Minutes [43010]
-    15 Minutes [43015]
-    20 Minutes [43020]
-    30 Minutes [43030]
-    1 Hour [43060]
-    2 Hours [43120]
-    5 Hours [43300]
-    12 Hours [43720]
-    24 Hours [47440]
+    &1 Minute [43001]
+    &5 Minutes [43005]
+    1&0 Minutes [43010]
+    15 &Minutes [43015]
+    &20 Minutes [43020]
+    &30 Minutes [43030]
+    1 &Hour [43060]
+    2 Hour&s [43120]
+    5 Hou&rs [43300]
+    12 Ho&urs [43720]
+    2&4 Hours [47440]
     ----
     &Other... [40040]
-&Hold Off [popup]
+Hold O&ff [popup]
   Now: not held [0] grey
   ----
   While a &Full-Screen Window Is in Front [40100] checked bmp
@@ -105,13 +105,13 @@ Se&ttings [popup]
     Top-&Right Corner [40031]
     Bottom-R&ight Corner [40032]
     ----
-    &Every Monitor [40110] bmp
-    &Delay [popup]
+    Every &Monitor [40110] bmp
+    Dela&y [popup]
       &None [40112] checked bmp
       &150 ms [40113] bmp
       &300 ms [40114] bmp
       &500 ms [40115] bmp
-      &1 s [40116] bmp
+      1 &s [40116] bmp
     Also Over &Full-Screen Windows [40111] bmp
     ----
     Restore &Defaults [40033]
@@ -134,9 +134,9 @@ Se&ttings [popup]
   Run When W&indows Starts [40020] bmp
   Show &Tips at Startup [40058] checked bmp
   Hide &Splash Screen [40036] bmp
-  Show &Notifications [40130] checked bmp
+  Show N&otifications [40130] checked bmp
   ----
-  Uninstall [40035]
+  Uninsta&ll [40035]
 &Help [popup]
   &Help... [40055]
   &Tip of the Day [40059]
@@ -144,7 +144,7 @@ Se&ttings [popup]
   ----
   &Donate [40062]
   ----
-  Browse &Website [40060]
+  &Browse Website [40060]
   &Feedback && Support [40063]
   T&ell a Friend [40064]
   ----
@@ -186,7 +186,7 @@ TEST_F(TrayMenuTest, WholeTreeWithoutCurrentSaver) { EXPECT_EQ(Build(), kFullTre
 TEST_F(TrayMenuTest, EmptyCatalogGreysTheListsAndRandomItems) {
   InstallSavers({});
   std::string dump = BuildSubmenu("&Screen Saver");
-  EXPECT_TRUE(Contains(dump, "&Choose [popup]\n  < (None) > [40012] default\n&Launch [popup] grey\nC&onfigure [popup] grey\n"))
+  EXPECT_TRUE(Contains(dump, "&Choose [popup]\n  < (&None) > [40012] default\n&Launch [popup] grey\nC&onfigure [popup] grey\n"))
       << dump;
   EXPECT_TRUE(Contains(dump, "Choose &Random Saver [40009] grey\nLaunch R&andom Saver [40010] grey\n")) << dump;
 }
@@ -197,7 +197,7 @@ TEST_F(TrayMenuTest, CurrentSaverIsMarkedInEveryListAndEnablesItsCommands) {
   SetDesktopValue("ScreenSaverIsSecure", "1");
   std::string dump = Build();
   EXPECT_TRUE(Contains(dump, "&Run Saver Now! [40006] default\n")) << dump;
-  EXPECT_TRUE(Contains(dump, "    (None) [40012]\n    Aurora Ribbons [41000] bmp\n"
+  EXPECT_TRUE(Contains(dump, "    (&None) [40012]\n    Aurora Ribbons [41000] bmp\n"
                              "    < Soap Bubbles > [41001] checked default bmp\n"))
       << dump;
   EXPECT_TRUE(Contains(dump, "    < Soap Bubbles > [44001] checked default bmp\n")) << dump;
@@ -230,7 +230,7 @@ TEST_F(TrayMenuTest, SaverOutsideTheKnownFoldersAddsItsFolderOnce) {
   ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kSettingsKey, "saverpath1", &stored));
   EXPECT_EQ(stored, folder);
   // The list was rebuilt from the paths, so the saver is found and marked.
-  EXPECT_TRUE(Contains(dump, "(None) [40012]\n< Plasma Tiles > [41000] checked default bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "(&None) [40012]\n< Plasma Tiles > [41000] checked default bmp\n")) << dump;
 
   BuildSubmenu("&Choose");
   EXPECT_EQ(boxes().size(), 1u);
@@ -245,7 +245,7 @@ TEST_F(TrayMenuTest, SaverNamedWithoutAFolderAddsNoFolder) {
   EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(AppState.saverpath[1], nullptr);
   // Not found after the rebuild either: "(None)" stays the marked item.
-  EXPECT_TRUE(Contains(dump, "< (None) > [40012] default\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "< (&None) > [40012] default\n")) << dump;
 }
 
 TEST_F(TrayMenuTest, UnifiedListUsesTheSelectionBase) {
@@ -262,7 +262,7 @@ TEST_F(TrayMenuTest, UnifiedListUsesTheSelectionBase) {
   for (const Case& c : cases) {
     AppState.selectionActionMessageBase = c.base;
     std::string dump = Build();
-    EXPECT_TRUE(Contains(dump, "  S&creen Savers [popup]\n    < (None) > [40012] default\n    " + std::string(c.first)))
+    EXPECT_TRUE(Contains(dump, "  S&creen Savers [popup]\n    < (&None) > [40012] default\n    " + std::string(c.first)))
         << c.base << "\n" << dump;
     EXPECT_FALSE(Contains(dump, "&Launch [popup]")) << c.base;
     EXPECT_TRUE(Contains(dump, "Unified List Selection &Action [popup]\n")) << c.base;
@@ -275,9 +275,9 @@ TEST_F(TrayMenuTest, TimeoutMarksItsItemOrTheOtherItem) {
     const char* timeout;
     const char* marked;
   } cases[] = {{"90", "&Other... (1:30 Minutes) [40039] checked bmp"},
-               {"600", "10 Minutes [42010] checked bmp"},
+               {"600", "1&0 Minutes [42010] checked bmp"},
                {"2700", "&Other... (45:00 Minutes) [40039] checked bmp"},
-               {"60", "1 Minute [42001] checked bmp"},
+               {"60", "&1 Minute [42001] checked bmp"},
                {"7200", "&Other... (2:00:00 Hours) [40039] checked bmp"}};
   for (const Case& c : cases) {
     SetDesktopValue("ScreenSaveTimeOut", c.timeout);
@@ -301,7 +301,7 @@ TEST_F(TrayMenuTest, NextMenuFollowsWhatTheProgramLearnt) {
     return dump;
   };
   ASSERT_TRUE(SetLoadAtStartup(kProductName, false));
-  EXPECT_TRUE(Contains(build("&Choose"), "< (None) > [40012] default\n"));
+  EXPECT_TRUE(Contains(build("&Choose"), "< (&None) > [40012] default\n"));
   // Written by another program, with no message from the watcher.
   SetSystemSaver("C:\\Savers\\bubbles.scr");
   EXPECT_TRUE(Contains(build("&Choose"), "< Soap Bubbles > [41001] checked default bmp\n"));
@@ -310,7 +310,7 @@ TEST_F(TrayMenuTest, NextMenuFollowsWhatTheProgramLearnt) {
   SetDesktopValue("ScreenSaveTimeOut", "900");
   ApplyWindowsSaverSettings({1, 300, 0});
   std::string wait = build("&Wait Before Activation");
-  EXPECT_TRUE(Contains(wait, "5 Minutes [42005] checked bmp\n")) << wait;
+  EXPECT_TRUE(Contains(wait, "&5 Minutes [42005] checked bmp\n")) << wait;
   EXPECT_TRUE(Contains(build("&Screen Saver"), "Disable Screen &Saver [40008]\n"));
 
   const char* kRunItem = "Run When W&indows Starts [40020] ";
@@ -331,29 +331,29 @@ TEST_F(TrayMenuTest, RunningDisablePeriodShowsAbortAndMarksItsLength) {
   AppState.disableSeconds = 7 * 60;
   AppState.disableStartTick = GetTickCount() + 500;  // 7:00 left for the next half second
   std::string dump = BuildSubmenu("&Disable Saver During Next");
-  EXPECT_EQ(dump.substr(0, dump.find("1 Minute")),
+  EXPECT_EQ(dump.substr(0, dump.find("&1 Minute")),
             "&Abort Current Timeout (7:00 Minutes Left) [43000]\n----\n");
   EXPECT_TRUE(Contains(dump, "&Other... (7:00 Minutes) [40040] checked bmp\n")) << dump;
 
   AppState.disableSeconds = 1440 * 60;
   dump = BuildSubmenu("&Disable Saver During Next");
-  EXPECT_TRUE(Contains(dump, "24 Hours [47440] checked bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "2&4 Hours [47440] checked bmp\n")) << dump;
   EXPECT_TRUE(Contains(dump, "&Other... [40040]\n")) << dump;
 
   AppState.disableSeconds = 10 * 60;
   AppState.disableStartTick = GetTickCount() - 11 * 60 * 1000;  // overdue: nothing left, not a wrap-around
   dump = BuildSubmenu("&Disable Saver During Next");
   EXPECT_TRUE(Contains(dump, "&Abort Current Timeout (0 Seconds Left) [43000]\n")) << dump;
-  EXPECT_TRUE(Contains(dump, "10 Minutes [43010] checked bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "1&0 Minutes [43010] checked bmp\n")) << dump;
 }
 
 TEST_F(TrayMenuTest, DebugMenuWithShiftOrDebugMessages) {
   const std::string debug =
-      "  Debug [popup]\n    C:\\dozelite-test\\Dozelite.log [40043]\n    ----\n    Dump &Savers Info [40044]\n"
+      "  De&bug [popup]\n    &Log File: C:\\dozelite-test\\Dozelite.log [40043]\n    ----\n    Dump &Savers Info [40044]\n"
       "    Dump Log To &Display [40042]\n    Dump Log To &File [40041]\n    &Clear Log [40045]\n    ----\n"
       "    &Auto Log To File [40046] bmp\n    Show Debug &Messages [40047]";
-  EXPECT_FALSE(Contains(Build(0), "Debug [popup]"));
-  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "Hide &Splash Screen [40036] bmp\n  Show &Notifications [40130] checked bmp\n  ----\n" + debug + " bmp\n  ----\n"));
+  EXPECT_FALSE(Contains(Build(0), "De&bug [popup]"));
+  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "Hide &Splash Screen [40036] bmp\n  Show N&otifications [40130] checked bmp\n  ----\n" + debug + " bmp\n  ----\n"));
   SetShowDebugMessages(true);
   EXPECT_TRUE(Contains(Build(0), debug + " checked bmp\n"));
   SetShowDebugMessages(false);
@@ -406,7 +406,7 @@ TEST_F(TrayMenuTest, SwitchesAreMarkedFromTheSettings) {
   EXPECT_TRUE(Contains(dump, "Launch Saver &When Chosen [40049] checked bmp\nSplit Lon&g Saver List [40048] bmp\n"))
       << dump;
   EXPECT_TRUE(Contains(dump, "Show &Tips at Startup [40058] bmp\nHide &Splash Screen [40036] checked bmp\n"
-                             "Show &Notifications [40130] bmp\n")) << dump;
+                             "Show N&otifications [40130] bmp\n")) << dump;
 }
 
 // Column split: rows that fit = height / item height - 1; with "(None)" first, the
