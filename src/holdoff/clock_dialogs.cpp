@@ -216,6 +216,18 @@ INT_PTR CALLBACK SchedulesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
           return TRUE;
       }
       return FALSE;
+    case WM_VKEYTOITEM:
+      // Delete in the list removes the selected schedule and F2 edits it, as the buttons do.
+      if (reinterpret_cast<HWND>(lParam) != GetDlgItem(dialog, IDC_SCHEDULES_LIST)) return -1;
+      if (LOWORD(wParam) == VK_DELETE) {
+        PostMessageA(dialog, WM_COMMAND, IDC_SCHEDULES_REMOVE, 0);
+        return -2;
+      }
+      if (LOWORD(wParam) == VK_F2) {
+        PostMessageA(dialog, WM_COMMAND, IDC_SCHEDULES_EDIT, 0);
+        return -2;
+      }
+      return -1;
   }
   return FALSE;
 }

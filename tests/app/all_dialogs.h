@@ -12,6 +12,7 @@
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
+#include "holdoff/clock_dialogs.h"
 #include "holdoff/holdoff_dialog.h"
 #include "state/app_state.h"
 #include "triggers/hot_keys.h"
@@ -43,6 +44,22 @@ inline std::vector<ProgramDialog> AllDialogs() {
          rule.kind = kHoldWhileRunning;
          rules.programs[rules.count++] = rule;
          return static_cast<INT_PTR>(ShowHoldOffProgramsDialog(nullptr, &rules));
+       }},
+      {"Hold Until", "hold_until_dialog",
+       [] {
+         int minute = 17 * 60 + 30;
+         return static_cast<INT_PTR>(ShowHoldUntilDialog(nullptr, &minute));
+       }},
+      {"Hold Off Schedules", "schedules_dialog",
+       [] {
+         static HoldSchedules schedules = {};
+         schedules.count = 0;
+         HoldSchedule schedule = {};
+         const char* problem = nullptr;
+         ParseHoldSchedule("mon-fri 08:30-17:30", &schedule, &problem);
+         lstrcpynA(schedule.label, "Work", sizeof(schedule.label));
+         schedules.items[schedules.count++] = schedule;
+         return static_cast<INT_PTR>(ShowSchedulesDialog(nullptr, &schedules));
        }},
       {"Dozelite - Why Isn't My Saver Starting?", "diagnose_dialog",
        [] {
