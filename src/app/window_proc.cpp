@@ -204,6 +204,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
+      // Group Policy applied anew (lParam "Policy"): the settings are read again with it.
+      if (lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "Policy") == 0)
+        PostMessageA(window, WM_COMMAND, kCmdReloadSettings, 0);
       break;
     case kSaverSettingsReadMessage:
       OnSaverSettingsRead(window, lParam);

@@ -9,6 +9,7 @@
 
 #include "build_config.h"
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "shell/entry_points.h"
 #include "state/app_state.h"
 #include "state/commands.h"
@@ -87,6 +88,7 @@ int ShowUpdateOutcome(const UpdateCheckOutcome& outcome, bool interactive) {
 }
 
 int CheckForServerUpdatesAt(const char* endpoint, const char* publicKeyHex, bool interactive) {
+  if (!UpdateCheckAllowed()) return -1;  // the organisation turned the check off: nothing is sent
   if (!BeginUpdateCheck()) return -1;
   UpdateCheckOutcome outcome;
   RunUpdateExchange(endpoint, publicKeyHex, &outcome);

@@ -6,11 +6,15 @@
 
 #include <cstdlib>
 
+#include "log/log.h"
+#include "settings/policy_store.h"
 #include "update/update_check.h"
 
 namespace {
 
 constexpr SIZE_T kCheckStack = 256 * 1024;
+
+bool stoppedByPolicy = false;  // main thread
 
 DWORD WINAPI UpdateCheckWorker(LPVOID parameter) {
   int result = CheckForServerUpdates(false);
@@ -30,7 +34,14 @@ int UpdateWaitSeconds(int checkResult) {
   return 18000 + rand() % 7200;
 }
 
+// With the check turned off by policy no check and no timer are started, which ends the
+// round until StartScheduledUpdateCheckIfStopped finds it allowed again.
 void StartScheduledUpdateCheck(HWND window) {
+  stoppedByPolicy = !UpdateCheckAllowed();
+  if (stoppedByPolicy) {
+    LogMessage(kLogLogOnly, "Policy: updatecheck is set by your organisation");
+    return;
+  }
   HANDLE thread = CreateThread(nullptr, kCheckStack, UpdateCheckWorker, window, STACK_SIZE_PARAM_IS_A_RESERVATION,
                                nullptr);
   if (thread) {
@@ -52,4 +63,8 @@ void OnUpdateChecked(HWND window, int checkResult) {
 void OnUpdateTimer(HWND window) {
   KillTimer(window, kTimerUpdateCheck);
   StartScheduledUpdateCheck(window);
+}
+
+void StartScheduledUpdateCheckIfStopped(HWND window) {
+  if (stoppedByPolicy && UpdateCheckAllowed()) StartScheduledUpdateCheck(window);
 }

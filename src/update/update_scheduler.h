@@ -14,6 +14,9 @@ int UpdateWaitSeconds(int checkResult);
 unsigned long UpdateWaitMilliseconds(int checkResult);
 // Starts one quiet check on a worker, which posts kUpdateCheckedMessage to `window`.
 void StartScheduledUpdateCheck(HWND window);
+// After a reload of the policies: starts the round again when a policy had stopped it and
+// no longer does.
+void StartScheduledUpdateCheckIfStopped(HWND window);
 // kUpdateCheckedMessage: sets the timer for the next check.
 void OnUpdateChecked(HWND window, int checkResult);
 // kTimerUpdateCheck: the wait is over.
