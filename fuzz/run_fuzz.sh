@@ -9,7 +9,7 @@ build="$1"
 seconds="${2:-60}"
 # FUZZ_TARGETS (words) picks some of the targets; all of them by default.
 targets=(fuzz_http_response fuzz_parse_url fuzz_form_encoding fuzz_compare_versions fuzz_command_line
-         fuzz_module_description fuzz_exe_header fuzz_holdoff_rule fuzz_catalog_cache)
+         fuzz_module_description fuzz_exe_header fuzz_holdoff_rule fuzz_catalog_cache fuzz_hold_schedule)
 if [ -n "${FUZZ_TARGETS:-}" ]; then read -r -a targets <<< "$FUZZ_TARGETS"; fi
 
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1"
@@ -30,7 +30,11 @@ for target in "${targets[@]}"; do
   log="$build/$target.log"
   echo "fuzzing $target for $seconds s" >&2
   result=clean
-  if ! (cd "$findings" && "$build/$target" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
+  # The cache target's inputs must hold records with the largest image the reader takes
+  # (64 by 64 pixels, 16 KiB each): room for several of them.
+  max_len=65536
+  [ "$target" = fuzz_catalog_cache ] && max_len=262144
+  if ! (cd "$findings" && "$build/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 \
           -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$ROOT/fuzz/corpus/$target") >"$log" 2>&1; then
     result="FINDING (see $findings and $log)"
     status=1

@@ -76,6 +76,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !include "WinMessages.nsh"
 !include "nsDialogs.nsh"
 !include "Sections.nsh"
+!include "WinVer.nsh"
 
 !define MUI_ICON "${SOURCE_DIR}\src\resources\art\dozelite.ico"
 !define MUI_UNICON "${SOURCE_DIR}\src\resources\art\dozelite.ico"
@@ -305,6 +306,12 @@ Function RestartSetupElevated
 FunctionEnd
 
 Function .onInit
+  ; The program asks for the UTF-8 code page, which Windows gives from 10 version 1903 on.
+  ${IfNot} ${AtLeastBuild} 18362
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 10 version 1903 or later." /SD IDOK
+    SetErrorLevel 1150 ; ERROR_OLD_WIN_VERSION
+    Quit
+  ${EndIf}
   SetRegView 64
   ; /D=<folder> has been put into $INSTDIR before this runs; there is no other default.
   StrCpy $FolderGiven 0

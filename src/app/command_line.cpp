@@ -11,6 +11,7 @@
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
 #include "diagnose/diagnose.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_store.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
 #include "settings/policy_store.h"
@@ -117,6 +118,7 @@ void ParseCommandLine(char* commandLine) {
   // The hold-off switches are written at once; a running copy reads them on reload.
   if (options.Find("holdoff")) SaveHoldOffSwitch(kHoldOffEnabledValue, IsOn(value));
   if (options.Find("fullscreenholdoff")) SaveHoldOffSwitch(kHoldOffFullScreenValue, IsOn(value));
+  if (options.Find("holduntil")) HoldUntilFromCommandLine(value);
 
   SaveSettings();
 }

@@ -73,6 +73,17 @@ void DetectPlatform() {
              static_cast<int>(AppState.osVersion.dwBuildNumber));
 }
 
+// The program asks for the UTF-8 code page in its manifest. A system older than Windows 10
+// version 1903 ignores that (setup refuses such systems, a portable copy may still run
+// there): every path or name outside the ANSI code page then reaches the program garbled.
+void CheckCodePage() {
+  UINT codePage = GetACP();
+  if (codePage != CP_UTF8)
+    LogMessage(kLogLogOnly,
+               "The UTF-8 code page is not in effect (code page %d): paths and names outside it may be wrong",
+               static_cast<int>(codePage));
+}
+
 HWND CreateMainWindow() {
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
@@ -168,6 +179,7 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
                     sizeof(AppState.legalText));
   OpenLog(commandLine);
   DetectPlatform();
+  CheckCodePage();
   SetMouseAction(kCmdRestoreClickDefaults);
   SetMouseAction(kCmdRestoreCornerDefaults);
   LoadSettings();
@@ -192,11 +204,13 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     if (running && IsWindow(running)) DestroyMainWindow();
     UninstallDozelite();
   } else {
+    bool handsOff = running && IsWindow(running);
     if (!AppState.nosplash && !AppState.kill && !AppState.help) {
-      LaunchSaverCatalogLoad();  // the list is built while the splash is up
+      // The list is built while the splash is up, unless this start only hands over.
+      if (!handsOff) LaunchSaverCatalogLoad();
       ShowStartupSplash();
     }
-    if (running && IsWindow(running)) HandOff(running);
+    if (handsOff) HandOff(running);
     // A process that stays resident shows its icon first: the steps that need the saver
     // list run, in this order, once it has arrived. One that ends waits for the list.
     bool staysResident = !AppState.kill || AppState.help;
@@ -222,10 +236,11 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
     else
       exitCode = RunResident();
   }
-  // A run that ends early still lets the catalog worker finish (and write the cache)
-  // rather than cutting it off in the middle of a file. Its window goes first, so that
-  // no other start takes this ending process for the running copy meanwhile.
-  if (IsSaverCatalogLoading()) {
+  // A run that ends without having needed the list never builds it. One whose worker
+  // started lets it finish (and write the cache) rather than cutting it off in the middle
+  // of a file; its window goes first, so that no other start takes this ending process for
+  // the running copy meanwhile.
+  if (!DropSaverCatalogLoad()) {
     DestroyMainWindow();
     FinishSaverCatalogLoad(kCatalogWaitMs);
   }

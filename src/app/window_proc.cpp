@@ -14,6 +14,8 @@
 
 #include "app/dispatcher.h"
 #include "catalog/catalog_loader.h"
+#include "diagnose/diagnose.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
@@ -149,6 +151,12 @@ void OnTimer(HWND window, UINT_PTR id) {
     case kTimerUpdateCheck:
       OnUpdateTimer(window);
       break;
+    case kTimerUpdateJoin:
+      OnUpdateJoinTimer(window);
+      break;
+    case kTimerHoldOffClock:
+      RefreshClockHolds();
+      break;
     default:
       break;
   }
@@ -184,7 +192,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       OnSaverCatalogLoaded(window);
       return 0;
     case kUpdateCheckedMessage:
-      OnUpdateChecked(window, static_cast<int>(wParam));
+      OnUpdateChecked(window, lParam);
       return 0;
     case WM_TIMER:
       OnTimer(window, wParam);
@@ -204,6 +212,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
+      if (wParam == SPI_SETSCREENSAVETIMEOUT || wParam == SPI_SETSCREENSAVEACTIVE) EvaluateHoldOff();  // new moment
       // Group Policy applied anew (lParam "Policy"): the settings are read again with it.
       if (lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "Policy") == 0)
         PostMessageA(window, WM_COMMAND, kCmdReloadSettings, 0);
@@ -217,9 +226,17 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kHoldOffRunningMessage:
       OnHoldOffRunningChanged();
       return 0;
+    case WM_TIMECHANGE:
+      OnClockChanged();
+      return 0;
+    case WM_POWERBROADCAST:
+      OnHoldOffPowerBroadcast(wParam);
+      return TRUE;
     case kUpdateCheckDoneMessage:
       OnUpdateCheckDone(window, lParam);
       return 0;
+    case kDiagnoseHandOffMessage:
+      return OnDiagnoseHandOff();
     default:
       if (message != 0 && message == AppState.taskbarCreatedMessage) {
         ReloadIconsForDpi(false);  // the add sends the icon

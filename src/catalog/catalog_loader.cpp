@@ -124,6 +124,17 @@ void LaunchSaverCatalogLoad() {
 
 bool IsSaverCatalogLoading() { return loading; }
 
+bool DropSaverCatalogLoad() {
+  if (!loading) return true;
+  if (launched) return false;
+  loading = false;
+  FreePaths(slot.paths);
+  slot = HandOver{};
+  stepCount = 0;
+  deferredCount = 0;
+  return true;
+}
+
 int FinishSaverCatalogLoad(DWORD waitMs) {
   if (!loading) return 1;
   LaunchSaverCatalogLoad();

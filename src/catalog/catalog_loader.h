@@ -13,6 +13,9 @@ void StartSaverCatalogLoad();
 // Starts the worker of a pending load (once); waiting for the list starts it as well.
 void LaunchSaverCatalogLoad();
 bool IsSaverCatalogLoading();
+// A run that ends without having needed the list: a load whose worker never started is
+// dropped (true); false when a worker runs, which FinishSaverCatalogLoad then awaits.
+bool DropSaverCatalogLoad();
 // Waits up to `waitMs` for the worker and swaps its list in: 1 when no load is pending
 // any more, 0 when the time ran out (the list then arrives later by message).
 int FinishSaverCatalogLoad(DWORD waitMs);

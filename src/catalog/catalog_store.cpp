@@ -1,20 +1,18 @@
 // The catalog cache file: read whole into memory and parsed by the portable reader;
 // written whole to a temporary file that then replaces the cache in one move. A file
-// larger than any cache the program writes is not read at all.
+// larger than any cache the program writes is not read at all (one limit for both).
 #include "catalog/catalog_store.h"
 
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "log/log.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
 
 namespace {
-
-// 4096 records with texts and a 64 by 64 image stay below it (check marks are smaller).
-constexpr LONGLONG kLargestCache = 64ll << 20;
 
 struct FileHandle {
   HANDLE handle;
@@ -25,6 +23,13 @@ struct FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
 };
+
+// FILE_ID_INFO and its class, which the headers offer only to builds for Windows 8 and later.
+struct FileIdentity {
+  ULONGLONG volumeSerialNumber;
+  BYTE fileId[16];
+};
+constexpr FILE_INFO_BY_HANDLE_CLASS kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
 
 BITMAPINFO TopDownFormat(int width, int height) {
   BITMAPINFO format = {};
@@ -53,6 +58,13 @@ int GetCatalogCachePath(char* path, int size, bool makeFolder) {
   return static_cast<int>(strlen(folder)) < size;
 }
 
+size_t ReadFromFile(void* context, unsigned char* buffer, size_t size) {
+  DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  DWORD read = 0;
+  if (!ReadFile(static_cast<HANDLE>(context), buffer, wanted, &read, nullptr)) return 0;
+  return read;
+}
+
 int LoadCatalogCache(std::vector<unsigned char>* bytes, SaverCache* cache) {
   *cache = SaverCache{};
   bytes->clear();
@@ -62,33 +74,68 @@ int LoadCatalogCache(std::vector<unsigned char>* bytes, SaverCache* cache) {
                               nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) return 0;
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.handle, &size) || size.QuadPart <= 0 || size.QuadPart > kLargestCache) {
+  if (!GetFileSizeEx(file.handle, &size) || size.QuadPart <= 0 ||
+      static_cast<uint64_t>(size.QuadPart) > kCacheMaxBytes) {
     LogMessage(kLogLogOnly, "LoadCatalogCache: %s has an unusable size, ignored", path);
     return 0;
   }
-  bytes->resize(static_cast<size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!ReadFile(file.handle, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) ||
-      read != bytes->size() || !ReadSaverCache(bytes->data(), bytes->size(), cache)) {
+  if (!LoadSaverCache(static_cast<uint64_t>(size.QuadPart), ReadFromFile, file.handle, bytes, cache)) {
     LogMessage(kLogLogOnly, "LoadCatalogCache: %s is damaged or of another version, ignored", path);
-    bytes->clear();
-    *cache = SaverCache{};
     return 0;
   }
   return 1;
 }
 
+bool ReadSaverFileStamp(const char* path, SaverFileStamp* stamp) {
+  *stamp = SaverFileStamp{};
+  if (!path) return false;
+  FileHandle file(CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.handle, &info)) return false;
+  stamp->size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  stamp->writeTime =
+      (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+  stamp->volume = info.dwVolumeSerialNumber;
+  stamp->fileIdLow = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  // The change time moves with every write, rename or attribute change, whatever the
+  // last-write time was set to afterwards.
+  FILE_BASIC_INFO basic;
+  if (GetFileInformationByHandleEx(file.handle, FileBasicInfo, &basic, sizeof(basic)))
+    stamp->changeTime = static_cast<uint64_t>(basic.ChangeTime.QuadPart);
+  // The 128-bit identifier where the file system has one (ReFS's do not fit 64 bits).
+  FileIdentity id;
+  if (GetFileInformationByHandleEx(file.handle, kFileIdInfo, &id, sizeof(id))) {
+    stamp->volume = id.volumeSerialNumber;
+    memcpy(&stamp->fileIdLow, id.fileId, 8);
+    memcpy(&stamp->fileIdHigh, id.fileId + 8, 8);
+  }
+  return true;
+}
+
 int StoreCatalogCache(const SaverCache& cache) {
   std::vector<unsigned char> bytes;
   char path[kPathSize];
-  if (!WriteSaverCache(cache, &bytes) || !GetCatalogCachePath(path, sizeof(path), true)) return 0;
+  if (!GetCatalogCachePath(path, sizeof(path), true)) {
+    LogMessage(kLogLogOnly, "StoreCatalogCache: no folder for the cache");
+    return 0;
+  }
+  if (!WriteSaverCache(cache, &bytes)) {
+    LogMessage(kLogLogOnly, "StoreCatalogCache: the catalog is beyond what a cache holds, %s not written", path);
+    return 0;
+  }
   // One temporary name per process: a second start writing at the same time has its own.
   char temporary[kPathSize + 32];
   snprintf(temporary, sizeof(temporary), "%s.%lu.tmp", path, static_cast<unsigned long>(GetCurrentProcessId()));
   bool written = false;
   {
     FileHandle file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) return 0;
+    if (file.handle == INVALID_HANDLE_VALUE) {
+      LogMessage(kLogLogOnly, "StoreCatalogCache: cannot write %s (%lu)", temporary,
+                 static_cast<unsigned long>(GetLastError()));
+      return 0;
+    }
     DWORD done = 0;
     written = WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
               done == bytes.size();
@@ -111,8 +158,11 @@ bool ReadBitmapPixels(HBITMAP bitmap, int width, int height, std::vector<unsigne
   return lines == height;
 }
 
-HBITMAP BitmapFromPixels(HDC dc, int width, int height, const unsigned char* pixels) {
-  if (!pixels || width <= 0 || height <= 0) return nullptr;
+HBITMAP BitmapFromCachedImage(HDC dc, const CachedSaver& saver, const CacheDrawing& drawing) {
+  int width = 0;
+  int height = 0;
+  const unsigned char* pixels = CachedImagePixels(saver, drawing, &width, &height);
+  if (!pixels) return nullptr;
   HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
   if (!bitmap) return nullptr;
   BITMAPINFO format = TopDownFormat(width, height);

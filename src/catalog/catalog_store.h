@@ -11,10 +11,14 @@
 int GetCatalogCachePath(char* path, int size, bool makeFolder);
 // 1 and `cache` pointing into `bytes` when the file is there and sound; 0 otherwise.
 int LoadCatalogCache(std::vector<unsigned char>* bytes, SaverCache* cache);
+// What identifies the file at `path` now (size, times, volume and file identifier); false
+// when it cannot be opened.
+bool ReadSaverFileStamp(const char* path, SaverFileStamp* stamp);
 // Writes a temporary file beside the cache and moves it over the cache, so a crash
 // never leaves half a cache behind. 1 on success.
 int StoreCatalogCache(const SaverCache& cache);
 // The image as 32-bit BGRA rows, top-down; false when it cannot be read.
 bool ReadBitmapPixels(HBITMAP bitmap, int width, int height, std::vector<unsigned char>* pixels);
-// A bitmap compatible with `dc` holding the pixels; null without an image.
-HBITMAP BitmapFromPixels(HDC dc, int width, int height, const unsigned char* pixels);
+// A bitmap compatible with `dc` holding a record's image; null without one, or when the
+// image does not fit the drawing.
+HBITMAP BitmapFromCachedImage(HDC dc, const CachedSaver& saver, const CacheDrawing& drawing);

@@ -2,8 +2,10 @@
 // name, full path and menu bitmap, sorted by display name and kept in AppState. Only the
 // main thread replaces the list and only the main thread reads it, so it needs no lock.
 // Each build also leaves what it learnt in the catalog cache; a build that may use the
-// cache takes every file whose path, size and last-write time are unchanged from it
-// without opening the file, and rewrites the cache only when something differs.
+// cache takes every file whose path and stamp (size, last-write and change times, volume
+// and file identifier) are unchanged from it without loading the file, and rewrites the
+// cache only when something differs. The cache is keyed by everything the names and
+// images depend on: the menu metrics and font, the display language and the code page.
 #include "catalog/saver_catalog.h"
 
 #include <shellapi.h>
@@ -94,6 +96,8 @@ CacheDrawing DrawingKey(const DrawingTools& tools) {
   style.push_back(static_cast<unsigned char>(depth));
   key.fontKey = SaverCacheChecksum(style.data(), style.size());
   key.platform = IsNtPlatform() ? 2u : 1u;
+  key.uiLanguage = GetUserDefaultUILanguage();
+  key.codePage = GetACP();
   return key;
 }
 
@@ -233,10 +237,9 @@ bool SortByDisplayName(SaverInfo* savers, int count) {
 }
 
 // The record as the cache keeps it; false when its image cannot be read back.
-bool ToCachedSaver(const SaverInfo& saver, uint64_t size, uint64_t writeTime, const DrawingTools& tools,
+bool ToCachedSaver(const SaverInfo& saver, const SaverFileStamp& stamp, const DrawingTools& tools,
                    std::vector<unsigned char>* pixels, CachedSaver* cached) {
-  *cached = CachedSaver{saver.fullPath, size, writeTime, saver.displayName, saver.itemWidth, saver.itemHeight, 0, 0,
-                        nullptr};
+  *cached = CachedSaver{saver.fullPath, stamp, saver.displayName, saver.itemWidth, saver.itemHeight, 0, 0, nullptr};
   if (!saver.menuBitmap) return true;
   if (!ReadBitmapPixels(saver.menuBitmap, tools.checkWidth, tools.checkHeight, pixels)) return false;
   cached->imageWidth = static_cast<uint16_t>(tools.checkWidth);
@@ -245,8 +248,9 @@ bool ToCachedSaver(const SaverInfo& saver, uint64_t size, uint64_t writeTime, co
   return true;
 }
 
-void WriteCache(const SaverInfo* list, int count, const std::vector<SaverFileEntry>& files, char* const* paths,
-                const DrawingTools& tools) {
+// Records of files whose stamp could not be read are left out: nothing would find them.
+void WriteCache(const SaverInfo* list, int count, const std::vector<SaverFileStamp>& stamps,
+                const std::vector<bool>& stamped, char* const* paths, const DrawingTools& tools) {
   SaverCache cache;
   cache.drawing = DrawingKey(tools);
   for (int p = 0; p < kMaxSaverPaths && paths[p]; p++)
@@ -254,11 +258,12 @@ void WriteCache(const SaverInfo* list, int count, const std::vector<SaverFileEnt
   std::vector<std::vector<unsigned char>> images(static_cast<size_t>(count));
   for (int i = 0; i < count && static_cast<int>(cache.savers.size()) < kCacheMaxSavers; i++) {
     const SaverInfo& saver = list[i];
-    if (!saver.displayName || !saver.fullPath || strlen(saver.fullPath) > static_cast<size_t>(kCacheMaxText) ||
+    if (!stamped[i] || !saver.displayName || !saver.fullPath ||
+        strlen(saver.fullPath) > static_cast<size_t>(kCacheMaxText) ||
         strlen(saver.displayName) > static_cast<size_t>(kCacheMaxText))
       continue;
     CachedSaver cached;
-    if (ToCachedSaver(saver, files[i].size, files[i].writeTime, tools, &images[i], &cached)) cache.savers.push_back(cached);
+    if (ToCachedSaver(saver, stamps[i], tools, &images[i], &cached)) cache.savers.push_back(cached);
   }
   StoreCatalogCache(cache);
 }
@@ -321,21 +326,28 @@ int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int
   std::vector<unsigned char> cacheBytes;
   SaverCache cache;
   if (useCache && LoadCatalogCache(&cacheBytes, &cache) && !SameDrawing(cache.drawing, DrawingKey(tools))) {
-    LogMessage(kLogLogOnly, "GetSaverEnumeration: the cache was made for other menu metrics, not used");
+    LogMessage(kLogLogOnly,
+               "GetSaverEnumeration: the cache was made under other menu metrics, display language or code page, "
+               "not used");
     cache = SaverCache{};
   }
   int hits = 0;
   int hint = 0;
+  std::vector<SaverFileStamp> stamps(static_cast<size_t>(fileCount));
+  std::vector<bool> stamped(static_cast<size_t>(fileCount));
   for (int i = 0; i < fileCount; i++) {
     SaverInfo& saver = list[i];
     saver.fullPath = BuildFullPath(saver.folder, saver.shortName, saver.longName);
-    int found = FindCachedSaver(cache, saver.fullPath, files[i].size, files[i].writeTime, hint);
+    SaverFileStamp stamp = {};
+    stamped[i] = ReadSaverFileStamp(saver.fullPath, &stamp);
+    stamps[i] = stamp;
+    int found = stamped[i] ? FindCachedSaver(cache, saver.fullPath, stamp, hint) : -1;
     if (found >= 0) {
       const CachedSaver& cached = cache.savers[static_cast<size_t>(found)];
       saver.displayName = DuplicateText(cached.displayName);
       saver.itemWidth = cached.itemWidth;
       saver.itemHeight = cached.itemHeight;
-      saver.menuBitmap = BitmapFromPixels(tools.windowDc, cached.imageWidth, cached.imageHeight, cached.pixels);
+      saver.menuBitmap = BitmapFromCachedImage(tools.windowDc, cached, cache.drawing);
       hint = found + 1;
       hits++;
       continue;
@@ -353,7 +365,7 @@ int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int
   // Written in the listing's order, so the next build finds its records one after another.
   bool unchanged = useCache && hits == fileCount && hits == static_cast<int>(cache.savers.size()) &&
                    SamePaths(cache, paths);
-  if (!unchanged) WriteCache(list, fileCount, files, paths, tools);
+  if (!unchanged) WriteCache(list, fileCount, stamps, stamped, paths, tools);
   CloseDrawingTools(&tools);
 
   int used = fileCount;

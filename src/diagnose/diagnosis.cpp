@@ -92,11 +92,13 @@ void JudgeSaverMissing(const DiagnosisFacts& facts, CheckResult* check) {
   }
 }
 
+// The path decides first: with no saver chosen no file is looked at, so the file's state
+// stays unknown and says nothing.
 void JudgeSaverInvalid(const DiagnosisFacts& facts, CheckResult* check) {
-  if (facts.pathState == SaverPathState::kUnknown || facts.fileState == SaverFileState::kUnknown) {
-    Set(check, CheckState::kUnknown, "The screen saver file could not be examined.");
-  } else if (facts.pathState == SaverPathState::kNone || facts.fileState == SaverFileState::kMissing) {
+  if (facts.pathState == SaverPathState::kNone || facts.fileState == SaverFileState::kMissing) {
     Set(check, CheckState::kOk, "There is no screen saver file to examine.");
+  } else if (facts.pathState == SaverPathState::kUnknown || facts.fileState == SaverFileState::kUnknown) {
+    Set(check, CheckState::kUnknown, "The screen saver file could not be examined.");
   } else if (facts.kindState == SaverKindState::kUnknown) {
     SetF(check, CheckState::kUnknown, FixKind::kNone, "The screen saver file %s could not be read.", facts.saverPath);
   } else if (facts.kindState == SaverKindState::kNotRunnable) {
@@ -194,6 +196,8 @@ void JudgeDisabled(const DiagnosisFacts& facts, CheckResult* check) {
     Set(check, CheckState::kOk, "No disable period of Dozelite is running.");
 }
 
+// The hold that holds now, then the clock's holds that are set but not the reason (an
+// until time behind a full-screen hold, a schedule behind an until time).
 void JudgeHeldOff(const DiagnosisFacts& facts, CheckResult* check) {
   if (!facts.heldOff)
     Set(check, CheckState::kOk, "No hold-off rule holds the saver off.");
@@ -202,6 +206,26 @@ void JudgeHeldOff(const DiagnosisFacts& facts, CheckResult* check) {
          facts.holdReason);
   else
     Set(check, CheckState::kProblem, "A hold-off rule holds the saver off.", FixKind::kOpenHoldOffSettings);
+  char more[kCheckTextSize];
+  if (facts.holdUntil[0] && !strstr(facts.holdReason, "held until ")) {
+    snprintf(more, sizeof(more), " A hold until %s is set.", facts.holdUntil);
+    AppendText(check->text, more, sizeof(check->text));
+  }
+  if (facts.scheduleLabel[0] && !strstr(facts.holdReason, "the schedule \"")) {
+    snprintf(more, sizeof(more), " The schedule \"%s\" is in force until %s.", facts.scheduleLabel,
+             facts.scheduleUntil);
+    AppendText(check->text, more, sizeof(check->text));
+  }
+}
+
+void JudgeBattery(const DiagnosisFacts& facts, CheckResult* check) {
+  if (!facts.batteryPause[0])
+    Set(check, CheckState::kOk, "The battery pauses no hold.");
+  else if (facts.pausedReason[0])
+    SetF(check, CheckState::kNote, FixKind::kNone, "Holds are paused (%s); otherwise %s would hold the saver off.",
+         facts.batteryPause, facts.pausedReason);
+  else
+    SetF(check, CheckState::kNote, FixKind::kNone, "Holds are paused (%s).", facts.batteryPause);
 }
 
 void JudgeTimeout(const DiagnosisFacts& facts, CheckResult* check) {
@@ -265,13 +289,14 @@ void EvaluateDiagnosis(const DiagnosisFacts& facts, Diagnosis* diagnosis) {
   JudgeHeldOff(facts, &checks[static_cast<int>(CheckId::kHeldOff)]);
   JudgeTimeout(facts, &checks[static_cast<int>(CheckId::kTimeout)]);
   JudgeSecureWithoutSaver(facts, &checks[static_cast<int>(CheckId::kSecureWithoutSaver)]);
+  JudgeBattery(facts, &checks[static_cast<int>(CheckId::kBattery)]);
 }
 
 const char* CheckIdName(CheckId id) {
   static const char* const kNames[kCheckCount] = {
       "saver-off", "no-saver",       "saver-missing",        "saver-invalid", "policy",
       "display-off-first", "display-request", "disabled-by-dozelite", "held-off", "timeout",
-      "secure-without-saver"};
+      "secure-without-saver", "battery"};
   int index = static_cast<int>(id);
   return index >= 0 && index < kCheckCount ? kNames[index] : "?";
 }

@@ -6,6 +6,7 @@ constexpr int kFactUnknown = -1;       // a number or switch the system did not 
 constexpr int kCheckTextSize = 640;    // one explanation, a full saver path included
 constexpr int kFactPathSize = 260;     // as the program's path buffers
 constexpr int kFactReasonSize = 256;
+constexpr int kFactLabelSize = 64;
 
 enum class CheckId {
   kSaverOff,
@@ -19,8 +20,9 @@ enum class CheckId {
   kHeldOff,
   kTimeout,
   kSecureWithoutSaver,
+  kBattery,
 };
-constexpr int kCheckCount = 11;
+constexpr int kCheckCount = 12;
 
 enum class CheckState { kOk, kProblem, kNote, kUnknown };
 
@@ -65,6 +67,11 @@ struct DiagnosisFacts {
   int disableSecondsLeft;    // 0 when no disable period runs
   bool heldOff;
   char holdReason[kFactReasonSize];
+  char holdUntil[8];                     // "17:30" while a hold until a time is set, else ""
+  char scheduleLabel[kFactLabelSize];    // the schedule in force, else ""
+  char scheduleUntil[8];                 // and the time it runs until
+  char batteryPause[32];                 // why the battery pauses holds ("on battery"), else ""
+  char pausedReason[kFactReasonSize];    // the hold it pauses
 };
 
 struct CheckResult {

@@ -13,6 +13,7 @@
 
 #include "catalog/saver_catalog.h"
 #include "diagnose/power_probe.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_state.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -203,4 +204,12 @@ void GatherDiagnosisFacts(DiagnosisFacts* facts) {
   // Dozelite holds the display on exactly while a hold-off rule holds the saver.
   facts->heldOff = GetHoldOffReason(facts->holdReason, sizeof(facts->holdReason));
   facts->ownHold = facts->heldOff;
+  // A copy started only to diagnose has not followed the clock: it reads it now.
+  LookAtClockHoldsOnce();
+  int minute = 0;
+  if (GetHoldUntil(&minute)) FormatClock(minute, facts->holdUntil, sizeof(facts->holdUntil));
+  if (GetScheduleInForce(facts->scheduleLabel, sizeof(facts->scheduleLabel), &minute))
+    FormatClock(minute, facts->scheduleUntil, sizeof(facts->scheduleUntil));
+  GetBatteryPause(facts->batteryPause, sizeof(facts->batteryPause));
+  GetHoldOffPause(nullptr, 0, facts->pausedReason, sizeof(facts->pausedReason));
 }

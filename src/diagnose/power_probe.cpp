@@ -74,7 +74,7 @@ PowerProbe RealPowerProbe() { return {ReadDisplayTimeouts, ReadExecutionState}; 
 
 PowerProbe PowerProbeEntry = RealPowerProbe();
 
-bool RealRunElevated(const char* file, const char* parameters, DWORD timeoutMs) {
+HANDLE RealStartElevated(const char* file, const char* parameters) {
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
@@ -82,10 +82,8 @@ bool RealRunElevated(const char* file, const char* parameters, DWORD timeoutMs) 
   info.lpFile = file;
   info.lpParameters = parameters;
   info.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&info) || !info.hProcess) return false;
-  bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
-  CloseHandle(info.hProcess);
-  return ended;
+  if (!ShellExecuteExA(&info)) return nullptr;
+  return info.hProcess;
 }
 
-RunElevatedFn RunElevatedEntry = RealRunElevated;
+StartElevatedFn StartElevatedEntry = RealStartElevated;

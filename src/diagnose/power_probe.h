@@ -15,8 +15,8 @@ struct PowerProbe {
 extern PowerProbe PowerProbeEntry;
 PowerProbe RealPowerProbe();
 
-// Runs the program elevated ("runas") with the parameters, hidden, and waits for it at
-// most timeoutMs; true when it ran to its end.
-using RunElevatedFn = bool (*)(const char* file, const char* parameters, DWORD timeoutMs);
-extern RunElevatedFn RunElevatedEntry;
-bool RealRunElevated(const char* file, const char* parameters, DWORD timeoutMs);
+// Starts the program elevated ("runas") with the parameters, hidden: its process handle
+// (the caller closes it), or null when the elevation was declined or failed.
+using StartElevatedFn = HANDLE (*)(const char* file, const char* parameters);
+extern StartElevatedFn StartElevatedEntry;
+HANDLE RealStartElevated(const char* file, const char* parameters);

@@ -2,7 +2,8 @@
 // in the order of the edited copy of the rules so a line's index is its rule's index.
 // Programs are added from those running now (a second dialog lists them with their
 // icons) or by browsing for an .exe; the radio buttons set the selected rule's kind.
-// Nothing is saved here: the caller saves on OK.
+// Nothing is saved here: the caller saves on OK. One dialog at a time: asked again, it
+// brings the open one to the front.
 #include "holdoff/holdoff_dialog.h"
 
 #include <commctrl.h>
@@ -11,7 +12,10 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <memory>
+#include <new>
 
+#include "holdoff/process_image.h"
 #include "log/log.h"
 #include "resources/holdoff_dialog_ids.h"
 #include "shell/entry_points.h"
@@ -21,6 +25,8 @@
 namespace {
 
 constexpr const char* kListFull = "The list is full: remove a program before you add another.";
+
+HWND openDialog = nullptr;  // the programs dialog while it is open (main thread only)
 
 HoldOffRules* EditedRules(HWND dialog) {
   return reinterpret_cast<HoldOffRules*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
@@ -92,17 +98,25 @@ void RemoveSelected(HWND dialog) {
   FillRules(dialog, selected);
 }
 
+// Only the file name is kept, but the open dialog fails on a buffer too small for the
+// whole path (a folder of 130 non-Latin characters passes 260 bytes in UTF-8): so the
+// buffer has the size of the longest path.
 void BrowseForProgram(HWND dialog) {
-  char file[kPathSize] = "";
+  std::unique_ptr<char[]> file(new (std::nothrow) char[kLongPathBytes]);
+  if (!file) return;
+  file[0] = 0;
   OPENFILENAMEA choice = {};
   choice.lStructSize = sizeof(choice);
   choice.hwndOwner = dialog;
   choice.lpstrFilter = "Programs (*.exe)\0*.exe\0";
-  choice.lpstrFile = file;
-  choice.nMaxFile = sizeof(file);
+  choice.lpstrFile = file.get();
+  choice.nMaxFile = kLongPathBytes;
   choice.lpstrTitle = "Program That Holds the Saver Off";
   choice.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_NOCHANGEDIR;
-  if (GetOpenFileNameA(&choice)) AddProgram(dialog, file);
+  if (GetOpenFileNameA(&choice))
+    AddProgram(dialog, file.get());
+  else if (DWORD error = CommDlgExtendedError())
+    LogMessage(kLogLogOnly, "HoldOff: the open dialog failed (error %d)", static_cast<int>(error));
 }
 
 // ---------------------------------------------------------------- the running programs
@@ -221,6 +235,7 @@ void AddRunningProgram(HWND dialog) {
 INT_PTR CALLBACK ProgramsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
+      openDialog = dialog;
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       int tabStop = 100;  // dialog units
       SendList(dialog, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
@@ -253,13 +268,23 @@ INT_PTR CALLBACK ProgramsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
           return TRUE;
       }
       return FALSE;
+    case WM_DESTROY:
+      if (openDialog == dialog) openDialog = nullptr;
+      return FALSE;
   }
   return FALSE;
 }
 
 }  // namespace
 
+bool BringHoldOffProgramsDialogToFront() {
+  if (!openDialog || !IsWindow(openDialog)) return false;
+  SetForegroundWindow(openDialog);
+  return true;
+}
+
 bool ShowHoldOffProgramsDialog(HWND owner, HoldOffRules* rules) {
+  if (BringHoldOffProgramsDialogToFront()) return false;
   LogMessage(kLogLogOnly, "ShowHoldOffProgramsDialog");
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);

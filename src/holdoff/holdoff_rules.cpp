@@ -101,6 +101,27 @@ int FindHoldOffRule(const HoldOffRules& rules, HoldOffKind kind, const char* pro
   return -1;
 }
 
+static int FindByName(const HoldOffRules& rules, const char* name) {
+  for (int n = 0; n < rules.count; n++)
+    if (SameNameNoCase(rules.programs[n].name, name)) return n;
+  return -1;
+}
+
+// The editor's copy was taken when it opened; meanwhile a reload or a hand-over may have
+// changed the rules. Only the differences between its two copies are the user's.
+bool ApplyHoldOffEdits(const HoldOffRules& before, const HoldOffRules& after, HoldOffRules* current) {
+  for (int n = 0; n < before.count; n++)
+    if (FindByName(after, before.programs[n].name) < 0)
+      RemoveHoldOffRule(current, FindByName(*current, before.programs[n].name));
+  bool applied = true;
+  for (int n = 0; n < after.count; n++) {
+    int old = FindByName(before, after.programs[n].name);
+    if (old < 0 || before.programs[old].kind != after.programs[n].kind)
+      applied &= PutHoldOffRule(current, after.programs[n]);
+  }
+  return applied;
+}
+
 static bool HasKind(const HoldOffRules& rules, HoldOffKind kind) {
   for (int n = 0; n < rules.count; n++)
     if (rules.programs[n].kind == kind) return true;

@@ -45,6 +45,11 @@ bool PutHoldOffRule(HoldOffRules* rules, const HoldOffRule& rule);
 // Removes the rule at index (out-of-range indexes are ignored).
 void RemoveHoldOffRule(HoldOffRules* rules, int index);
 
+// Carries what an editor changed from `before` to `after` (rules added, removed, or of
+// another kind) into *current, the rules as they are now, leaving every other rule and
+// the switches as *current has them. False when an added rule found the list full.
+bool ApplyHoldOffEdits(const HoldOffRules& before, const HoldOffRules& after, HoldOffRules* current);
+
 // The rule of this kind for a program given by file name or full path, or -1.
 int FindHoldOffRule(const HoldOffRules& rules, HoldOffKind kind, const char* program);
 bool HasRunningRules(const HoldOffRules& rules);

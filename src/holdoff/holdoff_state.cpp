@@ -3,8 +3,16 @@
 // through a second hook limited to that window's thread, so a window that goes full
 // screen in place is seen without following every window on the desktop. Programs of
 // "running" rules come from the process watcher, whose thread runs only while there are
-// such rules. This process's own windows (the tray menu, a dialog) never change what is
-// seen in front: opening the menu over a video keeps the hold.
+// such rules. None of these events is needed: a one-shot look (front_check.cpp) comes
+// shortly before the saver or the display power-off would start, and every 0.5 s while a
+// window holds, so a hold starts and ends also where no event is raised.
+//
+// The window that holds (full screen, or of a "front" program) is remembered. While this
+// process's own window is in front (the tray menu, a dialog, the hidden main window the
+// menu leaves in front) that window is checked again instead: it keeps the hold while it
+// still exists, is still in front of its monitor and, if it held by covering it, is still
+// full screen, so opening the menu over a video keeps the hold and closing the video
+// behind the menu ends it.
 //
 // A hold is a display power request through DisplayRequestEntry, taken when a rule starts
 // to match and released the moment none does. Nothing of it is stored, and the user's
@@ -16,9 +24,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "holdoff/clock_holds.h"
 #include "holdoff/display_request.h"
+#include "holdoff/front_check.h"
 #include "holdoff/fullscreen.h"
 #include "holdoff/holdoff_store.h"
+#include "holdoff/process_image.h"
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
@@ -26,20 +37,29 @@
 
 namespace {
 
+constexpr int kFileNameSize = 256 * 3;  // a file name of 255 UTF-16 units in UTF-8
+
 HoldOffRules rules = {1, 1, 0, {}};
 bool started = false;
+HWND owner = nullptr;
 HWINEVENTHOOK foregroundHook = nullptr;
 HWINEVENTHOOK locationHook = nullptr;
 DWORD locationThread = 0;
 
 // What was last seen, for ChooseHoldOffReason.
 bool fullScreenInFront = false;
-char frontProgram[kPathSize] = "";
+char frontProgram[kFileNameSize] = "";
 char runningProgram[kProgramNameSize] = "";
+// The window that holds, and whether by covering its monitor (else by its program).
+HWND holdingWindow = nullptr;
+bool holdingByFullScreen = false;
 
 // The reason held now ("" when not held): other threads read it for the tooltip.
 SRWLOCK reasonLock = SRWLOCK_INIT;
 char heldReason[kHoldOffReasonSize] = "";
+// While the battery pauses the hold: why, and the reason that would hold.
+char pausedWhy[kHoldOffReasonSize] = "";
+char pausedReason[kHoldOffReasonSize] = "";
 
 bool FollowsForeground() { return rules.enabled && (rules.fullscreen || HasFrontRules(rules)); }
 
@@ -47,15 +67,6 @@ bool IsOwnWindow(HWND window, DWORD* threadId, DWORD* processId) {
   *processId = 0;
   *threadId = window ? GetWindowThreadProcessId(window, processId) : 0;
   return window && *processId == GetCurrentProcessId();
-}
-
-void ProcessImagePath(DWORD processId, char* path, int size) {
-  path[0] = 0;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (!process) return;
-  DWORD length = static_cast<DWORD>(size);
-  if (!QueryFullProcessImageNameA(process, 0, path, &length)) path[0] = 0;
-  CloseHandle(process);
 }
 
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD);
@@ -105,40 +116,89 @@ void UpdateHooks() {
   FollowLocationOf(GetForegroundWindow());
 }
 
-// Updates what is seen in front, unless the window in front is this process's own.
+void ForgetFront() {
+  fullScreenInFront = false;
+  frontProgram[0] = 0;
+  holdingWindow = nullptr;
+  holdingByFullScreen = false;
+}
+
+// This process's window is in front: the window that held keeps what it held only while
+// it is still there, in front of its monitor and as full screen as it was.
+void RecheckHoldingWindow() {
+  bool shellFullScreen = rules.fullscreen && ShellFullScreenEntry();
+  if (holdingWindow && IsInFrontOfItsMonitor(holdingWindow) &&
+      (!holdingByFullScreen || IsWindowFullScreen(holdingWindow, nullptr))) {
+    fullScreenInFront = holdingByFullScreen || shellFullScreen;
+    return;
+  }
+  ForgetFront();
+  fullScreenInFront = shellFullScreen;
+}
+
+// Updates what is seen in front.
 void LookAtForeground() {
   if (!FollowsForeground()) {
-    fullScreenInFront = false;
-    frontProgram[0] = 0;
+    ForgetFront();
     return;
   }
   HWND window = GetForegroundWindow();
   DWORD processId = 0;
   DWORD threadId = 0;
-  if (IsOwnWindow(window, &threadId, &processId)) return;
-  fullScreenInFront = rules.fullscreen && (FindFullScreenForeground(nullptr) != nullptr || ShellFullScreenEntry());
-  if (processId && HasFrontRules(rules))
-    ProcessImagePath(processId, frontProgram, sizeof(frontProgram));
-  else
+  if (IsOwnWindow(window, &threadId, &processId)) {
+    RecheckHoldingWindow();
+    return;
+  }
+  bool windowFullScreen = rules.fullscreen && IsWindowFullScreen(window, nullptr);
+  fullScreenInFront = windowFullScreen || (rules.fullscreen && ShellFullScreenEntry());
+  if (!processId || !HasFrontRules(rules) || !GetProcessFileName(processId, frontProgram, sizeof(frontProgram)))
     frontProgram[0] = 0;
+  bool programHolds = FindHoldOffRule(rules, kHoldWhileInFront, frontProgram) >= 0;
+  holdingWindow = windowFullScreen || programHolds ? window : nullptr;
+  holdingByFullScreen = windowFullScreen;
 }
 
-void ApplyReason(const char* reason) {
+void CALLBACK OnLookTimer(HWND, UINT, UINT_PTR, DWORD) { EvaluateHoldOff(); }
+
+// The next look: often while something in front holds, else before the time-outs.
+void ArmLook() {
+  if (!owner) return;
+  if (!started || !FollowsForeground()) {
+    KillTimer(owner, kTimerHoldOffLook);
+    return;
+  }
+  ArmFrontCheck(owner, kTimerHoldOffLook, holdingWindow != nullptr || fullScreenInFront, OnLookTimer);
+}
+
+// Takes, changes or releases the hold. A pause by the battery releases the request and
+// the return of mains power takes it again: one release, one request.
+void ApplyReason(const char* reason, const char* pause) {
+  const char* pausedBy = reason[0] ? pause : "";
+  const char* held = pausedBy[0] ? "" : reason;
   AcquireSRWLockShared(&reasonLock);
-  bool same = strcmp(reason, heldReason) == 0;
+  bool same = strcmp(held, heldReason) == 0 && strcmp(pausedBy, pausedWhy) == 0 &&
+              strcmp(pausedBy[0] ? reason : "", pausedReason) == 0;
+  bool wasPaused = pausedWhy[0] != 0;
+  bool wasHeld = heldReason[0] != 0;
+  bool sameHold = strcmp(held, heldReason) == 0;
   ReleaseSRWLockShared(&reasonLock);
   if (same) return;
-  if (reason[0]) {
+  if (held[0] && !sameHold) {
     char text[kHoldOffReasonSize + 16];
-    snprintf(text, sizeof(text), "Dozelite: %s", reason);
+    snprintf(text, sizeof(text), "Dozelite: %s", held);
     DisplayRequestEntry(text);
-    LogMessage(kLogLogOnly, "HoldOff: start (%s)", reason);
-  } else {
+    LogMessage(kLogLogOnly, "HoldOff: start (%s)", held);
+  } else if (!held[0] && wasHeld) {
     DisplayRequestEntry(nullptr);
-    LogMessage(kLogLogOnly, "HoldOff: end");
   }
+  if (pausedBy[0] && !wasPaused)
+    LogMessage(kLogLogOnly, "HoldOff: paused (%s)", pausedBy);
+  else if (!reason[0] && (wasHeld || wasPaused))
+    LogMessage(kLogLogOnly, "HoldOff: end");
   AcquireSRWLockExclusive(&reasonLock);
-  CopyText(heldReason, reason, sizeof(heldReason));
+  CopyText(heldReason, held, sizeof(heldReason));
+  CopyText(pausedWhy, pausedBy, sizeof(pausedWhy));
+  CopyText(pausedReason, pausedBy[0] ? reason : "", sizeof(pausedReason));
   ReleaseSRWLockExclusive(&reasonLock);
   if (started) AnnounceChange(kChangedHoldOff);
 }
@@ -148,10 +208,19 @@ void ApplyRules() {
   // Without a "running" rule the watcher has ended and forgotten what it saw.
   GetRunningProgram(runningProgram, sizeof(runningProgram));
   UpdateHooks();
-  EvaluateHoldOff();
+  RefreshClockHolds();  // looks at the clock, then evaluates
 }
 
 }  // namespace
+
+bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize) {
+  AcquireSRWLockShared(&reasonLock);
+  bool paused = pausedWhy[0] != 0;
+  if (why && whySize > 0) CopyText(why, pausedWhy, whySize);
+  if (reason && reasonSize > 0) CopyText(reason, pausedReason, reasonSize);
+  ReleaseSRWLockShared(&reasonLock);
+  return paused;
+}
 
 bool GetHoldOffReason(char* reason, int size) {
   AcquireSRWLockShared(&reasonLock);
@@ -167,25 +236,35 @@ void EvaluateHoldOff() {
   HoldOffScene scene = {fullScreenInFront, frontProgram[0] ? frontProgram : nullptr,
                         runningProgram[0] ? runningProgram : nullptr};
   char reason[kHoldOffReasonSize];
-  ChooseHoldOffReason(rules, scene, reason, sizeof(reason));
-  ApplyReason(reason);
+  // The clock's holds come after every rule that looks at programs and windows.
+  if (!ChooseHoldOffReason(rules, scene, reason, sizeof(reason)) && rules.enabled)
+    GetClockReason(reason, sizeof(reason));
+  char pause[kHoldOffReasonSize];
+  GetBatteryPause(pause, sizeof(pause));
+  ApplyReason(reason, pause);
+  ArmLook();
 }
 
 void StartHoldOff(HWND window) {
   LoadHoldOffRules(&rules);
+  LoadClockHolds();
   started = true;
+  owner = window;
   runningProgram[0] = 0;
   StartProcessWatcher(window, kHoldOffRunningMessage);
+  StartClockHolds(window);
   ApplyRules();
 }
 
 void StopHoldOff() {
   Unhook();
   StopProcessWatcher();
-  ApplyReason("");
+  StopClockHolds();
+  ApplyReason("", "");
   started = false;
-  fullScreenInFront = false;
-  frontProgram[0] = 0;
+  ArmLook();
+  owner = nullptr;
+  ForgetFront();
   runningProgram[0] = 0;
 }
 
@@ -196,6 +275,7 @@ void OnHoldOffRunningChanged() {
 
 void ReloadHoldOff() {
   LoadHoldOffRules(&rules);
+  LoadClockHolds();
   if (started) ApplyRules();
 }
 

@@ -8,10 +8,15 @@
 
 // Private messages of the main window (the hold-off's block is WM_APP + 460..469).
 constexpr UINT kHoldOffRunningMessage = WM_APP + 460;  // the process watcher saw a change
+// The main window's timer of the look at the window in front (its own timer procedure).
+constexpr UINT_PTR kTimerHoldOffLook = 940;
 
 // True while a hold-off rule holds the saver off; reason receives its text ("a full-screen
 // window is in front", "<name> is running", "<name> is in front"), cut to size.
 bool GetHoldOffReason(char* reason, int size);
+// True while the battery pauses the hold that would be held: why ("on battery", "battery
+// at 18%") and the reason held off otherwise, each cut to size. Any thread.
+bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize);
 
 // Reads the rules, starts following the foreground and the processes; the window gets
 // kHoldOffRunningMessage. StopHoldOff undoes it all and releases any hold.

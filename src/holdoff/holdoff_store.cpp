@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "holdoff/clock_store.h"
 #include "log/log.h"
 
 namespace {
@@ -88,6 +89,8 @@ bool LoadHoldOffRules(HoldOffRules* rules) {
   ForEachValue(key, [&](const char* name, DWORD type, BYTE* data, DWORD size, LONG status) {
     if (name[0] == 0)
       Ignore("", "a program name cannot be empty or that long");
+    else if (IsClockValueName(name))
+      return;  // read by the clock's store
     else if (IsSwitchName(name))
       ReadSwitch(rules, name, type, data, status == ERROR_SUCCESS ? size : 0);
     else

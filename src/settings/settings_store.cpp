@@ -85,15 +85,63 @@ bool ReadText(HKEY key, const char* name, char* field, int size) {
   return true;
 }
 
+// The search path values as this store last saw them: how many numbers from 0 on it has
+// read or written, and which of those hold a value it could not use. Such a value keeps
+// its number and is never deleted; only numbers the store has seen are ever deleted.
+struct StoredPathValues {
+  int known;
+  bool unusable[kMaxSaverPaths];
+};
+StoredPathValues storedPaths = {};
+
+// A search folder is at most 32,767 UTF-16 characters, each at most 3 UTF-8 bytes.
+constexpr DWORD kLongestFolder = 32767 * 3;
+
+// Reads a text value at its real size: the status of the last query, and on success a
+// heap copy ended after the bytes stored (and at the first zero among them). The size
+// is asked again while the value grows between the queries.
+LONG ReadWholeText(HKEY key, const char* name, char** text) {
+  *text = nullptr;
+  DWORD capacity = 512;
+  for (int attempt = 0; attempt < 8; attempt++) {
+    char* buffer = static_cast<char*>(malloc(capacity + 1));
+    if (!buffer) return ERROR_NOT_ENOUGH_MEMORY;
+    DWORD size = capacity;
+    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    if (status == ERROR_SUCCESS) {
+      buffer[size < capacity ? size : capacity] = 0;
+      *text = buffer;
+      return ERROR_SUCCESS;
+    }
+    free(buffer);
+    if (status != ERROR_MORE_DATA) return status;
+    if (capacity >= kLongestFolder) return ERROR_MORE_DATA;
+    DWORD next = size > capacity * 2 ? size : capacity * 2;
+    capacity = next < kLongestFolder ? next : kLongestFolder;
+  }
+  return ERROR_MORE_DATA;
+}
+
+// Every value from number 0 up to the first missing one is read; one that cannot be used
+// (unreadable, empty, beyond the longest folder) is left out of the list with a log line.
 void ReadSearchPaths(HKEY key) {
   FreeSaverPaths();
+  storedPaths.known = 0;
+  int used = 0;
   for (int n = 0; n < kMaxSaverPaths - 1; n++) {
     char name[32];
-    char folder[kPathSize];
     snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, n);
-    if (!ReadText(key, name, folder, sizeof(folder))) break;
-    AppState.saverpath[n] = DuplicateText(folder);
-    if (!AppState.saverpath[n]) break;
+    char* folder = nullptr;
+    LONG status = ReadWholeText(key, name, &folder);
+    if (status == ERROR_FILE_NOT_FOUND) break;
+    storedPaths.known = n + 1;
+    storedPaths.unusable[n] = status != ERROR_SUCCESS || IsEmptyText(folder);
+    if (storedPaths.unusable[n]) {
+      LogMessage(kLogLogOnly, "LoadSettings: %s cannot be used (%d), kept as it is", name, static_cast<int>(status));
+      free(folder);
+      continue;
+    }
+    AppState.saverpath[used++] = folder;
   }
 }
 
@@ -126,18 +174,27 @@ void ApplyPolicies() {
   if (GetPolicyValue("autolog", &value)) SetAutoLogToFile(value != 0);
 }
 
+// The list goes into the numbers from 0 on, passing over those that hold a value the
+// load could not use; numbers read or written before and now beyond the list are deleted.
 void WriteSearchPaths(HKEY key) {
-  int n = 0;
   char name[32];
-  for (; n < kMaxSaverPaths - 1 && AppState.saverpath[n]; n++) {
+  int n = 0;
+  for (int i = 0; i < kMaxSaverPaths - 1 && AppState.saverpath[i] && n < kMaxSaverPaths - 1; n++) {
+    if (n < storedPaths.known && storedPaths.unusable[n]) continue;
+    if (n >= storedPaths.known) storedPaths.unusable[n] = false;
     snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, n);
-    SaveRegValue(key, name, REG_SZ, AppState.saverpath[n], 0);
+    SaveRegValue(key, name, REG_SZ, AppState.saverpath[i++], 0);
   }
-  // Values left over from a longer list go, up to the first number that is not there.
-  for (;; n++) {
-    snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, n);
-    if (RegDeleteValueA(key, name) != ERROR_SUCCESS) break;
+  int known = n;
+  for (int old = n; old < storedPaths.known; old++) {
+    if (storedPaths.unusable[old]) {
+      known = old + 1;
+      continue;
+    }
+    snprintf(name, sizeof(name), "%s%d", kPathValuePrefix, old);
+    RegDeleteValueA(key, name);
   }
+  storedPaths.known = known;
 }
 
 // What the program knows of its "Run" entry, so the menu need not ask the registry at
@@ -203,6 +260,8 @@ int LoadSettings() {
     }
     ReadSearchPaths(key);
     RegCloseKey(key);
+  } else {
+    storedPaths.known = 0;  // nothing was read, so nothing will be deleted
   }
   ApplyPolicies();
   if (!AppState.saverpath[0]) UseDefaultSearchPaths();

@@ -8,7 +8,7 @@
 constexpr UINT kTrayCallbackMessage = WM_APP + 444;  // 33212, lParam carries the mouse message
 // Private messages of the main window, one block per owner: WM_APP + 450..459 shared state
 // and the tray, 460..469 hold-off, 470..479 the saver catalog, 480..489 corners, 490..499
-// notifications and display scale.
+// notifications and display scale, 500..509 the diagnosis.
 constexpr UINT kSaverSettingsReadMessage = WM_APP + 450;  // lParam: the registry watcher's reading
 constexpr UINT kChangesAnnouncedMessage = WM_APP + 451;  // changes are pending (state/announce.h)
 constexpr UINT kUpdateCheckDoneMessage = WM_APP + 455;  // lParam: the outcome of the menu's update check
@@ -109,6 +109,9 @@ enum LaterCommand : int {
   kCmdToggleFullScreenHoldOff = 40100,
   kCmdHoldOffPrograms = 40101,
   kCmdToggleHoldOff = 40102,
+  kCmdHoldUntil = 40103,
+  kCmdEndHoldUntil = 40104,
+  kCmdHoldOffSchedules = 40105,
   // Corners
   kCmdToggleCornerEveryMonitor = 40110,
   kCmdToggleCornersOverFullScreen = 40111,

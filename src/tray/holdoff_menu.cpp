@@ -1,13 +1,16 @@
 // The "&Hold Off" submenu: what holds now (a greyed line), the full-screen switch, the
-// programs dialog and the master switch; and the commands behind them, which save the
-// changed switch at once and apply it.
+// programs dialog, the hold until a time (or its end), the schedules and the master
+// switch; and the commands behind them, which save the changed setting at once and apply it.
 #include "tray/holdoff_menu.h"
 
 #include <cstdio>
 
+#include "holdoff/clock_dialogs.h"
+#include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_dialog.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
+#include "log/log.h"
 #include "state/commands.h"
 #include "tray/tray_menu.h"
 
@@ -18,7 +21,10 @@ HoldOffRules menuRules;
 
 void FormatNow(char* now, int size) {
   char reason[kHoldOffReasonSize];
-  if (GetHoldOffReason(reason, sizeof(reason)))
+  char why[kHoldOffReasonSize];
+  if (GetHoldOffPause(why, sizeof(why), reason, sizeof(reason)))
+    snprintf(now, static_cast<size_t>(size), "Now: paused (%s): %s", why, reason);
+  else if (GetHoldOffReason(reason, sizeof(reason)))
     snprintf(now, static_cast<size_t>(size), "Now: %s", reason);
   else
     snprintf(now, static_cast<size_t>(size), "Now: not held");
@@ -37,6 +43,17 @@ HMENU BuildHoldOffMenu() {
   AppendMenuA(menu, MF_STRING, kCmdToggleFullScreenHoldOff, "While a &Full-Screen Window Is in Front");
   CheckMenuItemWithBitmaps(menu, kCmdToggleFullScreenHoldOff, rules.fullscreen != 0);
   AppendMenuA(menu, MF_STRING, kCmdHoldOffPrograms, "&Programs...");
+  int until = 0;
+  if (GetHoldUntil(&until)) {
+    char clock[8];
+    char item[48];
+    FormatClock(until, clock, sizeof(clock));
+    snprintf(item, sizeof(item), "Held until %s - &End Now", clock);
+    AppendMenuA(menu, MF_STRING, kCmdEndHoldUntil, item);
+  } else {
+    AppendMenuA(menu, MF_STRING, kCmdHoldUntil, "Hold &Until...");
+  }
+  AppendMenuA(menu, MF_STRING, kCmdHoldOffSchedules, "&Schedules...");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, kCmdToggleHoldOff, "&Enabled");
   CheckMenuItemWithBitmaps(menu, kCmdToggleHoldOff, rules.enabled != 0);
@@ -47,7 +64,10 @@ void HoldOffMenuKey(char* key, int size) {
   GetHoldOffRules(&menuRules);
   char now[kHoldOffReasonSize + 16];
   FormatNow(now, sizeof(now));
-  snprintf(key, static_cast<size_t>(size), "%d%d %s", menuRules.enabled != 0, menuRules.fullscreen != 0, now);
+  int until = -1;
+  GetHoldUntil(&until);
+  snprintf(key, static_cast<size_t>(size), "%d%d %d %s", menuRules.enabled != 0, menuRules.fullscreen != 0, until,
+           now);
 }
 
 bool RunHoldOffCommand(HWND window, int command) {
@@ -63,9 +83,40 @@ bool RunHoldOffCommand(HWND window, int command) {
       break;
     }
     case kCmdHoldOffPrograms: {
+      // Only what the user changed is saved, into the rules as they are at OK: a reload
+      // or a hand-over while the dialog was open is kept. One dialog at a time keeps
+      // these copies its own.
+      static HoldOffRules before;
       static HoldOffRules edited;
-      GetHoldOffRules(&edited);
-      if (ShowHoldOffProgramsDialog(window, &edited)) rules = &edited;
+      static HoldOffRules now;
+      if (BringHoldOffProgramsDialogToFront()) break;
+      GetHoldOffRules(&before);
+      edited = before;
+      if (!ShowHoldOffProgramsDialog(window, &edited)) break;
+      GetHoldOffRules(&now);
+      if (!ApplyHoldOffEdits(before, edited, &now))
+        LogMessage(kLogError, "The hold-off list is full: not every program added could be kept.");
+      rules = &now;
+      break;
+    }
+    case kCmdHoldUntil: {
+      // The picker starts an hour from now, or at the time already held until.
+      int minute = 0;
+      if (!GetHoldUntil(&minute)) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        minute = ((now.wHour + 1) % 24) * 60 + now.wMinute;
+      }
+      if (ShowHoldUntilDialog(window, &minute)) StartHoldUntil(minute);
+      break;
+    }
+    case kCmdEndHoldUntil:
+      EndHoldUntil();
+      break;
+    case kCmdHoldOffSchedules: {
+      static HoldSchedules edited;  // 5 KB: kept off the stack
+      GetHoldSchedules(&edited);
+      if (ShowSchedulesDialog(window, &edited)) SetHoldSchedules(edited);
       break;
     }
     default:

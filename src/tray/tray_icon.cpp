@@ -90,9 +90,14 @@ int UpdateTrayIcon(DWORD type) {
   // While held off the tooltip says why on a line of its own (cut with the rest).
   char reason[96];
   bool held = GetHoldOffReason(reason, sizeof(reason));
+  char why[40];
   if (held) {
     AppendText(tooltip, "\nHeld off: ", sizeof(tooltip));
     AppendText(tooltip, reason, sizeof(tooltip));
+  } else if (GetHoldOffPause(why, sizeof(why), nullptr, 0)) {
+    AppendText(tooltip, "\nHeld off: paused (", sizeof(tooltip));
+    AppendText(tooltip, why, sizeof(tooltip));
+    AppendText(tooltip, ")", sizeof(tooltip));
   }
   int animationFrame = AppState.animationFrame;
   int frame = (animationFrame + kAnimationFrames) % kAnimationFrames;

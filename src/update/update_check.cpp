@@ -32,12 +32,20 @@ void ShowUpdateError(const char* message) {
 
 bool BeginUpdateCheck() { return InterlockedCompareExchange(&checkRunning, 1, 0) == 0; }
 void EndUpdateCheck() { InterlockedExchange(&checkRunning, 0); }
+bool IsUpdateCheckRunning() { return InterlockedCompareExchange(&checkRunning, 0, 0) != 0; }
 
 int BuildTrackedUrl(char* destination, int capacity, const char* address) {
   return FormatTrackedUrl(destination, capacity, address, AppState.versionText, AppState.id);
 }
 
 void RunUpdateExchange(const char* endpoint, const char* publicKeyHex, UpdateCheckOutcome* outcome) {
+  // Every check passes here: with the check turned off by the organisation nothing is sent.
+  if (!UpdateCheckAllowed()) {
+    outcome->result = -1;
+    outcome->failure = "update checks are turned off by your organisation";
+    outcome->latestVersion[0] = 0;
+    return;
+  }
   char url[kTrackedUrlSize];
   BuildTrackedUrl(url, sizeof(url), endpoint);
 

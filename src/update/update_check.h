@@ -28,6 +28,7 @@ int ShowUpdateOutcome(const UpdateCheckOutcome& outcome, bool interactive);
 // One check at a time in the process: Begin is false while another check runs.
 bool BeginUpdateCheck();
 void EndUpdateCheck();
+bool IsUpdateCheckRunning();
 
 // The menu's check: runs on a worker and ends in OnUpdateCheckDone on the main window.
 // False (and nothing started) while the menu's previous check is still running.

@@ -248,10 +248,10 @@ TEST_F(CommandLineTest, HoldOffSwitchesAreSavedAndTheRunningInstanceFollowsThem)
   constexpr const char* kHoldOffKey = "Software\\Dozelite\\HoldOff";
   // The full-screen window is in front before the resident instance starts: it looks
   // at the front when it starts (the emulator raises no foreground events).
-  DWORD saverId = 0;
-  HANDLE saver = StartProcess("\"" + BuildFilePath("savers\\aurora.scr") + "\" /s", {}, &saverId);
-  ASSERT_NE(saver, nullptr);
-  EXPECT_NE(BringProcessToFront(saverId, kRunTimeoutMs), nullptr);
+  DWORD windowId = 0;
+  HANDLE fullScreen = StartProcess("\"" + BuildFilePath("window_kinds.exe") + "\" popup", {}, &windowId);
+  ASSERT_NE(fullScreen, nullptr);
+  EXPECT_NE(BringProcessToFront(windowId, kRunTimeoutMs), nullptr);
   Start first("cmd-holdoff");
   HWND window = first.StartResident("nosplash notips");
   ASSERT_NE(window, nullptr);
@@ -275,8 +275,8 @@ TEST_F(CommandLineTest, HoldOffSwitchesAreSavedAndTheRunningInstanceFollowsThem)
   std::string log = first.Log();
   EXPECT_EQ(log.find("HoldOff: start"), log.rfind("HoldOff: start")) << "held again with the full-screen rule off";
 
-  TerminateProcess(saver, 0);
-  CloseHandle(saver);
+  TerminateProcess(fullScreen, 0);
+  CloseHandle(fullScreen);
   EXPECT_TRUE(first.Close(window));
 }
 

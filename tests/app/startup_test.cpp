@@ -114,3 +114,27 @@ TEST_F(StartupTest, StartChoosesARandomSaverForRandomOnLoadOnly) {
   RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "SCRNSAVE.EXE");
   DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Dozelite");
 }
+
+// The program asks for the UTF-8 code page; where the system does not give it (a copy
+// whose request the system ignores), the log says so once at start. A copy of the program
+// whose manifest names an unknown code page stands in for an older system.
+TEST_F(StartupTest, ALogLineSaysWhenTheUtf8CodePageIsNotInEffect) {
+  std::string copy = temp_ + "\\legacy";
+  ASSERT_TRUE(CreateDirectoryA(copy.c_str(), nullptr));
+  std::string program = ReadTextFile(BuildFilePath("Dozelite.exe"));
+  const std::string request = ">UTF-8</activeCodePage>";
+  size_t at = program.find(request);
+  ASSERT_NE(at, std::string::npos);
+  program.replace(at + 1, 5, "UTF-0");
+  ASSERT_TRUE(WriteTextFile(copy + "\\Dozelite.exe", program));
+  const char* line = "The UTF-8 code page is not in effect (code page ";
+  ProcessResult legacy = RunProcess("\"" + copy + "\\Dozelite.exe\" kill", environment_, 30000);
+  EXPECT_TRUE(legacy.finished);
+  std::string log = Log();
+  EXPECT_EQ(log.find(line), log.rfind(line));
+  EXPECT_NE(log.find(line), std::string::npos) << log;
+  ASSERT_TRUE(DeleteFileA((temp_ + "\\Dozelite.log").c_str()));
+  ProcessResult utf8 = RunProcess(exe_ + " kill", environment_, 30000);
+  EXPECT_TRUE(utf8.finished);
+  EXPECT_EQ(Log().find(line), std::string::npos) << Log();
+}

@@ -14,6 +14,7 @@
 #include "shell/entry_points.h"
 #include "state/app_state.h"
 #include "state/commands.h"
+#include "support/log_capture.h"
 #include "support/menu_walker.h"
 #include "support/test_support.h"
 #include "tray/tray_menu.h"
@@ -127,6 +128,81 @@ TEST_F(CatalogLoaderTest, ABadCacheIsIgnoredAndReplaced) {
     EXPECT_EQ(cached, 0) << bytes.size();
     EXPECT_EQ(ReadTextFile(CachePath()), sound) << bytes.size();
   }
+}
+
+// A saver file replaced by another of the very same size whose times were set back to the
+// old file's: moved over it (another file on the volume) or written into it (the same
+// file, changed). Both are read again.
+TEST_F(CatalogLoaderTest, AFileReplacedWithTheSameSizeAndTimeIsReadAgain) {
+  for (bool inPlace : {false, true}) {
+    std::string cold = Cold();
+    std::string target = savers_ + "\\plasma.scr";
+    std::string old = ReadTextFile(target);
+    std::string other = ReadTextFile(savers_ + "\\bubbles.scr");
+    ASSERT_FALSE(old.empty());
+    other.resize(old.size() > other.size() ? old.size() : other.size(), '\0');
+    old.resize(other.size(), '\0');
+    // Both files first get the same size, so the record under test is the only change.
+    ASSERT_TRUE(WriteTextFile(target, old));
+    Cold();
+    FILETIME created, accessed, written;
+    HANDLE file = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    GetFileTime(file, &created, &accessed, &written);
+    CloseHandle(file);
+    Sleep(20);
+    std::string replacement = inPlace ? target : savers_ + "\\replacement.tmp";
+    ASSERT_TRUE(WriteTextFile(replacement, other));
+    file = CreateFileA(replacement.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, &created, &accessed, &written);
+    CloseHandle(file);
+    if (!inPlace) ASSERT_TRUE(MoveFileExA(replacement.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    ASSERT_TRUE(GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &now));
+    ASSERT_EQ(CompareFileTime(&now.ftLastWriteTime, &written), 0);
+
+    int cached = -1;
+    std::string dump = Build(&cached);
+    EXPECT_EQ(cached, 4) << (inPlace ? "written in place" : "moved over");
+    EXPECT_EQ(dump.find("Plasma Tiles|"), std::string::npos) << dump;
+    EXPECT_EQ(dump, Cold());
+    CopyFileA(BuildFilePath("savers\\plasma.scr").c_str(), target.c_str(), FALSE);
+  }
+}
+
+// The names come from string resources in the user's display language and are texts in
+// the ANSI code page: a cache made under others is not used.
+TEST_F(CatalogLoaderTest, ACacheOfAnotherLanguageOrCodePageIsNotUsed) {
+  std::string cold = Cold();
+  std::string sound = ReadTextFile(CachePath());
+  for (int change = 0; change < 2; change++) {
+    SaverCache cache;
+    ASSERT_EQ(ReadSaverCache(reinterpret_cast<const unsigned char*>(sound.data()), sound.size(), &cache), 1);
+    ASSERT_EQ(cache.drawing.uiLanguage, GetUserDefaultUILanguage());
+    ASSERT_EQ(cache.drawing.codePage, GetACP());
+    if (change == 0) cache.drawing.uiLanguage = 0x0804;  // Chinese (Simplified)
+    if (change == 1) cache.drawing.codePage = 936;
+    std::vector<unsigned char> bytes;
+    ASSERT_EQ(WriteSaverCache(cache, &bytes), 1);
+    ASSERT_TRUE(WriteTextFile(CachePath(), std::string(bytes.begin(), bytes.end())));
+    int cached = -1;
+    EXPECT_EQ(Build(&cached), cold) << change;
+    EXPECT_EQ(cached, 0) << change;
+    EXPECT_EQ(ReadTextFile(CachePath()), sound) << change;
+  }
+}
+
+// A cache that cannot be written costs the next start its speed, nothing else: the
+// build still succeeds, and the log says why, once.
+TEST_F(CatalogLoaderTest, AFailedCacheWriteIsLoggedOnce) {
+  ASSERT_TRUE(WriteTextFile(appData_ + "\\Dozelite", "a file where the cache folder belongs"));
+  LogCapture log("loader-failed-write");
+  int cached = -1;
+  std::string dump = Build(&cached);
+  EXPECT_EQ(cached, 0);
+  EXPECT_NE(dump.find("Plasma Tiles|"), std::string::npos);
+  EXPECT_EQ(log.Count("StoreCatalogCache:"), 1u) << log.Text();
 }
 
 std::vector<std::string> steps;

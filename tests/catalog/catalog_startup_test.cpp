@@ -1,6 +1,6 @@
 // Dozelite.exe itself, started with the sample savers on its search path: the start-up
 // log reports the catalog with the right number of savers, and a run that ends at once
-// still leaves a whole catalog cache.
+// builds the catalog only when it needs it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -73,33 +73,60 @@ TEST(CatalogStartup, LogsTheSaverCountOfItsSearchPaths) {
   EXPECT_TRUE(result.finished);
 }
 
-// The catalog is built on a worker; a "kill" run ends long before a cold build of its
-// savers would, and must neither cut the worker off nor leave a temporary file.
-TEST(CatalogStartup, ARunThatEndsAtOnceLeavesAWholeCache) {
-  std::string savers = PrepareSavers();
-  std::string temp = MakeTempFolder("startup-kill-temp");
-  ProcessResult result = RunProcess("\"" + BuildFilePath("Dozelite.exe") + "\" kill",
-                                    {"TEMP=" + temp, "TMP=" + temp, "LOCALAPPDATA=" + temp}, 60000);
-  std::string log = ReadTextFile(temp + "\\Dozelite.log");
-  std::string cache = ReadTextFile(temp + "\\Dozelite\\savers.cache");
+std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> files;
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((temp + "\\Dozelite\\*").c_str(), &data);
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
       if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(data.cFileName);
     } while (FindNextFileA(find, &data));
     FindClose(find);
   }
-  DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
-  RemoveTree(savers);
-  RemoveTree(temp);
+  return files;
+}
 
-  EXPECT_TRUE(result.finished);
-  EXPECT_NE(log.find("GetSaverEnumeration processed 7 savers ("), std::string::npos) << log;
-  EXPECT_GT(cache.size(), 7u * 64u);
-  EXPECT_EQ(cache.substr(0, 4), "DZSC");
-  EXPECT_EQ(files, std::vector<std::string>{"savers.cache"});
+// The catalog is built on a worker, and only for a run that needs it: one that changes a
+// setting and ends lists no folder and writes no cache; one that chooses a random saver
+// waits for the whole list, and its worker is neither cut off nor leaves a temporary file.
+TEST(CatalogStartup, ARunThatEndsAtOnceBuildsOnlyWhatItNeeds) {
+  struct Case {
+    const char* options;
+    bool builds;
+  } cases[] = {{"kill timeout=600", false}, {"kill randomchoose", true}};
+  UINT timeout = 0;
+  SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
+  std::string saver;
+  bool hadSaver = ReadRegistryString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE", &saver);
+  for (const Case& c : cases) {
+    std::string savers = PrepareSavers();
+    std::string temp = MakeTempFolder("startup-kill-temp");
+    ProcessResult result = RunProcess("\"" + BuildFilePath("Dozelite.exe") + "\" " + c.options,
+                                      {"TEMP=" + temp, "TMP=" + temp, "LOCALAPPDATA=" + temp}, 60000);
+    std::string log = ReadTextFile(temp + "\\Dozelite.log");
+    std::string cache = ReadTextFile(temp + "\\Dozelite\\savers.cache");
+    std::vector<std::string> files = FilesIn(temp + "\\Dozelite");
+    DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
+    RemoveTree(savers);
+    RemoveTree(temp);
+
+    EXPECT_TRUE(result.finished) << c.options;
+    if (c.builds) {
+      EXPECT_NE(log.find("GetSaverEnumeration processed 7 savers ("), std::string::npos) << log;
+      EXPECT_GT(cache.size(), 7u * 64u);
+      EXPECT_EQ(cache.substr(0, 4), "DZSC");
+      EXPECT_EQ(files, std::vector<std::string>{"savers.cache"});
+    } else {
+      EXPECT_EQ(log.find("GetFileEnumeration"), std::string::npos) << log;
+      EXPECT_EQ(log.find("GetSaverEnumeration"), std::string::npos) << log;
+      EXPECT_TRUE(files.empty());
+    }
+  }
+  SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, timeout, nullptr, SPIF_UPDATEINIFILE);
+  if (hadSaver)
+    WriteRegistryString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE", saver);
+  else
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The option "diagnose": in-process, the report logged and the dialog asked for unless
-// the process ends; as the real program under Wine, the report in its own log.
+// the process ends; as the real program under Wine, the report in its own log, or in the
+// running copy's log when one runs.
 #include "app/command_line.h"
 #include "diagnose_fixture.h"
 
@@ -45,6 +46,49 @@ TEST_F(DiagnoseCommandLineTest, TheProgramLogsTheProblemsAndEnds) {
   EXPECT_TRUE(Contains(orderly, "Diagnose: secure-without-saver: ok")) << orderly;
   EXPECT_FALSE(Contains(orderly, ": problem:")) << orderly;
   RemoveTree(folder);
+}
+
+// A second start asks the running copy, which alone knows its holds and its disable
+// period: the report is in that copy's log, and the second start ends once it is there.
+TEST_F(DiagnoseCommandLineTest, ASecondStartReportsOnTheRunningCopy) {
+  std::string residentFolder = MakeTempFolder("diagnose-resident");
+  std::string secondFolder = MakeTempFolder("diagnose-second");
+  std::string exe = "\"" + BuildFilePath("Dozelite.exe") + "\"";
+  WriteRegistryString(HKEY_CURRENT_USER, "Software\\Dozelite\\HoldOff", "bubbles.scr", "running");
+  WriteRegistryDword(HKEY_CURRENT_USER, "Software\\Dozelite\\HoldOff", "fullscreen", 0);
+  HANDLE holder = StartProcess("\"" + BuildFilePath("savers\\bubbles.scr") + "\" /c", {});
+  ASSERT_NE(holder, nullptr);
+  HANDLE resident = StartProcess(exe + " nosplash notips", {"TEMP=" + residentFolder, "TMP=" + residentFolder});
+  ASSERT_NE(resident, nullptr);
+  auto residentLog = [&] { return ReadTextFile(residentFolder + "\\Dozelite.log"); };
+  EXPECT_TRUE(WaitFor([&] { return Contains(residentLog(), "HoldOff: start (bubbles.scr is running)"); }, 20000))
+      << residentLog();
+  HWND window = FindWindowA(kWindowClassName, kWindowTitle);
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_COMMAND, kRangeDisableMinutes + 30, 0);  // disabled for half an hour
+  EXPECT_TRUE(WaitFor([&] { return Contains(residentLog(), "DisableSaverTimeout"); }, 5000)) << residentLog();
+
+  DWORD start = GetTickCount();
+  ProcessResult second = RunProcess(exe + " kill diagnose", {"TEMP=" + secondFolder, "TMP=" + secondFolder}, 30000);
+  DWORD took = GetTickCount() - start;
+  EXPECT_TRUE(second.finished);
+  std::string report = residentLog();
+  for (const char* line : {"Diagnose: held-off: problem: A hold-off rule holds the saver off: bubbles.scr is running.",
+                           "Diagnose: disabled-by-dozelite: problem: Dozelite has disabled the saver for another "})
+    EXPECT_TRUE(Contains(report, line)) << line << "\n" << report;
+  std::string own = ReadTextFile(secondFolder + "\\Dozelite.log");
+  EXPECT_TRUE(Contains(own, "Diagnose: the running copy wrote its report to its log")) << own;
+  EXPECT_FALSE(Contains(own, "Diagnose: held-off:")) << "the second start diagnosed itself\n" << own;
+  EXPECT_LT(took, 20000u);
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(resident, 30000), WAIT_OBJECT_0);
+  TerminateProcess(holder, 0);
+  WaitForSingleObject(holder, 5000);
+  CloseHandle(holder);
+  CloseHandle(resident);
+  RemoveTree(residentFolder);
+  RemoveTree(secondFolder);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The diagnosis tests' common ground: recorded power answers instead of the system's, a
-// recorded elevated run, no policy keys, and a machine in order (saver on, a real sample
+// recorded elevated start, no policy keys, and a machine in order (saver on, a real sample
 // saver, ten minutes, no password).
 #pragma once
 
@@ -19,20 +19,29 @@ struct RecordedPower {
 };
 inline RecordedPower recordedPower;
 
-// The elevated run: recorded, and the report file written with `writes` (null: declined).
+// The elevated start: recorded, and carried out by the probe standing in for this
+// program's elevated copy, which runs itself as powercfg in the given mode (null: the
+// elevation is declined).
 struct ElevatedRun {
-  const char* writes = nullptr;
+  const char* mode = nullptr;
   int count = 0;
-  std::string program, parameters, output;
+  std::string program, parameters;
 };
 inline ElevatedRun elevated;
 
-inline bool FakeRunElevated(const char* program, const char* parameters, DWORD) {
+inline HANDLE FakeStartElevated(const char* program, const char* parameters) {
   elevated.count++, elevated.program = program, elevated.parameters = parameters;
-  std::string text = parameters;
-  size_t open = text.find(">\"");
-  if (open != std::string::npos) elevated.output = text.substr(open + 2, text.find('"', open + 2) - open - 2);
-  return elevated.writes && WriteTextFile(elevated.output, elevated.writes);
+  if (!elevated.mode) return nullptr;
+  std::string command =
+      "\"" + BuildFilePath("power_report_probe.exe") + "\" " + elevated.mode + " " + parameters;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                      &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  return process.hProcess;
 }
 
 inline void SetPolicy(HKEY root, const char* name, const char* text) {
@@ -48,7 +57,7 @@ class DiagnoseFixture : public AppFixture {
                          if (recordedPower.stateKnown) *state = recordedPower.state;
                          return recordedPower.stateKnown;
                        }};
-    RunElevatedEntry = FakeRunElevated;
+    StartElevatedEntry = FakeStartElevated;
     elevated = ElevatedRun();
     sampleSaver_ = BuildFilePath("savers\\aurora.scr");
     SetInOrder();
@@ -56,7 +65,7 @@ class DiagnoseFixture : public AppFixture {
 
   void TearDown() override {
     PowerProbeEntry = RealPowerProbe();
-    RunElevatedEntry = RealRunElevated;
+    StartElevatedEntry = RealStartElevated;
     SetInOrder();
     AppFixture::TearDown();
   }

@@ -43,6 +43,7 @@ TEST_F(DiagnosisFactsTest, EachCheckReadsTheSystem) {
       {"switch of the wrong type", [&] { dword(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"); },
        CheckId::kSaverOff, CheckState::kUnknown},
       {"no saver", [] { SetSystemSaver(""); }, CheckId::kNoSaver, CheckState::kProblem},
+      {"no saver: no file to examine", [] { SetSystemSaver(""); }, CheckId::kSaverInvalid, CheckState::kOk},
       {"(NONE)", [] { SetSystemSaver("(NONE)"); }, CheckId::kNoSaver, CheckState::kProblem},
       {"path too long", [] { SetSystemSaver("C:\\" + std::string(600, 'a') + ".scr"); }, CheckId::kNoSaver,
        CheckState::kUnknown},

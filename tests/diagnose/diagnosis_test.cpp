@@ -46,10 +46,6 @@ TEST(DiagnosisTest, EdgesOfEachCheck) {
     FixKind fix;
     const char* mentions;
   } cases[] = {
-      {"no saver: no file to look for", [](F f) { f.pathState = SaverPathState::kNone; }, CheckId::kSaverMissing,
-       CheckState::kOk, FixKind::kNone, ""},
-      {"file gone: nothing to examine", [](F f) { f.fileState = SaverFileState::kMissing; }, CheckId::kSaverInvalid,
-       CheckState::kOk, FixKind::kNone, ""},
       {"both policy scopes named", [](F f) { f.userPolicy.setMask = 1, f.machinePolicy.setMask = 4; },
        CheckId::kPolicy, CheckState::kProblem, FixKind::kNone,
        "ScreenSaveActive (current user), SCRNSAVE.EXE (machine): changes made here have no effect"},
@@ -69,6 +65,25 @@ TEST(DiagnosisTest, EdgesOfEachCheck) {
       {"own hold alone", [](F f) { f.ownHold = true; }, CheckId::kDisplayRequest, CheckState::kOk, FixKind::kNone, ""},
       {"hold-off reason", [](F f) { f.heldOff = true, strcpy(f.holdReason, "game.exe is running"); },
        CheckId::kHeldOff, CheckState::kProblem, FixKind::kOpenHoldOffSettings, "off: game.exe is running."},
+      {"an until time behind a full screen",
+       [](F f) { f.heldOff = true, strcpy(f.holdReason, "a full-screen window is in front"), strcpy(f.holdUntil, "17:30"); },
+       CheckId::kHeldOff, CheckState::kProblem, FixKind::kOpenHoldOffSettings,
+       "in front. A hold until 17:30 is set."},
+      {"a schedule behind an until time, named once each",
+       [](F f) {
+         f.heldOff = true, strcpy(f.holdReason, "held until 17:30"), strcpy(f.holdUntil, "17:30");
+         strcpy(f.scheduleLabel, "Work"), strcpy(f.scheduleUntil, "18:00");
+       },
+       CheckId::kHeldOff, CheckState::kProblem, FixKind::kOpenHoldOffSettings,
+       "off: held until 17:30. The schedule \"Work\" is in force until 18:00."},
+      {"a schedule while the battery pauses it",
+       [](F f) { strcpy(f.scheduleLabel, "Work"), strcpy(f.scheduleUntil, "18:00"); }, CheckId::kHeldOff,
+       CheckState::kOk, FixKind::kNone, "off. The schedule \"Work\" is in force until 18:00."},
+      {"battery pause", [](F f) { strcpy(f.batteryPause, "battery at 18%"), strcpy(f.pausedReason, "held until 17:30"); },
+       CheckId::kBattery, CheckState::kNote, FixKind::kNone,
+       "paused (battery at 18%); otherwise held until 17:30 would hold"},
+      {"no battery pause", [](F f) { strcpy(f.pausedReason, "stale"); }, CheckId::kBattery, CheckState::kOk,
+       FixKind::kNone, "no hold"},
       {"a minute", [](F f) { f.timeoutSeconds = 60; }, CheckId::kTimeout, CheckState::kOk, FixKind::kNone, ""},
       {"a day", [](F f) { f.timeoutSeconds = 86400; }, CheckId::kTimeout, CheckState::kOk, FixKind::kNone, ""},
       {"over a day", [](F f) { f.timeoutSeconds = 86401; }, CheckId::kTimeout, CheckState::kNote, FixKind::kNone,
@@ -84,6 +99,40 @@ TEST(DiagnosisTest, EdgesOfEachCheck) {
     EXPECT_EQ(std::string(CheckStateName(check.state)), CheckStateName(c.state)) << c.what << ": " << check.text;
     EXPECT_EQ(check.fix, c.fix) << c.what;
     EXPECT_NE(strstr(check.text, c.mentions), nullptr) << c.what << ": " << check.text;
+  }
+}
+
+// The saver file's facts only as the gathering leaves them: with no saver chosen, or an
+// unreadable setting, no file is looked at; a missing file is not read.
+TEST(DiagnosisTest, SaverChecksFollowWhatWasLookedAt) {
+  using F = DiagnosisFacts&;
+  auto notLookedAt = [](F f) {
+    f.saverPath[0] = 0, f.fileState = SaverFileState::kUnknown, f.kindState = SaverKindState::kUnknown;
+  };
+  struct Case {
+    const char* what;
+    std::function<void(DiagnosisFacts&)> change;
+    CheckState noSaver, missing, invalid;
+  } cases[] = {
+      {"no saver chosen", [&](F f) { notLookedAt(f), f.pathState = SaverPathState::kNone; }, CheckState::kProblem,
+       CheckState::kOk, CheckState::kOk},
+      {"setting unreadable", [&](F f) { notLookedAt(f), f.pathState = SaverPathState::kUnknown; },
+       CheckState::kUnknown, CheckState::kUnknown, CheckState::kUnknown},
+      {"file gone", [](F f) { f.fileState = SaverFileState::kMissing, f.kindState = SaverKindState::kUnknown; },
+       CheckState::kOk, CheckState::kProblem, CheckState::kOk},
+      {"existence not told", [](F f) { f.fileState = SaverFileState::kUnknown, f.kindState = SaverKindState::kUnknown; },
+       CheckState::kOk, CheckState::kUnknown, CheckState::kUnknown},
+      {"file unreadable", [](F f) { f.kindState = SaverKindState::kUnknown; }, CheckState::kOk, CheckState::kOk,
+       CheckState::kUnknown},
+      {"not a program", [](F f) { f.kindState = SaverKindState::kNotRunnable; }, CheckState::kOk, CheckState::kOk,
+       CheckState::kProblem},
+  };
+  for (const Case& c : cases) {
+    Diagnosis diagnosis = Judge(c.change);
+    auto state = [&](CheckId id) { return std::string(CheckStateName(diagnosis.checks[static_cast<int>(id)].state)); };
+    EXPECT_EQ(state(CheckId::kNoSaver), CheckStateName(c.noSaver)) << c.what;
+    EXPECT_EQ(state(CheckId::kSaverMissing), CheckStateName(c.missing)) << c.what;
+    EXPECT_EQ(state(CheckId::kSaverInvalid), CheckStateName(c.invalid)) << c.what;
   }
 }
 

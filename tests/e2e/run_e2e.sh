@@ -182,6 +182,8 @@ step_fresh_prefix() {
   # No menu builder: it would copy the Start menu entry into this machine's own desktop
   # menus, outside the prefix.
   printf '\n[Software\\\\Wine\\\\DllOverrides] %s\n"winemenubuilder.exe"=""\n' "$(date +%s)" >>"$prefix/user.reg"
+  # The emulator says Windows 7 unless told otherwise; setup needs Windows 10 version 1903.
+  printf '\n[Software\\\\Wine] %s\n"Version"="win10"\n' "$(date +%s)" >>"$prefix/user.reg"
   wineserver -p
   # The desktop lives as long as a program has a window: a hidden one holds it open from
   # the start, so the notification area can be compared before, during and after Dozelite.
@@ -220,6 +222,19 @@ step_setup_wizard() {
   kill_prefix_processes "Dozelite-$version-setup\.exe"
   set_user_paths
   check "leaving the wizard installs nothing" test ! -e "$install_dir" -a ! -e "$user_dir"
+}
+
+# Setup refuses a Windows older than 10 version 1903, which would not give the program the
+# UTF-8 code page it asks for: silently, with ERROR_OLD_WIN_VERSION, installing nothing.
+step_old_windows_refused() {
+  wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win81 /f </dev/null >/dev/null 2>&1
+  wine "$setup" /S </dev/null >/dev/null 2>&1
+  local code=$?
+  wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f </dev/null >/dev/null 2>&1
+  # The emulator hands the Linux side the exit code's low byte: 1150 arrives as 126.
+  check "setup /S on Windows 8.1 ends with exit code 1150 (low byte $code)" test "$code" -eq $((1150 % 256))
+  check "and installs nothing" test ! -e "$install_dir" -a ! -e "$user_dir"
+  check "nor registers an uninstaller" sh -c "! wine reg query '$uninstall_key' </dev/null >/dev/null 2>&1"
 }
 
 step_silent_install() {
@@ -627,6 +642,7 @@ echo "Dozelite $version end-to-end suite ($prefix)"
 step step_setup_built "the setup program is built"
 step step_fresh_prefix "a fresh Wine prefix"
 step step_setup_wizard "the setup wizard"
+step step_old_windows_refused "setup refuses Windows 8.1"
 step step_silent_install "silent install"
 step step_uninstall_wizard_keeping_settings "the uninstall wizard, keeping the settings"
 step step_first_start "first start from the Start menu"

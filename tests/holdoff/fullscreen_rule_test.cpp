@@ -30,3 +30,34 @@ TEST(CoversWholeMonitor, OnlyAClientAreaOverTheWholeMonitorCounts) {
   for (const CoverCase& test : cases)
     EXPECT_EQ(CoversWholeMonitor(test.client, test.monitor), test.covers) << test.what;
 }
+
+// The window kinds met on a desktop, with the facts the system gives for each.
+TEST(IsFullScreenWindow, OnlyAnUnframedUnzoomedWindowOverItsMonitorThatIsNoSaverOrShellCounts) {
+  const ScreenRect monitor = {0, 0, 1280, 800};
+  const ScreenRect whole = monitor;
+  const ScreenRect larger = {-8, -8, 1288, 808};  // a maximised frame pushed off screen
+  struct Case {
+    const char* what;
+    FullScreenFacts facts;
+    bool fullScreen;
+  };
+  const Case cases[] = {
+      // client, monitor, zoomed, caption, thickFrame, shell, saver
+      {"popup covering the monitor (video player, game)", {whole, monitor, false, false, false, false, false}, true},
+      {"borderless game window larger than the monitor", {larger, monitor, false, false, false, false, false}, true},
+      {"popup over part of the monitor", {{0, 0, 1280, 760}, monitor, false, false, false, false, false}, false},
+      {"maximised framed window, work area = monitor", {{0, 23, 1280, 800}, monitor, true, true, true, false, false},
+       false},
+      {"maximised framed window pushed larger than the monitor", {larger, monitor, true, true, true, false, false},
+       false},
+      {"maximised self-framed window (browser, editor)", {larger, monitor, true, false, true, false, false}, false},
+      {"maximised borderless window", {whole, monitor, true, false, false, false, false}, false},
+      {"frameless sizable popup covering the monitor", {whole, monitor, false, false, true, false, false}, false},
+      {"captioned window sized over the monitor", {larger, monitor, false, true, false, false, false}, false},
+      {"the desktop", {whole, monitor, false, false, false, true, false}, false},
+      {"the shell's worker window", {larger, monitor, false, false, false, true, false}, false},
+      {"a running screen saver", {whole, monitor, false, false, false, false, true}, false},
+      {"a popup on an empty monitor", {whole, {0, 0, 0, 0}, false, false, false, false, false}, false},
+  };
+  for (const Case& test : cases) EXPECT_EQ(IsFullScreenWindow(test.facts), test.fullScreen) << test.what;
+}

@@ -6,10 +6,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/dispatcher.h"
+#include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
 #include "resources/holdoff_dialog_ids.h"
 #include "state/commands.h"
@@ -131,4 +134,110 @@ TEST_F(HoldOffDialogTest, OkSavesTheEditedListAndCancelLeavesTheRegistry) {
     ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "fullscreen", &fullscreen);
     EXPECT_EQ(fullscreen, 0u) << "the switch is saved as it was";
   }
+}
+
+namespace {
+
+std::vector<HWND> OpenProgramDialogs() {
+  std::vector<HWND> found;
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        char title[64] = "";
+        char className[16] = "";
+        GetWindowTextA(window, title, sizeof(title));
+        GetClassNameA(window, className, sizeof(className));
+        if (!strcmp(title, kTitle) && !strcmp(className, "#32770"))
+          reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+}  // namespace
+
+// While the dialog is open a rule comes from the registry (a reload) and "holdoff=0" is
+// handed over: OK saves the user's removal and keeps both. Asked again meanwhile (the
+// menu, the diagnosis's fix), the open dialog comes to the front instead of a second.
+TEST_F(HoldOffDialogTest, OkSavesOnlyTheUsersChangesAndASecondRequestOpensNoSecondDialog) {
+  for (const char* name : {"vlc.exe", "old.exe"}) WriteRegistryString(HKEY_CURRENT_USER, kHoldOffKey, name, "running");
+  DispatchCommand(window_, kCmdReloadSettings);
+  size_t openAtOnce = 0;
+  DriveResult result = DriveDialog(
+      kTitle,
+      [&] {
+        DispatchCommand(window_, kCmdHoldOffPrograms);
+        return INT_PTR{0};
+      },
+      [&](HWND dialog) {
+        WriteRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "late.exe", "front");
+        WriteRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, kHoldOffEnabledValue, 0);
+        SendMessageA(window_, WM_COMMAND, kCmdReloadSettings, kSourceMenu);
+        PostMessageA(window_, WM_COMMAND, kCmdHoldOffPrograms, kSourceMenu);
+        Within(1500, [] { return OpenProgramDialogs().size() > 1; });
+        openAtOnce = OpenProgramDialogs().size();
+        for (HWND other : OpenProgramDialogs())
+          if (other != dialog) PressButton(other, IDCANCEL);
+        Within(1500, [] { return OpenProgramDialogs().size() == 1; });
+        std::vector<std::string> lines = Lines(dialog);  // as the registry lists them
+        auto old = std::find(lines.begin(), lines.end(), "old.exe\trunning");
+        ASSERT_NE(old, lines.end()) << "the copy taken when the dialog opened";
+        EXPECT_EQ(lines.size(), 2u);
+        Select(dialog, static_cast<int>(old - lines.begin()));
+        PressButton(dialog, IDC_HOLDOFF_REMOVE);
+        PressButton(dialog, IDOK);
+      });
+  EXPECT_TRUE(result.found);
+  EXPECT_EQ(openAtOnce, 1u);
+  std::string value;
+  EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "vlc.exe", &value));
+  EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "old.exe", &value)) << "the user's removal";
+  ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "late.exe", &value)) << "a rule added meanwhile";
+  EXPECT_EQ(value, "front");
+  DWORD enabled = 9;
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, kHoldOffEnabledValue, &enabled));
+  EXPECT_EQ(enabled, 0u) << "the switch handed over meanwhile";
+  HoldOffRules inForce;
+  GetHoldOffRules(&inForce);
+  EXPECT_EQ(inForce.enabled, 0);
+  EXPECT_GE(FindHoldOffRule(inForce, kHoldWhileInFront, "late.exe"), 0);
+}
+
+// Under the UTF-8 code page a folder of 100 non-Latin characters passes 260 bytes: the
+// program's file name is still taken.
+TEST_F(HoldOffDialogTest, AddProgramFileTakesAProgramFromAFolderPastTwoHundredSixtyBytes) {
+  std::string folder = MakeTempFolder("holdoff-browse");
+  std::string deep = folder;
+  for (int level = 0; level < 2; level++) {
+    deep += "\\";
+    for (int n = 0; n < 50; n++) deep += "\xE9\x95\xB7";  // U+9577, three bytes each
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << GetLastError();
+  }
+  std::string file = deep + "\\player.exe";
+  ASSERT_GT(file.size(), 300u);
+  ASSERT_TRUE(WriteTextFile(file, "MZ"));
+  static HoldOffRules rules;
+  ResetHoldOffRules(&rules);
+  bool browsed = false;
+  std::vector<std::string> shown;
+  DriveResult result = DriveDialog(
+      kTitle, [&] { return static_cast<INT_PTR>(ShowHoldOffProgramsDialog(window_, &rules)); },
+      [&](HWND dialog) {
+        PostMessageA(dialog, WM_COMMAND, IDC_HOLDOFF_ADD_FILE, 0);
+        HWND chooser = WaitForDialog("Program That Holds the Saver Off");
+        if (chooser) {
+          // The file name field of the open dialog (a combo box edit, or a plain edit).
+          for (int id : {0x47C, 0x480}) SetDlgItemTextA(chooser, id, file.c_str());
+          PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+          browsed = WaitGone(chooser);
+        }
+        WaitFor([&] { return !Lines(dialog).empty(); }, 3000);
+        shown = Lines(dialog);
+        PressButton(dialog, IDOK);
+      });
+  RemoveTree(folder);
+  EXPECT_TRUE(result.found);
+  EXPECT_TRUE(browsed);
+  EXPECT_EQ(shown, (std::vector<std::string>{"player.exe\trunning"}));
+  EXPECT_GE(FindHoldOffRule(rules, kHoldWhileRunning, "player.exe"), 0);
 }

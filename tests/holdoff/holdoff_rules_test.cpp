@@ -157,3 +157,59 @@ TEST(ChooseHoldOffReason, CutsTheReasonToTheBuffer) {
   EXPECT_EQ(reason[6], '#');
   EXPECT_TRUE(ChooseHoldOffReason(rules, {true, nullptr, nullptr}, nullptr, 0)) << "no buffer still answers";
 }
+
+// The programs dialog works on a copy taken when it opened; the rules may change before
+// OK (a reload, a hand-over of "holdoff=0"). Only the user's own changes may reach them.
+TEST(ApplyHoldOffEdits, CarriesOnlyTheEditorsChangesIntoTheRulesAsTheyAreNow) {
+  const HoldOffRule vlc = Rule("vlc.exe", kHoldWhileRunning);
+  const HoldOffRule vlcFront = Rule("vlc.exe", kHoldWhileInFront);
+  const HoldOffRule game = Rule("game.exe", kHoldWhileInFront);
+  const HoldOffRule late = Rule("late.exe", kHoldWhileRunning);
+  const HoldOffRule added = Rule("added.exe", kHoldWhileRunning);
+  struct Case {
+    const char* what;
+    HoldOffRules before, after, current, expected;
+  };
+  static const Case cases[] = {
+      {"an addition keeps a rule that came meanwhile", Rules({vlc}), Rules({vlc, added}), Rules({vlc, late}),
+       Rules({vlc, late, added})},
+      {"a removal removes that rule only", Rules({vlc, game}), Rules({game}), Rules({vlc, game, late}),
+       Rules({game, late})},
+      {"a kind changed in the editor", Rules({vlc}), Rules({vlcFront}), Rules({vlc, late}), Rules({vlcFront, late})},
+      {"a kind changed meanwhile and not in the editor", Rules({vlc}), Rules({vlc, added}), Rules({vlcFront}),
+       Rules({vlcFront, added})},
+      {"removed in both", Rules({vlc, game}), Rules({game}), Rules({game}), Rules({game})},
+      {"removed meanwhile, untouched in the editor", Rules({vlc, game}), Rules({vlc, game}), Rules({game}),
+       Rules({game})},
+      {"switches turned off meanwhile stay off", Rules({vlc}), Rules({}), Rules({vlc, late}, 0, 0),
+       Rules({late}, 0, 0)},
+      {"switches the editor's copies differ in are not the editor's", Rules({}, 0, 0), Rules({added}, 1, 1),
+       Rules({}, 0, 1), Rules({added}, 0, 1)},
+  };
+  for (const Case& test : cases) {
+    HoldOffRules current = test.current;
+    EXPECT_TRUE(ApplyHoldOffEdits(test.before, test.after, &current)) << test.what;
+    EXPECT_EQ(current.enabled, test.expected.enabled) << test.what;
+    EXPECT_EQ(current.fullscreen, test.expected.fullscreen) << test.what;
+    ASSERT_EQ(current.count, test.expected.count) << test.what;
+    for (int n = 0; n < current.count; n++) {
+      EXPECT_STREQ(current.programs[n].name, test.expected.programs[n].name) << test.what << " " << n;
+      EXPECT_EQ(current.programs[n].kind, test.expected.programs[n].kind) << test.what << " " << n;
+    }
+  }
+}
+
+TEST(ApplyHoldOffEdits, AnAdditionToAFullListIsReported) {
+  static HoldOffRules full;
+  ResetHoldOffRules(&full);
+  for (int n = 0; n < kMaxHoldOffPrograms; n++) {
+    char name[32];
+    snprintf(name, sizeof(name), "p%d.exe", n);
+    ASSERT_TRUE(PutHoldOffRule(&full, Rule(name, kHoldWhileRunning)));
+  }
+  static HoldOffRules current;
+  current = full;
+  EXPECT_FALSE(ApplyHoldOffEdits(Rules({}), Rules({Rule("one.exe", kHoldWhileRunning)}), &current));
+  EXPECT_EQ(current.count, kMaxHoldOffPrograms);
+  EXPECT_LT(FindHoldOffRule(current, kHoldWhileRunning, "one.exe"), 0);
+}

@@ -1,6 +1,8 @@
-// The hold-off run for real under the emulator: sample savers in other processes are the
-// full-screen window, the running program and the program in front; the display request
-// is seen through its entry point, the rest through the log, the tooltip and the menu.
+// The hold-off run for real under the emulator: windows of known kinds and sample savers
+// in other processes are the full-screen window, the running program and the program in
+// front; the display request is seen through its entry point, the rest through the log,
+// the tooltip and the menu. Where a test raises the foreground event itself (the emulator
+// raises none), it says so; the tests without it show that no event is needed.
 #include "holdoff/holdoff_state.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +18,13 @@
 #include "shell/entry_points.h"
 #include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/test_program.h"
 #include "tray/holdoff_menu.h"
 
 namespace {
 
 constexpr const char* kFullScreen = "a full-screen window is in front";
-constexpr DWORD kStartMs = 20000;  // a program start under a loaded emulator
+constexpr DWORD kStartMs = kProgramStartMs;
 
 std::vector<std::string> requests;  // "" for a release
 std::string tooltip;
@@ -47,35 +50,45 @@ std::string Reason() {
   return reason;
 }
 
-// One sample saver started in its own process, ended with the test.
-class Program {
+// A sample saver, started from savers\.
+class Program : public TestProgram {
  public:
-  Program(const char* saver, const char* mode) {
-    process_ = StartProcess("\"" + BuildFilePath((std::string("savers\\") + saver).c_str()) + "\" " + mode, {}, &id_);
+  Program(const char* saver, const char* mode) : TestProgram((std::string("savers\\") + saver).c_str(), mode) {}
+};
+
+// A window of a known kind (tools/windows/window_kinds.cpp).
+class Window : public TestProgram {
+ public:
+  explicit Window(const char* kind) : TestProgram("window_kinds.exe", kind) {}
+};
+
+// The screen saver settings as the system calls give them in this process, put back after.
+class SaverTimeout {
+ public:
+  explicit SaverTimeout(UINT seconds) {
+    SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &oldSeconds_, 0);
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &oldActive_, 0);
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_UPDATEINIFILE);
+    SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, seconds, nullptr, SPIF_UPDATEINIFILE);
   }
-  ~Program() { End(); }
-  // Waits for its window and brings it to the front.
-  HWND Front() {
-    HWND window = BringProcessToFront(id_, kStartMs);
-    AnnounceForeground();
-    return window;
+  ~SaverTimeout() {
+    SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, oldSeconds_, nullptr, SPIF_UPDATEINIFILE);
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, oldActive_, nullptr, SPIF_UPDATEINIFILE);
   }
-  // Closes its window as a user would (the front then passes to another window), or ends it.
-  bool End() {
-    if (!process_) return true;
-    if (HWND window = FindProcessWindow(id_)) PostMessageA(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 0);
-    bool ended = WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0;
-    CloseHandle(process_);
-    process_ = nullptr;
-    return ended;
-  }
-  bool started() const { return process_ != nullptr; }
 
  private:
-  HANDLE process_ = nullptr;
-  DWORD id_ = 0;
+  UINT oldSeconds_ = 600;
+  BOOL oldActive_ = FALSE;
 };
+
+// Mouse input as the user's: the system's last-input time moves.
+void MoveMouse() {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = 1;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &input, sizeof(input));
+}
 
 class HoldOffStateTest : public AppFixture {
  protected:
@@ -133,9 +146,9 @@ TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
   Program behind("starlight.scr", "/c");
   HWND behindWindow = behind.Front();
   ASSERT_NE(behindWindow, nullptr);
-  Program saver("aurora.scr", "/s");
-  ASSERT_TRUE(saver.started());
-  HWND window = saver.Front();
+  Window video("popup");
+  ASSERT_TRUE(video.started());
+  HWND window = video.Front();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(HeldFor(kFullScreen, 1000));
   ASSERT_FALSE(requests.empty());
@@ -144,7 +157,7 @@ TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
   EXPECT_TRUE(Contains(tooltip, std::string("\nHeld off: ") + kFullScreen)) << tooltip;
   EXPECT_EQ(shownIcon, disabled) << "the icon has the disabled look while held";
 
-  ASSERT_TRUE(saver.End());
+  ASSERT_TRUE(video.End());
   SetForegroundWindow(behindWindow);
   AnnounceForeground();
   EXPECT_TRUE(Released(1000));
@@ -153,6 +166,98 @@ TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
   EXPECT_TRUE(Contains(BufferedLog(), "HoldOff: end"));
   EXPECT_FALSE(Contains(tooltip, "Held off")) << tooltip;
   EXPECT_EQ(shownIcon, normal);
+}
+
+// A saver covers the monitor: holding the display on for it would keep the monitor from
+// ever powering off. A maximised window that draws its own frame covers it too.
+TEST_F(HoldOffStateTest, ASaverOrAMaximisedSelfFramedWindowInFrontHoldsNothing) {
+  StartHoldOff(window_);
+  struct Case {
+    const char* file;
+    const char* arguments;
+  };
+  for (const Case& test : {Case{"savers\\aurora.scr", "/s"}, Case{"window_kinds.exe", "selfframed"},
+                           Case{"window_kinds.exe", "saverclass"}}) {
+    TestProgram program(test.file, test.arguments);
+    ASSERT_NE(program.Front(), nullptr) << test.file << " " << test.arguments;
+    WaitFor([] { return !Reason().empty(); }, 1500);  // the 0.5 s look, if the event were missed
+    EXPECT_TRUE(requests.empty()) << test.file << " " << test.arguments << " left a display request";
+  }
+}
+
+// No event at all (the emulator raises none; on Windows a window that goes full screen in
+// place raises none either): the look armed from the last input sees the full-screen
+// window before the saver's 60 s are up, and the look every 0.5 s while it holds sees it go.
+TEST_F(HoldOffStateTest, AFullScreenWindowIsSeenWithoutEventsBeforeTheSaverWouldStartAndItsEndSoon) {
+  SaverTimeout timeout(60);
+  Program behind("starlight.scr", "/c");
+  ASSERT_NE(behind.Front(false), nullptr);
+  StartHoldOff(window_);
+  MoveMouse();
+  DWORD input = GetTickCount();
+  Window video("popup");
+  ASSERT_NE(video.Front(false), nullptr);
+  ASSERT_TRUE(HeldFor(kFullScreen, 62000)) << "never held";
+  EXPECT_LT(GetTickCount() - input, 60000u) << "held only after the saver would have started";
+  EXPECT_TRUE(Contains(BufferedLog(), std::string("HoldOff: start (") + kFullScreen + ")"));
+
+  ASSERT_TRUE(video.End());
+  SetForegroundWindow(behind.Front(false));
+  EXPECT_TRUE(Released(6000));
+}
+
+// The tray menu leaves this program's hidden window in front. A window that held and goes
+// while it is there (closed, crashed) must end the hold, event or not.
+TEST_F(HoldOffStateTest, AHoldEndsWhenItsWindowGoesWhileThisProgramsWindowIsInFront) {
+  Rule("plasma.scr", "front");
+  StartHoldOff(window_);
+  Program behind("starlight.scr", "/c");
+  ASSERT_NE(behind.Front(), nullptr);
+  struct Case {
+    const char* file;
+    const char* arguments;
+    std::string reason;
+  };
+  for (const Case& test : {Case{"window_kinds.exe", "popup", kFullScreen},
+                           Case{"savers\\plasma.scr", "/c", "plasma.scr is in front"}}) {
+    TestProgram program(test.file, test.arguments);
+    ASSERT_NE(program.Front(), nullptr) << test.arguments;
+    ASSERT_TRUE(HeldFor(test.reason, 1000)) << test.arguments;
+    ShowWindow(window_, SW_SHOW);
+    WaitFor([&] { return SetForegroundWindow(window_) && GetForegroundWindow() == window_; }, 3000);
+    AnnounceForeground();
+    WaitFor([] { return false; }, 700);
+    EXPECT_EQ(Reason(), test.reason) << "the menu over the window keeps the hold";
+    ASSERT_TRUE(program.End());
+    DWORD closed = GetTickCount();
+    EXPECT_TRUE(Released(1000)) << test.arguments << ": held " << Reason();
+    EXPECT_LE(GetTickCount() - closed, 1000u) << test.arguments;
+    ShowWindow(window_, SW_HIDE);
+  }
+}
+
+// Under the UTF-8 code page a folder of non-Latin characters passes 260 bytes long before
+// 260 characters: the program's name must still be read.
+TEST_F(HoldOffStateTest, AFrontRuleMatchesAProgramInAFolderPastTwoHundredSixtyBytes) {
+  Rule("plasma.scr", "front");
+  Switch(kHoldOffFullScreenValue, 0);
+  std::string folder = MakeTempFolder("holdoff-long");
+  std::string deep = folder;
+  for (int level = 0; level < 2; level++) {
+    deep += "\\";
+    for (int n = 0; n < 50; n++) deep += "\xE9\x95\xB7";  // U+9577, three bytes each
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << GetLastError();
+  }
+  std::string copy = deep + "\\plasma.scr";
+  ASSERT_GT(copy.size(), 300u);
+  ASSERT_TRUE(CopyFileA(BuildFilePath("savers\\plasma.scr").c_str(), copy.c_str(), FALSE));
+  StartHoldOff(window_);
+  {
+    TestProgram program(copy, "/c");
+    ASSERT_NE(program.Front(), nullptr);
+    EXPECT_TRUE(HeldFor("plasma.scr is in front", 1000));
+  }
+  RemoveTree(folder);
 }
 
 TEST_F(HoldOffStateTest, ARunningRuleHoldsWhileAnyProcessOfThatNameRuns) {
@@ -166,6 +271,12 @@ TEST_F(HoldOffStateTest, ARunningRuleHoldsWhileAnyProcessOfThatNameRuns) {
   ASSERT_TRUE(HeldFor("bubbles.scr is running", kStartMs));
   EXPECT_LE(GetTickCount() - start, 6000u) << "the process list is scanned every 5 s";
   EXPECT_EQ(requests.back(), "Dozelite: bubbles.scr is running");
+  // Two more scans see the same two processes: each is watched through one handle.
+  WaitFor([] { return false; }, 1000);
+  int handles = CountOwnHandles();
+  ASSERT_GT(handles, 0);
+  WaitFor([] { return false; }, 10500);
+  EXPECT_LE(CountOwnHandles(), handles) << "a process already watched was opened again";
 
   ASSERT_TRUE(first.End());
   WaitFor([] { return false; }, 500);
@@ -246,8 +357,8 @@ TEST_F(HoldOffStateTest, TheShellsOwnFullScreenReportCountsWithTheFullScreenRule
 
 TEST_F(HoldOffStateTest, TheSwitchesReleaseAtOnceAndTheMenuTellsWhy) {
   StartHoldOff(window_);
-  Program saver("aurora.scr", "/s");
-  ASSERT_NE(saver.Front(), nullptr);
+  Window video("popup");
+  ASSERT_NE(video.Front(), nullptr);
   ASSERT_TRUE(HeldFor(kFullScreen, 1000));
   HMENU menu = BuildHoldOffMenu();
   EXPECT_EQ(MenuItemText(menu, 0), std::string("Now: ") + kFullScreen);

@@ -215,13 +215,14 @@ TEST_F(SettingsStoreTest, AbsentValuesKeepWhatTheProgramHolds) {
 
 TEST_F(SettingsStoreTest, ThreeFoldersSavedOverFive) {
   PutPaths({0, 1, 2, 3, 4, 6});
+  ASSERT_EQ(LoadSettings(), 1);
   SetPaths({"C:\\A", "C:\\B", "C:\\C"});
   ASSERT_EQ(SaveSettings(), 1);
   EXPECT_EQ(Text("saverpath0"), "C:\\A");
   EXPECT_EQ(Text("saverpath2"), "C:\\C");
   EXPECT_FALSE(Exists("saverpath3"));
   EXPECT_FALSE(Exists("saverpath4"));
-  EXPECT_TRUE(Exists("saverpath6"));  // the deletion stopped at 5, the first that was missing
+  EXPECT_TRUE(Exists("saverpath6"));  // never read, so never deleted
 }
 
 TEST_F(SettingsStoreTest, AGapEndsTheList) {
@@ -235,6 +236,7 @@ TEST_F(SettingsStoreTest, AGapEndsTheList) {
 
 TEST_F(SettingsStoreTest, AnEmptyListDeletesFromZero) {
   PutPaths({0, 1});
+  ASSERT_EQ(LoadSettings(), 1);
   FreeSaverPaths();
   ASSERT_EQ(SaveSettings(), 1);
   EXPECT_FALSE(Exists("saverpath0"));
@@ -244,14 +246,14 @@ TEST_F(SettingsStoreTest, AnEmptyListDeletesFromZero) {
 TEST_F(SettingsStoreTest, WrongTypesAndSizesKeepTheirFields) {
   PutText("delay", "12345");  // REG_SZ of 6 bytes: does not fit a DWORD
   PutText("saverpath0", "C:\\First");
-  PutText("saverpath1", std::string("C:\\") + std::string(300, 'x'));  // longer than a path buffer
-  PutText("saverpath2", "C:\\Unreached");
+  PutText("saverpath1", std::string("C:\\") + std::string(300, 'x'));  // longer than MAX_PATH: read whole
+  PutText("saverpath2", "C:\\After");
   std::string longId(40, 'a');
   PutText("id", longId);
   CopyText(AppState.id, "keep-me", sizeof(AppState.id));
   ASSERT_EQ(LoadSettings(), 1);
   EXPECT_EQ(AppState.delay, 150);
-  EXPECT_EQ(Paths(), std::vector<std::string>{"C:\\First"});
+  EXPECT_EQ(Paths(), (std::vector<std::string>{"C:\\First", std::string("C:\\") + std::string(300, 'x'), "C:\\After"}));
   EXPECT_STREQ(AppState.id, "keep-me");
 }
 
@@ -283,8 +285,62 @@ TEST_F(SettingsStoreTest, TheListHoldsAtMost4095Folders) {
   EXPECT_EQ(AppState.saverpath[kMaxSaverPaths - 1], nullptr);
   ASSERT_EQ(SaveSettings(), 1);
   EXPECT_TRUE(Exists("saverpath4094"));
-  EXPECT_FALSE(Exists("saverpath4095"));
-  EXPECT_FALSE(Exists("saverpath4098"));
+  EXPECT_TRUE(Exists("saverpath4095"));  // beyond what the list holds: never read, never deleted
+  EXPECT_TRUE(Exists("saverpath4098"));
+}
+
+// A folder of 94 characters, 84 of them Chinese: 262 bytes in UTF-8, more than any fixed
+// path buffer of 260 bytes, well under MAX_PATH characters.
+std::string LongChineseFolder() {
+  std::string folder = "C:\\Savers\\";
+  for (int i = 0; i < 21; i++) folder += "\xE5\xB1\x8F\xE5\xB9\x95\xE4\xBF\x9D\xE6\x8A\xA4";  // four characters
+  return folder;
+}
+
+TEST_F(SettingsStoreTest, FoldersAreReadAtTheirRealSize) {
+  std::string chinese = LongChineseFolder();
+  ASSERT_GT(chinese.size(), 260u);
+  ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, chinese.c_str(), -1, nullptr, 0), 95);  // 94 and the terminator
+  std::string huge = "C:\\" + std::string(3000, 'y');  // grows the read buffer twice
+  PutText("saverpath0", "C:\\First");
+  PutText("saverpath1", chinese);
+  PutText("saverpath2", "C:\\After");
+  PutText("saverpath3", huge);
+  ASSERT_EQ(LoadSettings(), 1);
+  EXPECT_EQ(Paths(), (std::vector<std::string>{"C:\\First", chinese, "C:\\After", huge}));
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_EQ(Text("saverpath1"), chinese);
+  EXPECT_EQ(Text("saverpath2"), "C:\\After");
+  EXPECT_EQ(Text("saverpath3"), huge);
+}
+
+// A value the load cannot use keeps its number through every save: the list fills the
+// numbers around it, and only numbers the store has seen are ever deleted.
+TEST_F(SettingsStoreTest, AnUnusableValueIsKeptAndPassedOver) {
+  LogCapture log("settings-unusable");
+  PutText("saverpath0", "C:\\A");
+  PutText("saverpath1", "");
+  PutText("saverpath2", "C:\\B");
+  PutText("saverpath4", "C:\\Unreached");
+  ASSERT_EQ(LoadSettings(), 1);
+  EXPECT_EQ(Paths(), (std::vector<std::string>{"C:\\A", "C:\\B"}));
+  EXPECT_EQ(log.Count("LoadSettings: saverpath1 cannot be used"), 1u);
+
+  SetPaths({"C:\\A", "C:\\C", "C:\\D"});
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_EQ(Text("saverpath0"), "C:\\A");
+  EXPECT_EQ(Text("saverpath1"), "");
+  EXPECT_EQ(Text("saverpath2"), "C:\\C");
+  EXPECT_EQ(Text("saverpath3"), "C:\\D");
+  EXPECT_EQ(Text("saverpath4"), "C:\\Unreached");  // past the first missing number: never read
+
+  SetPaths({"C:\\A"});
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_EQ(Text("saverpath0"), "C:\\A");
+  EXPECT_EQ(Text("saverpath1"), "");
+  EXPECT_FALSE(Exists("saverpath2"));
+  EXPECT_FALSE(Exists("saverpath3"));
+  EXPECT_TRUE(Exists("saverpath4"));
 }
 
 TEST_F(SettingsStoreTest, SaveRegValueTypes) {
@@ -344,6 +400,29 @@ TEST_F(SettingsStoreTest, QueryRegValueReportsTheStatus) {
   EXPECT_EQ(QueryRegValue(key, "delay", REG_DWORD, text, sizeof(text)), ERROR_SUCCESS);
   EXPECT_STREQ(text, "12345");
   RegCloseKey(key);
+}
+
+// The program itself: a start that only changes a setting and ends loads and saves the
+// settings, and must give back every search folder it found.
+TEST_F(SettingsStoreTest, AStartWithOptionsKeepsEveryFolder) {
+  std::string chinese = LongChineseFolder();
+  PutText("saverpath0", "C:\\First");
+  PutText("saverpath1", chinese);
+  PutText("saverpath2", "C:\\After");
+  PutText("id", "0f8e5d2c-6b1a-4c3e-9f7d-2a4b6c8d0e1f");
+  std::string temp = MakeTempFolder("settings-kill-temp");
+  UINT timeout = 0;
+  SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
+  ProcessResult result = RunProcess("\"" + BuildFilePath("Dozelite.exe") + "\" kill timeout=600",
+                                    {"TEMP=" + temp, "TMP=" + temp, "LOCALAPPDATA=" + temp}, 60000);
+  SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, timeout, nullptr, SPIF_UPDATEINIFILE);
+  std::string log = ReadTextFile(temp + "\\Dozelite.log");
+  RemoveTree(temp);
+  EXPECT_TRUE(result.finished);
+  EXPECT_EQ(Text("saverpath0"), "C:\\First");
+  EXPECT_EQ(Text("saverpath1"), chinese) << log;
+  EXPECT_EQ(Text("saverpath2"), "C:\\After");
+  EXPECT_FALSE(Exists("saverpath3"));
 }
 
 }  // namespace

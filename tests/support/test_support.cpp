@@ -3,6 +3,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "log/log.h"
@@ -218,6 +219,52 @@ int CountOwnThreads() {
     if (entry.th32OwnerProcessID == GetCurrentProcessId()) count++;
   CloseHandle(snapshot);
   return count;
+}
+
+namespace {
+
+// SYSTEM_HANDLE_TABLE_ENTRY_INFO_EX and the table of SystemExtendedHandleInformation (64).
+struct HandleEntry {
+  void* object;
+  ULONG_PTR processId;
+  ULONG_PTR handle;
+  ULONG access;
+  USHORT creatorBackTraceIndex;
+  USHORT objectTypeIndex;
+  ULONG attributes;
+  ULONG reserved;
+};
+struct HandleTable {
+  ULONG_PTR count;
+  ULONG_PTR reserved;
+  HandleEntry handles[1];
+};
+using QuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+constexpr ULONG kExtendedHandleInformation = 64;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+}  // namespace
+
+int CountOwnHandles() {
+  auto query = reinterpret_cast<QuerySystemInformationFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  std::vector<char> buffer(1 << 20);
+  for (int attempt = 0; attempt < 8; attempt++) {
+    ULONG needed = 0;
+    LONG status = query(kExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kInfoLengthMismatch) {
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 65536));
+      continue;
+    }
+    if (status != 0) return -1;
+    const HandleTable* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    int count = 0;
+    for (ULONG_PTR n = 0; n < table->count; n++)
+      if (table->handles[n].processId == GetCurrentProcessId()) count++;
+    return count;
+  }
+  return -1;
 }
 
 HWND FindProcessWindow(DWORD processId) {

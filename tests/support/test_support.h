@@ -94,6 +94,9 @@ class MessageBoxCapture {
 
 // How many threads this process has now (the emulator's own included).
 int CountOwnThreads();
+// How many handles this process holds now, read from the system's handle table (the
+// emulator's GetProcessHandleCount always answers 0); -1 when it cannot be read.
+int CountOwnHandles();
 
 // A visible top-level window of the process, or nullptr.
 HWND FindProcessWindow(DWORD processId);

@@ -75,6 +75,8 @@ Time&out [popup]
   ----
   While a &Full-Screen Window Is in Front [40100] checked bmp
   &Programs... [40101]
+  Hold &Until... [40103]
+  &Schedules... [40105]
   ----
   &Enabled [40102] checked bmp
 Monitor Po&wer [popup]

@@ -154,14 +154,14 @@ TEST_F(CornerWatcherTest, NeverFiresWhileAButtonIsHeld) {
   EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow);
 }
 
-// A sample saver in full-screen mode is the window in front; it ends on a move of more
-// than 6 pixels, so the cursor waits 6 pixels from the corner when it starts.
+// A borderless window covering the monitor (tools/windows/window_kinds.cpp) is the
+// window in front; the cursor waits 6 pixels from the corner while it starts.
 TEST_F(CornerWatcherTest, AFullScreenWindowInFrontHoldsCornersOffUnlessAllowed) {
   for (int allowed = 0; allowed <= 1; allowed++) {
     AppState.cornersfullscreen = allowed;
     Resync();
     ASSERT_TRUE(MoveMouse(6, 6));
-    HANDLE saver = StartProcess("\"" + BuildFilePath("savers\\plasma.scr") + "\" /S", {});
+    HANDLE saver = StartProcess("\"" + BuildFilePath("window_kinds.exe") + "\" popup", {});
     ASSERT_NE(saver, nullptr);
     bool inFront = Within(15000, [] { return FindFullScreenForeground(nullptr) != nullptr; });
     if (inFront) {
@@ -177,7 +177,7 @@ TEST_F(CornerWatcherTest, AFullScreenWindowInFrontHoldsCornersOffUnlessAllowed) 
     TerminateProcess(saver, 0);
     WaitForSingleObject(saver, 10000);
     CloseHandle(saver);
-    ASSERT_TRUE(inFront) << "the saver's window never came to the front";
+    ASSERT_TRUE(inFront) << "the full-screen window never came to the front";
     Within(10000, [] { return FindFullScreenForeground(nullptr) == nullptr; });
   }
 }

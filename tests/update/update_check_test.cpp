@@ -57,11 +57,11 @@ TEST(CheckForServerUpdatesAt, ReportsAnUnusableAddressToTheUserOnly) {
 
 // The scheduler's round: a quiet check on a worker reports to the window, the report
 // sets the timer of the next check, and the timer starts that check.
-static std::vector<WPARAM> checkReports;
+static std::vector<int> checkReports;
 
 static LRESULT CALLBACK SchedulerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kUpdateCheckedMessage) {
-    checkReports.push_back(wParam);
+    checkReports.push_back(OnUpdateChecked(window, lParam));
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -73,8 +73,7 @@ TEST(UpdateScheduler, ACheckReportsToTheWindowAndTheTimerStartsTheNext) {
   checkReports.clear();
   StartScheduledUpdateCheck(window);
   ASSERT_TRUE(WaitFor([] { return checkReports.size() == 1; }, 60000));
-  EXPECT_EQ(static_cast<int>(checkReports[0]), -1);  // the build's endpoint does not exist
-  OnUpdateChecked(window, static_cast<int>(checkReports[0]));
+  EXPECT_EQ(checkReports[0], -1);  // the build's endpoint does not exist
   EXPECT_TRUE(KillTimer(window, kTimerUpdateCheck));  // the wait was set
   OnUpdateTimer(window);
   EXPECT_FALSE(KillTimer(window, kTimerUpdateCheck));  // and ended when the next check began

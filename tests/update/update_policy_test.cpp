@@ -52,9 +52,13 @@ TEST_F(UpdatePolicyTest, TurnedOffByTheMachineNothingIsSent) {
     ScriptedServer server({"HTTP/1.0 404 Not Found\r\n\r\n"});
     ASSERT_GT(server.port(), 0);
     EXPECT_EQ(CheckForServerUpdatesAt(Endpoint(server.port()).c_str(), "00", false), -1);
+    UpdateCheckOutcome outcome;
+    RunUpdateExchange(Endpoint(server.port()).c_str(), "00", &outcome);  // what the workers run
+    EXPECT_EQ(outcome.result, -1);
     HWND window = CreateTestWindow();
     EXPECT_FALSE(StartUpdateCheckAt(window, Endpoint(server.port()).c_str(), "00"));
-    StartScheduledUpdateCheck(window);  // neither a worker nor the next check's timer
+    // Neither a worker nor the next check's timer.
+    StartScheduledUpdateCheckAt(window, Endpoint(server.port()).c_str(), "00");
     EXPECT_FALSE(KillTimer(window, kTimerUpdateCheck));
     DestroyWindow(window);
     SendProbe(server.port());

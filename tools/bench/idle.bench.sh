@@ -85,13 +85,26 @@ else
     sleep 3  # the reload's icon animation
     row "Dozelite, one \"running\" rule ($program)" "$(measure "$dozelite")"
   done
+  # Schedules that are not in force now (the emulator's local time is the host's): the one
+  # timer is armed for the next start, hours away, and nothing wakes before it.
+  wine reg delete 'HKCU\Software\Dozelite\HoldOff' /f >/dev/null 2>&1
+  later=$(( (10#$(date +%H) + 2) % 24 ))
+  wine reg add 'HKCU\Software\Dozelite\HoldOff\Schedules' /v Work /t REG_SZ \
+    /d "daily $(printf '%02d' "$later"):00-$(printf '%02d' "$later"):30" /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Dozelite\HoldOff\Schedules' /v Tomorrow /t REG_SZ \
+    /d "$(date -d tomorrow +%a | tr 'A-Z' 'a-z') $(printf '%02d' "$later"):30-$(printf '%02d' "$later"):45" /f >/dev/null 2>&1
+  wine "$win/dozelite_ctl.exe" command 40001 >/dev/null 2>&1
+  sleep 3
+  row "Dozelite, schedules present, none in force" "$(measure "$dozelite")"
   wine reg delete 'HKCU\Software\Dozelite\HoldOff' /f >/dev/null 2>&1
   wine "$win/dozelite_ctl.exe" command 40001 >/dev/null 2>&1
   echo
   echo "With corner actions on, the corner watcher waits on a low-level mouse hook: with the mouse still"
   echo "it wakes only for its once-a-minute check of the hook; with them off it has no hook at all."
-  echo "The hold-off's full-screen rule (on by default) waits for foreground events and costs nothing at rest;"
+  echo "The hold-off's full-screen rule (on by default) looks at the window in front once per saver time-out,"
+  echo "shortly before the saver would start, and costs nothing else at rest;"
   echo "a \"running\" rule wakes one thread every 5 s for a scan of the process list."
+  echo "Schedules arm one timer of the main window for their next start or end and wake nothing before it."
 fi
 
 wine "$win/idle_tray.exe" close >/dev/null 2>&1

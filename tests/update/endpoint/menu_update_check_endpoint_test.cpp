@@ -1,6 +1,6 @@
 // The menu's update check under Wine against the reference endpoint: it runs on a worker
 // while the main window keeps answering, shows its box on the main window's thread when
-// it ends, and never runs beside another check.
+// it ends, never runs beside another check, and joins the automatic check that runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +21,7 @@
 #include "support/test_support.h"
 #include "update/http_client.h"
 #include "update/update_check.h"
+#include "update/update_scheduler.h"
 
 namespace {
 
@@ -159,4 +160,54 @@ TEST_F(MenuUpdateCheck, TwoChecksNeverRunAtOnce) {
   EXPECT_LT(automaticMs, 1000u);
   ASSERT_EQ(BoxCount(), 1u);
   EXPECT_EQ(shownBoxes[0].rfind("Error: ", 0), 0u) << shownBoxes[0];
+}
+
+// Right after start-up the automatic check is running: the menu's request joins it and
+// shows its outcome, rather than waiting for its end and then running a check of its own.
+TEST_F(MenuUpdateCheck, AMenuCheckRightAfterStartJoinsTheAutomaticCheck) {
+  ASSERT_EQ(GetHttpDeadline(), 60000);
+  std::string url = EndpointUrl("trickle/2000");
+  std::string key = EndpointKeyHex();
+  std::atomic<bool> started{false};
+  DWORD start = GetTickCount();
+  {
+    MainWindowThread main([&](HWND window) {
+      StartScheduledUpdateCheckAt(window, url.c_str(), key.c_str());
+      Within(5000, [] { return IsUpdateCheckRunning(); });  // as when the user gets to the menu
+      started = StartUpdateCheckAt(window, url.c_str(), key.c_str());
+    });
+    ASSERT_NE(main.window(), nullptr);
+    WaitFor([] { return BoxCount() > 0; }, 80000);
+    DWORD ended = GetTickCount() - start;
+    printf("trickling server after start-up: box after %lu ms\n", static_cast<unsigned long>(ended));
+    EXPECT_TRUE(started);
+    ASSERT_EQ(BoxCount(), 1u) << "no box within " << ended << " ms";
+    EXPECT_LT(ended, 75000u);
+    EXPECT_EQ(shownBoxes[0].rfind("Error: ", 0), 0u) << shownBoxes[0];
+    Sleep(500);
+  }
+  EXPECT_EQ(BoxCount(), 1u) << "the joined outcome was shown twice";
+}
+
+// The joined request ends at its deadline even when the outcome comes later; the late
+// outcome is then the automatic check's own (quiet).
+TEST_F(MenuUpdateCheck, AJoinedRequestEndsAtItsDeadline) {
+  int savedDeadline = GetHttpDeadline();
+  SetHttpDeadline(2000);
+  std::string url = EndpointUrl("trickle/100");
+  std::string key = EndpointKeyHex();
+  std::atomic<int> joined{-9};
+  {
+    MainWindowThread main([&](HWND window) {
+      StartScheduledUpdateCheckAt(window, url.c_str(), key.c_str());
+      joined = StartUpdateCheckAt(window, url.c_str(), key.c_str());
+      OnUpdateJoinTimer(window);  // as if the deadline had passed
+    });
+    ASSERT_TRUE(WaitFor([] { return BoxCount() >= 1; }, 5000));
+    EXPECT_EQ(shownBoxes[0], "Error: the server did not answer in time");
+    Sleep(4000);  // the automatic check ends within its 2 s deadline
+    EXPECT_EQ(BoxCount(), 1u) << "the late outcome was shown as well";
+  }
+  SetHttpDeadline(savedDeadline);
+  EXPECT_EQ(joined, 1);
 }
