@@ -25,6 +25,7 @@ SIDEWAYS = {
     ("system", "catalog"),  # the current saver is looked up in the catalog
     ("system", "settings"),
     ("dialogs", "settings"),
+    ("update", "settings"),  # the organisation's policy on the update check
     ("triggers", "settings"),
     ("triggers", "system"),
     ("triggers", "holdoff"),  # corners respect the hold-off

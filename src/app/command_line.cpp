@@ -14,6 +14,7 @@
 #include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_store.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
+#include "settings/policy_store.h"
 #include "settings/settings_store.h"
 #include "shell/command_line_tokens.h"
 #include "state/app_state.h"
@@ -41,6 +42,11 @@ struct Options {
   char value[kOptionValueSize];
 
   bool Find(const char* name) { return FindOption(tokens, name, value, sizeof(value)); }
+  // An option for a setting some policy gives is refused, and named in the log.
+  bool Take(const char* name, const char* policy = nullptr) {
+    return Find(name) && !RefuseIfSetByPolicy(policy ? policy : name);
+  }
+  bool OnlyWord() const { return tokens[0] != 0 && tokens[strlen(tokens) + 1] == 0; }
 };
 
 void ApplyPowerMode(const char* value) {
@@ -68,35 +74,43 @@ void ParseCommandLine(char* commandLine) {
   const char* value = options.value;
 
   if (options.Find("debug")) SetShowDebugMessages(IsOn(value));
-  if (options.Find("delay")) {
+  if (options.Take("delay")) {
     int delay = ReadNumber(value);
     if (delay >= 0) AppState.delay = delay;
   }
-  if (options.Find("kill")) AppState.kill = IsOn(value);
+  // A kiosk's program is not ended: "kill" alone is refused (with other options it only
+  // keeps this start from staying resident while it applies them).
+  if (options.Find("kill")) {
+    bool refused = IsOn(value) && options.OnlyWord() && !ExitAllowed();
+    if (refused)
+      LogMessage(kLogLogOnly, "Policy: allowexit is set by your organisation");
+    else
+      AppState.kill = IsOn(value);
+  }
   if (options.Find("loadatstartup")) SetLoadAtStartup(kProductName, IsOn(value));
-  if (options.Find("nosplash")) AppState.nosplash = IsOn(value);
-  if (options.Find("notips")) AppState.notips = IsOn(value);
-  if (options.Find("randomonactivate")) AppState.randomonactivate = IsOn(value);
-  if (options.Find("randomonclick")) AppState.randomonclick = IsOn(value);
-  if (options.Find("randomonload")) AppState.randomonload = IsOn(value);
-  if (options.Find("randomchoose")) ChooseRandomSaver();
+  if (options.Take("nosplash")) AppState.nosplash = IsOn(value);
+  if (options.Take("notips")) AppState.notips = IsOn(value);
+  if (options.Take("randomonactivate")) AppState.randomonactivate = IsOn(value);
+  if (options.Take("randomonclick")) AppState.randomonclick = IsOn(value);
+  if (options.Take("randomonload")) AppState.randomonload = IsOn(value);
+  if (options.Take("randomchoose", kSaverFilePolicy)) ChooseRandomSaver();
   if (options.Find("randomlaunch")) LaunchRandomSaver();
   if (options.Find("run")) AppState.run = IsOn(value);
-  if (options.Find("setsaver")) SetCurrentSaver(value);
-  if (options.Find("timeout")) SetSaverTimeout(ReadNumber(value));
-  if (options.Find("password")) EnablePassword(IsOn(value));
-  if (options.Find("saver")) EnableSaver(IsOn(value));
+  if (options.Take("setsaver", kSaverFilePolicy)) SetCurrentSaver(value);
+  if (options.Take("timeout", kSaverTimeoutPolicy)) SetSaverTimeout(ReadNumber(value));
+  if (options.Take("password", kSaverSecurePolicy)) EnablePassword(IsOn(value));
+  if (options.Take("saver", kSaverActivePolicy)) EnableSaver(IsOn(value));
   if (options.Find("uninstall")) AppState.uninstall = IsOn(value);
-  if (options.Find("autolog")) SetAutoLogToFile(IsOn(value));
-  if (options.Find("splitlist")) AppState.splitlist = IsOn(value);
-  if (options.Find("chooselaunch")) AppState.chooselaunch = IsOn(value);
-  if (options.Find("unifiedlist")) AppState.unifiedlist = IsOn(value);
-  if (options.Find("corneraction")) AppState.corneraction = IsOn(value);
-  if (options.Find("cornerscope")) AppState.cornerscope = IsOn(value);
+  if (options.Take("autolog")) SetAutoLogToFile(IsOn(value));
+  if (options.Take("splitlist")) AppState.splitlist = IsOn(value);
+  if (options.Take("chooselaunch")) AppState.chooselaunch = IsOn(value);
+  if (options.Take("unifiedlist")) AppState.unifiedlist = IsOn(value);
+  if (options.Take("corneraction")) AppState.corneraction = IsOn(value);
+  if (options.Take("cornerscope")) AppState.cornerscope = IsOn(value);
   // Only a number sets the corner delay (a dash splits "-5" off, leaving no value).
-  if (options.Find("cornerdelay") && isdigit(static_cast<unsigned char>(value[0])))
+  if (options.Take("cornerdelay") && isdigit(static_cast<unsigned char>(value[0])))
     AppState.cornerdelay = CornerDelayMs(ReadNumber(value));
-  if (options.Find("cornersfullscreen")) AppState.cornersfullscreen = IsOn(value);
+  if (options.Take("cornersfullscreen")) AppState.cornersfullscreen = IsOn(value);
   if (options.Find("setwindowsdefault")) SaveDefaultUserSettings();
   if (options.Find("powermode") && value[0]) ApplyPowerMode(value);
   if (options.Find("diagnose")) DiagnoseFromCommandLine();

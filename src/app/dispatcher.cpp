@@ -18,6 +18,7 @@
 #include "dialogs/tips_dialog.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -37,6 +38,7 @@
 #include "triggers/hot_keys.h"
 #include "triggers/mouse_actions.h"
 #include "update/update_check.h"
+#include "update/update_scheduler.h"
 
 namespace {
 
@@ -103,6 +105,8 @@ bool RunFixedCommand(HWND window, int command) {
   switch (command) {
     case kCmdReloadSettings:
       LoadSettings();
+      ForgetTrayMenu();  // policies may have greyed or freed items of the kept menu
+      StartScheduledUpdateCheckIfStopped(window);
       WakeCornerWatcher();  // the corner switches may have changed with the rest
       // The random saver's timer runs exactly while the reloaded switch is on.
       SetRandomSaverOnActivate(AppState.randomonactivate != 0);
@@ -342,6 +346,8 @@ void RunSaverCommand(int base, int index) {
 
 void DispatchCommand(HWND window, int command) {
   if (AppState.recordedCommand != 0 && IsRecordable(command)) AppState.recordedCommand = command;
+  // A hot key, a corner or a click may still ask for what the greyed item no longer offers.
+  if (RefuseLockedCommand(command)) return;
 
   if (command >= kFirstFixedCommand && command <= kLastFixedCommand) {
     if (RunFixedCommand(window, command)) SaveSettings();

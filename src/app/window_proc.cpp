@@ -302,6 +302,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == SPI_SETWORKAREA) ReloadIconsForDpi();  // the taskbar moved or changed
       if (wParam == SPI_SETSCREENSAVETIMEOUT || wParam == SPI_SETSCREENSAVEACTIVE) EvaluateHoldOff();  // new moment
       if (wParam == SPI_SETHIGHCONTRAST) OnColoursChanged(window);
+      // Group Policy applied anew (lParam "Policy"): the settings are read again with it.
+      if (lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "Policy") == 0)
+        PostMessageA(window, WM_COMMAND, kCmdReloadSettings, 0);
       break;
     case WM_SYSCOLORCHANGE:
       OnColoursChanged(window);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
 
@@ -158,7 +159,20 @@ void UseDefaultSearchPaths() {
   AddDefaultFolder(AppState.saverpath[0] ? 1 : 0, GetSystemDirectoryA);
 }
 
-void WriteInt(HKEY key, const char* name, int value) { SaveRegValue(key, name, REG_DWORD, &value, sizeof(value)); }
+// A value a policy gives is the organisation's, not the user's: the user's own stays as it
+// is in the registry, to come back when the policy goes.
+void WriteInt(HKEY key, const char* name, int value) {
+  if (IsSetByPolicy(name)) return;
+  SaveRegValue(key, name, REG_DWORD, &value, sizeof(value));
+}
+
+// Over whatever the user's own settings said.
+void ApplyPolicies() {
+  int value;
+  for (const IntSetting& setting : kLoadOrder)
+    if (GetPolicyValue(setting.name, &value)) SetInt(setting, value);
+  if (GetPolicyValue("autolog", &value)) SetAutoLogToFile(value != 0);
+}
 
 // The list goes into the numbers from 0 on, passing over those that hold a value the
 // load could not use; numbers read or written before and now beyond the list are deleted.
@@ -225,6 +239,7 @@ LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWOR
 
 int LoadSettings() {
   knownRun.known = false;
+  LoadPolicies();
   char path[64];
   SettingsKeyPath(path, sizeof(path));
   HKEY key = nullptr;
@@ -248,6 +263,7 @@ int LoadSettings() {
   } else {
     storedPaths.known = 0;  // nothing was read, so nothing will be deleted
   }
+  ApplyPolicies();
   if (!AppState.saverpath[0]) UseDefaultSearchPaths();
   if (!result) LogMessage(kLogLogOnly, "Error loading settings from registry");
   return result;

@@ -129,7 +129,9 @@ HMENU BuildTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   char currentPath[kPathSize] = "";
   MenuContext context = ReadMenuContext(flags, screen, currentPath, sizeof(currentPath));
   TrayMenuTree tree;
-  return LayOutTrayMenu(&tree, context);
+  HMENU top = LayOutTrayMenu(&tree, context);
+  MarkPolicyItems(top);
+  return top;
 }
 
 HMENU PrepareTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
@@ -139,7 +141,11 @@ HMENU PrepareTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
   char layoutKey[sizeof(kept.layoutKey)];
   LayoutKey(layoutKey, sizeof(layoutKey));
   if (kept.top && strcmp(layoutKey, kept.layoutKey) != 0) ForgetTrayMenu();
-  if (!kept.top) return LayOutTrayMenu(&kept, context);
+  if (!kept.top) {
+    HMENU top = LayOutTrayMenu(&kept, context);
+    MarkPolicyItems(top);
+    return top;
+  }
 
   SetRunItem(kept.top, context);
   for (int index = 0; index < kPartCount; index++) {
@@ -148,6 +154,7 @@ HMENU PrepareTrayMenu(HWND, UINT flags, const MenuScreen& screen) {
     if (index == kPartScreenSaver && !rebuilt && part.parent)
       RefreshSaverLists(GetSubMenu(part.parent, part.position), context);
   }
+  MarkPolicyItems(kept.top);
   return kept.top;
 }
 

@@ -55,4 +55,10 @@ void SettingsPartKey(const MenuContext& context, char* key, int size);
 // "Every &Monitor", "Dela&y" and "Also Over &Full-Screen Windows" of the corner submenu.
 void AppendCornerOptions(HMENU menu);
 HMENU BuildHelpMenu(const MenuContext& context);
+
+// Added to the text of an item whose setting a policy gives.
+constexpr const char* kPolicyItemText = " (set by your organisation)";
+// Greys every item of `menu` and its submenus whose setting a policy gives; fixed items
+// also get kPolicyItemText, once.
+void MarkPolicyItems(HMENU menu);
 void HelpPartKey(const MenuContext& context, char* key, int size);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -130,7 +131,7 @@ HMENU BuildHelpMenu(const MenuContext&) {
   AppendItem(menu, kCmdFeedback, "&Feedback && Support");
   AppendItem(menu, kCmdTellAFriend, "T&ell a Friend");
   AppendSeparator(menu);
-  AppendItem(menu, kCmdCheckForUpdates, "Check for &Updates");
+  if (UpdateCheckAllowed()) AppendItem(menu, kCmdCheckForUpdates, "Check for &Updates");
   AppendSeparator(menu);
   AppendItem(menu, kCmdAbout, "&About");
   return menu;

@@ -9,6 +9,7 @@
 
 #include "build_config.h"
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "shell/entry_points.h"
 #include "state/app_state.h"
 #include "state/commands.h"
@@ -38,6 +39,13 @@ int BuildTrackedUrl(char* destination, int capacity, const char* address) {
 }
 
 void RunUpdateExchange(const char* endpoint, const char* publicKeyHex, UpdateCheckOutcome* outcome) {
+  // Every check passes here: with the check turned off by the organisation nothing is sent.
+  if (!UpdateCheckAllowed()) {
+    outcome->result = -1;
+    outcome->failure = "update checks are turned off by your organisation";
+    outcome->latestVersion[0] = 0;
+    return;
+  }
   char url[kTrackedUrlSize];
   BuildTrackedUrl(url, sizeof(url), endpoint);
 
@@ -88,6 +96,7 @@ int ShowUpdateOutcome(const UpdateCheckOutcome& outcome, bool interactive) {
 }
 
 int CheckForServerUpdatesAt(const char* endpoint, const char* publicKeyHex, bool interactive) {
+  if (!UpdateCheckAllowed()) return -1;  // the organisation turned the check off: nothing is sent
   if (!BeginUpdateCheck()) return -1;
   UpdateCheckOutcome outcome;
   RunUpdateExchange(endpoint, publicKeyHex, &outcome);

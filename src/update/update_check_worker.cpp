@@ -10,6 +10,7 @@
 
 #include "build_config.h"
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "shell/text_helpers.h"
 #include "state/commands.h"
 #include "update/update_check.h"
@@ -41,6 +42,7 @@ DWORD WINAPI UpdateCheckThread(void* parameter) {
 }  // namespace
 
 bool StartUpdateCheckAt(HWND window, const char* endpoint, const char* publicKeyHex) {
+  if (RefuseLockedCommand(kCmdCheckForUpdates)) return false;
   if (menuCheckRunning || IsScheduledUpdateCheckJoined()) {
     LogMessage(kLogLogOnly, "CheckForServerUpdates: a check is running already");
     return false;

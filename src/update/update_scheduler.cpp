@@ -15,6 +15,7 @@
 
 #include "build_config.h"
 #include "log/log.h"
+#include "settings/policy_store.h"
 #include "shell/text_helpers.h"
 #include "update/http_client.h"
 #include "update/update_check.h"
@@ -39,6 +40,8 @@ struct ScheduledCheck {
 bool checkRunning = false;
 bool menuJoined = false;
 DWORD checkStartTick = 0;
+
+bool stoppedByPolicy = false;  // main thread
 
 DWORD WINAPI UpdateCheckWorker(LPVOID parameter) {
   auto* check = static_cast<ScheduledCheck*>(parameter);
@@ -76,7 +79,14 @@ int UpdateWaitSeconds(int checkResult) {
   return 18000 + rand() % 7200;
 }
 
+// With the check turned off by policy no check and no timer are started, which ends the
+// round until StartScheduledUpdateCheckIfStopped finds it allowed again.
 void StartScheduledUpdateCheckAt(HWND window, const char* endpoint, const char* publicKeyHex) {
+  stoppedByPolicy = !UpdateCheckAllowed();
+  if (stoppedByPolicy) {
+    LogMessage(kLogLogOnly, "Policy: updatecheck is set by your organisation");
+    return;
+  }
   auto* check = new (std::nothrow) ScheduledCheck;
   HANDLE thread = nullptr;
   if (check) {
@@ -121,6 +131,10 @@ int OnUpdateChecked(HWND window, LPARAM job) {
 void OnUpdateTimer(HWND window) {
   KillTimer(window, kTimerUpdateCheck);
   StartScheduledUpdateCheck(window);
+}
+
+void StartScheduledUpdateCheckIfStopped(HWND window) {
+  if (stoppedByPolicy && UpdateCheckAllowed()) StartScheduledUpdateCheck(window);
 }
 
 // A check past its own limit whose outcome never came (its message was lost) is not

@@ -17,6 +17,9 @@ unsigned long UpdateWaitMilliseconds(int checkResult);
 // Starts one quiet check on a worker, which posts kUpdateCheckedMessage to `window`.
 void StartScheduledUpdateCheck(HWND window);
 void StartScheduledUpdateCheckAt(HWND window, const char* endpoint, const char* publicKeyHex);
+// After a reload of the policies: starts the round again when a policy had stopped it and
+// no longer does.
+void StartScheduledUpdateCheckIfStopped(HWND window);
 // kUpdateCheckedMessage: shows the outcome (to the user when a menu request joined) and
 // sets the timer for the next check. Returns the check's result.
 int OnUpdateChecked(HWND window, LPARAM job);

@@ -300,3 +300,56 @@ TEST_F(CommandLineTest, HelpAndUninstallAreHandedToTheRunningInstance) {
   EXPECT_TRUE(first.WaitForEnd());
   EXPECT_NE(first.Log().find("UninstallDozelite()"), std::string::npos);
 }
+
+// Options for settings an organisation gives by policy are refused by name, and the
+// user's own values stay as they were; options without a policy are still taken.
+TEST_F(CommandLineTest, OptionsOfSettingsGivenByPolicyAreRefusedAndOwnValuesKept) {
+  constexpr const char* kPolicyKey = "Software\\Policies\\Dozelite";
+  constexpr const char* kDesktopPolicyKey = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+  struct Cleanup {
+    ~Cleanup() {
+      DeleteRegistryTree(HKEY_CURRENT_USER, kPolicyKey);
+      DeleteRegistryTree(HKEY_LOCAL_MACHINE, kPolicyKey);
+      DeleteRegistryTree(HKEY_CURRENT_USER, kDesktopPolicyKey);
+    }
+  } cleanup;
+  WriteSetting("randomonload", 1);
+  WriteSetting("nosplash", 0);
+  ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kPolicyKey, "randomonload", 0));
+  ASSERT_TRUE(WriteRegistryDword(HKEY_LOCAL_MACHINE, kPolicyKey, "nosplash", 1));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kDesktopPolicyKey, "ScreenSaveTimeOut", "900"));
+  SetDesktopValue("ScreenSaveTimeOut", "600");
+
+  Start start("cmd-policy");
+  EXPECT_EQ(start.Run("kill randomonload=0 nosplash=0 timeout=60 notips"), 0);
+  std::string log = start.Log();
+  EXPECT_NE(log.find("Policy: randomonload is set by your organisation"), std::string::npos) << log;
+  EXPECT_NE(log.find("Policy: nosplash is set by your organisation"), std::string::npos) << log;
+  EXPECT_NE(log.find("Policy: ScreenSaveTimeOut is set by your organisation"), std::string::npos) << log;
+  EXPECT_EQ(Setting("randomonload"), 1u);
+  EXPECT_EQ(Setting("nosplash"), 0u);
+  EXPECT_EQ(DesktopValue("ScreenSaveTimeOut"), "600");
+  EXPECT_EQ(Setting("notips"), 1u);
+  EXPECT_EQ(log.find("Policy: notips"), std::string::npos) << log;
+}
+
+// A kiosk (allowexit 0): "kill" alone is refused and the program stays; with other
+// options it still only keeps that start from staying while it applies them.
+TEST_F(CommandLineTest, KillAloneIsRefusedWhenThePolicyForbidsExit) {
+  constexpr const char* kPolicyKey = "Software\\Policies\\Dozelite";
+  struct Cleanup {
+    ~Cleanup() { DeleteRegistryTree(HKEY_LOCAL_MACHINE, kPolicyKey); }
+  } cleanup;
+  ASSERT_TRUE(WriteRegistryDword(HKEY_LOCAL_MACHINE, kPolicyKey, "allowexit", 0));
+  WriteSetting("nosplash", 1);
+  WriteSetting("notips", 1);
+
+  Start options("cmd-kiosk-options");
+  EXPECT_EQ(options.Run("kill notips"), 0);
+
+  Start alone("cmd-kiosk-alone");
+  HWND window = alone.StartResident("kill");
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(alone.Close(window));  // closing the window (as at log-off) still ends it
+  EXPECT_NE(alone.Log().find("Policy: allowexit is set by your organisation"), std::string::npos) << alone.Log();
+}

@@ -11,6 +11,7 @@
 
 #include "build_config.h"
 #include "resources/timeout_dialog_ids.h"
+#include "settings/policy_store.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
 #include "state/commands.h"
@@ -709,3 +710,31 @@ TEST_F(DispatcherTest, IdentifiersOutsideTheTableDoNothing) {
 }
 
 }  // namespace
+
+// A command for what a policy gives (from a hot key, corner or click: the menu item is
+// greyed) is refused by name and changes nothing; Exit is refused when ending is not allowed.
+TEST_F(DispatcherTest, CommandsLockedByPolicyAreRefused) {
+  constexpr const char* kPolicyKey = "Software\\Policies\\Dozelite";
+  struct Cleanup {
+    ~Cleanup() {
+      DeleteRegistryTree(HKEY_CURRENT_USER, kPolicyKey);
+      LoadPolicies();
+    }
+  } cleanup;
+  ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kPolicyKey, "randomonclick", 1));
+  ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kPolicyKey, "allowexit", 0));
+  LoadSettings();
+  ASSERT_EQ(AppState.randomonclick, 1);
+  Dispatch(kCmdToggleRandomOnClick);
+  Dispatch(kCmdExit);
+  EXPECT_EQ(AppState.randomonclick, 1);
+  DWORD stored = 99;
+  EXPECT_FALSE(SettingsDword("randomonclick", &stored));
+  MSG message;
+  EXPECT_FALSE(PeekMessageA(&message, window_, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  std::string log = BufferedLog();
+  EXPECT_NE(log.find("Policy: randomonclick is set by your organisation"), std::string::npos) << log;
+  EXPECT_NE(log.find("Policy: allowexit is set by your organisation"), std::string::npos) << log;
+  Dispatch(kCmdToggleRandomOnActivate);  // no policy: taken
+  EXPECT_EQ(AppState.randomonactivate, 1);
+}

@@ -306,3 +306,13 @@ TEST(ReportUnexpectedError, ShowsTheGeneralErrorBox) {
             "and have it resolved.");
   EXPECT_EQ(boxes.boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
 }
+
+// Group Policy applied anew asks for a reload; other setting changes and a change without
+// a name do not.
+TEST_F(WindowProcTest, PolicySettingChangeAsksForAReload) {
+  SendMessageA(window_, WM_SETTINGCHANGE, 1, reinterpret_cast<LPARAM>("Policy"));
+  EXPECT_EQ(Commands(), Ids{kCmdReloadSettings});
+  SendMessageA(window_, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"));
+  SendMessageA(window_, WM_SETTINGCHANGE, 0, 0);
+  EXPECT_EQ(Commands(), Ids{});
+}

@@ -9,6 +9,7 @@
 
 #include "app/dispatcher.h"
 #include "holdoff/holdoff_state.h"
+#include "settings/policy_store.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
 #include "state/commands.h"
@@ -673,3 +674,46 @@ TEST_F(TrayMenuTest, MenuAskedForWhileOpenIsBuiltApart) {
 }
 
 }  // namespace
+
+// Settings given by policy: their items greyed with the state the policy sets and the
+// organisation named once, however often the kept menu is shown; the update check gone;
+// the Windows screen-saver policies grey the saver, password and timeout items.
+TEST_F(TrayMenuTest, PolicyItemsAreGreyedWithTheirStateAndTheUpdateItemGoes) {
+  constexpr const char* kPolicyKey = "Software\\Policies\\Dozelite";
+  constexpr const char* kDesktopPolicyKey = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+  struct Cleanup {
+    ~Cleanup() {
+      DeleteRegistryTree(HKEY_CURRENT_USER, kPolicyKey);
+      DeleteRegistryTree(HKEY_LOCAL_MACHINE, kPolicyKey);
+      DeleteRegistryTree(HKEY_CURRENT_USER, kDesktopPolicyKey);
+      ForgetTrayMenu();
+      LoadPolicies();
+    }
+  } cleanup;
+  SetSystemSaver("C:\\Savers\\aurora.scr");
+  SetDesktopValue("ScreenSaveActive", "1");
+  ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kPolicyKey, "randomonload", 1));
+  ASSERT_TRUE(WriteRegistryDword(HKEY_LOCAL_MACHINE, kPolicyKey, "notifications", 0));
+  ASSERT_TRUE(WriteRegistryDword(HKEY_LOCAL_MACHINE, kPolicyKey, "updatecheck", 0));
+  ASSERT_TRUE(WriteRegistryDword(HKEY_LOCAL_MACHINE, kPolicyKey, "allowexit", 0));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kDesktopPolicyKey, "ScreenSaveTimeOut", "600"));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kDesktopPolicyKey, "ScreenSaverIsSecure", "1"));
+  LoadSettings();
+  std::string dump = Build();
+  EXPECT_TRUE(Contains(dump, "When Dozelite is &Loaded (set by your organisation) [40022] checked grey bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "Show &Notifications (set by your organisation) [40130] grey bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "E&xit (set by your organisation) [40005] grey\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "  When Dozelite &Activates a Saver [40021] bmp\n")) << dump;  // no policy
+  EXPECT_FALSE(Contains(dump, "Check for &Updates")) << dump;
+  EXPECT_TRUE(Contains(dump, " (set by your organisation) [40013]")) << dump;  // the password switch
+  EXPECT_TRUE(Contains(dump, "10 Minutes [42010] checked grey")) << dump;
+  EXPECT_TRUE(Contains(dump, "  Disable Screen &Saver [40008]\n")) << dump;  // ScreenSaveActive has no policy
+
+  // The kept menu, shown again, names the organisation once per item.
+  HMENU kept = PrepareTrayMenu(window_, 0, kLargeScreen);
+  kept = PrepareTrayMenu(window_, 0, kLargeScreen);
+  std::string again = DumpMenu(kept);
+  size_t marks = 0;
+  for (size_t at = again.find("(set by"); at != std::string::npos; at = again.find("(set by", at + 1)) marks++;
+  EXPECT_EQ(marks, 5u) << again;  // with the timeout's "Other" item
+}
