@@ -48,16 +48,16 @@ HANDLE CreateDisplayRequest(const PowerCalls& calls, const char* reason) {
   context.Reason.SimpleReasonString = text;
   HANDLE request = calls.create(&context);
   if (request == INVALID_HANDLE_VALUE) return nullptr;
-  if (request && !calls.set(request, PowerRequestDisplayRequired)) {
+  if (request && !PowerSetRequestEntry(request, PowerRequestDisplayRequired)) {
     CloseHandle(request);
     return nullptr;
   }
   return request;
 }
 
-void ReleaseHeld(const PowerCalls& calls) {
+void ReleaseHeld() {
   if (heldRequest) {
-    calls.clear(heldRequest, PowerRequestDisplayRequired);
+    PowerClearRequestEntry(heldRequest, PowerRequestDisplayRequired);
     CloseHandle(heldRequest);
     heldRequest = nullptr;
   }
@@ -74,7 +74,7 @@ void ReleaseHeld(const PowerCalls& calls) {
 bool RealDisplayRequest(const char* reason) {
   const PowerCalls& calls = GetPowerCalls();
   if (!reason) {
-    ReleaseHeld(calls);
+    ReleaseHeld();
     return true;
   }
   HANDLE request = calls.create ? CreateDisplayRequest(calls, reason) : nullptr;
@@ -84,7 +84,7 @@ bool RealDisplayRequest(const char* reason) {
     bool state = heldState;
     heldState = false;
     if (old) {
-      calls.clear(old, PowerRequestDisplayRequired);
+      PowerClearRequestEntry(old, PowerRequestDisplayRequired);
       CloseHandle(old);
     }
     if (state) SetThreadExecutionState(ES_CONTINUOUS);
@@ -102,5 +102,17 @@ bool RealShellFullScreen() {
   return state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
 }
 
+BOOL RealPowerSetRequest(HANDLE request, POWER_REQUEST_TYPE type) {
+  const PowerCalls& calls = GetPowerCalls();
+  return calls.set ? calls.set(request, type) : FALSE;
+}
+
+BOOL RealPowerClearRequest(HANDLE request, POWER_REQUEST_TYPE type) {
+  const PowerCalls& calls = GetPowerCalls();
+  return calls.clear ? calls.clear(request, type) : FALSE;
+}
+
 DisplayRequestEntryFn DisplayRequestEntry = RealDisplayRequest;
+PowerRequestEntryFn PowerSetRequestEntry = RealPowerSetRequest;
+PowerRequestEntryFn PowerClearRequestEntry = RealPowerClearRequest;
 ShellFullScreenEntryFn ShellFullScreenEntry = RealShellFullScreen;

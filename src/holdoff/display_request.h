@@ -16,3 +16,13 @@ extern ShellFullScreenEntryFn ShellFullScreenEntry;
 
 bool RealDisplayRequest(const char* reason);
 bool RealShellFullScreen();
+
+// The system's PowerSetRequest and PowerClearRequest under RealDisplayRequest, one entry
+// point each: the emulator's calls are stubs that succeed, so only a test that sees the
+// type asked for can tell a display request from a system one.
+using PowerRequestEntryFn = BOOL (*)(HANDLE request, POWER_REQUEST_TYPE type);
+extern PowerRequestEntryFn PowerSetRequestEntry;
+extern PowerRequestEntryFn PowerClearRequestEntry;
+
+BOOL RealPowerSetRequest(HANDLE request, POWER_REQUEST_TYPE type);
+BOOL RealPowerClearRequest(HANDLE request, POWER_REQUEST_TYPE type);

@@ -565,6 +565,7 @@ TEST_F(TrayMenuTest, KeptMenuFollowsEveryChange) {
          AppState.disableStartTick = GetTickCount() + 500;  // 7:00 left for the next half second
        },
        0},
+      {"a minute of the period gone", [] { AppState.disableStartTick = GetTickCount() - 60 * 1000 + 500; }, 0},
       {"hold-off for full screen off",
        [&rules] {
          GetHoldOffRules(&rules);

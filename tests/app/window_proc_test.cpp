@@ -11,6 +11,7 @@
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "support/test_support.h"
+#include "update/update_scheduler.h"
 
 namespace {
 
@@ -165,6 +166,12 @@ TEST_F(WindowProcTest, AnimationRunsTenTicksThenStops) {
   EXPECT_EQ(AppState.animationFrame, 0);
   // The timer is gone: KillTimer on it now fails.
   EXPECT_FALSE(KillTimer(window_, kTimerAnimation));
+}
+
+TEST_F(WindowProcTest, AFinishedUpdateCheckArmsTheNextOne) {
+  KillTimer(window_, kTimerUpdateCheck);
+  SendMessageA(window_, kUpdateCheckedMessage, 0, 0);
+  EXPECT_TRUE(KillTimer(window_, kTimerUpdateCheck)) << "no next check armed";
 }
 
 TEST_F(WindowProcTest, TaskbarCreatedAddsTheIconAgain) {

@@ -50,9 +50,9 @@ std::string Reason() {
 // One sample saver started in its own process, ended with the test.
 class Program {
  public:
-  Program(const char* saver, const char* mode) {
-    process_ = StartProcess("\"" + BuildFilePath((std::string("savers\\") + saver).c_str()) + "\" " + mode, {}, &id_);
-  }
+  Program(const char* saver, const char* mode)
+      : Program("\"" + BuildFilePath((std::string("savers\\") + saver).c_str()) + "\" " + mode) {}
+  explicit Program(const std::string& commandLine) { process_ = StartProcess(commandLine, {}, &id_); }
   ~Program() { End(); }
   // Waits for its window and brings it to the front.
   HWND Front() {
@@ -153,6 +153,19 @@ TEST_F(HoldOffStateTest, AFullScreenWindowInFrontHoldsUntilItCloses) {
   EXPECT_TRUE(Contains(BufferedLog(), "HoldOff: end"));
   EXPECT_FALSE(Contains(tooltip, "Held off")) << tooltip;
   EXPECT_EQ(shownIcon, normal);
+}
+
+// A window in front that goes full screen in place raises no foreground event, only a
+// location change on its own thread: the hook on that thread must follow the front.
+TEST_F(HoldOffStateTest, AWindowInFrontGoingFullScreenInPlaceHolds) {
+  StartHoldOff(window_);
+  Program probe("\"" + BuildFilePath("window_probe.exe") + "\"");
+  HWND window = probe.Front();
+  ASSERT_NE(window, nullptr);
+  WaitFor([] { return false; }, 300);
+  EXPECT_TRUE(Reason().empty()) << "a small window in front";
+  PostMessageA(window, WM_APP + 1, 0, 0);  // the probe covers its monitor
+  EXPECT_TRUE(HeldFor(kFullScreen, 2000));
 }
 
 TEST_F(HoldOffStateTest, ARunningRuleHoldsWhileAnyProcessOfThatNameRuns) {

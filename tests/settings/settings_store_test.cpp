@@ -321,6 +321,9 @@ TEST_F(SettingsStoreTest, RunEntryAddAndRemove) {
   ASSERT_TRUE(SetLoadAtStartup("DozeliteTest", true, "C:\\Program Files\\Dozelite\\Dozelite.exe"));
   ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kRunKey, "DozeliteTest", &value));
   EXPECT_EQ(value, "C:\\Program Files\\Dozelite\\Dozelite.exe");
+  std::string deep = "C:\\" + std::string(400, 'd') + "\\Dozelite.exe";
+  ASSERT_TRUE(SetLoadAtStartup("DozeliteTest", true, deep.c_str()));
+  EXPECT_TRUE(GetLoadAtStartup("DozeliteTest")) << "an entry longer than the buffer exists all the same";
   EXPECT_TRUE(SetLoadAtStartup("DozeliteTest", false));
   EXPECT_FALSE(GetLoadAtStartup("DozeliteTest"));
 }
