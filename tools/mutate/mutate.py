@@ -225,7 +225,7 @@ class Runner:
         self.log = log
         self.build = {"windows": os.path.join(tree, "build", "windows"),
                       "native": os.path.join(tree, "build", "native")}
-        self.clean = {}  # program -> it passes on the unmutated tree
+        self.clean = {}  # program -> its tests that fail on the unmutated tree
         self.configured = {}  # kind -> its configure step succeeded
 
     def note(self, text):
@@ -259,7 +259,8 @@ class Runner:
         return result.returncode == 0
 
     def run(self, program):
-        """Runs one test program: ("passed" | "failed" | "timeout", seconds)."""
+        """Runs one test program: ("passed" | "failed" | "timeout", seconds, the names of
+        the tests that failed; "*" when the program failed without naming one)."""
         kind, name = program
         started = time.monotonic()
         command = ["nice", "ctest", "--test-dir", self.build[kind], "-R", f"^{name}$", "--output-on-failure",
@@ -275,22 +276,39 @@ class Runner:
         seconds = time.monotonic() - started
         if code == 0 and re.search(r"100% tests passed", output):
             self.note(f"== {name} passed in {seconds:.0f} s")
-            return "passed", seconds
+            return "passed", seconds, set()
         if "No tests were found" in output:
             self.note(f"== {name}: no such test\n" + output[-2000:])
-            return "absent", seconds
-        failed = [line for line in output.splitlines() if "[  FAILED  ]" in line]
-        self.note(f"== {name} failed in {seconds:.0f} s\n" + "\n".join(failed[:20]) + "\n" + output[-3000:])
-        return ("timeout" if "***Timeout" in output else "failed"), seconds
+            return "absent", seconds, set()
+        # What failed: gtest's lines from each failure on, and the names of the failed tests.
+        lines = output.splitlines()
+        told = []
+        failed = set()
+        for i, line in enumerate(lines):
+            if "Failure" in line:
+                told += lines[i:i + 12]
+            match = re.match(r"\[  FAILED  \] (\S+) \(", line)
+            if match:
+                failed.add(match.group(1))
+        self.note(f"== {name} failed in {seconds:.0f} s: {' '.join(sorted(failed)) or 'no test named'}\n"
+                  + "\n".join(told[:200]) + "\n" + output[-1500:])
+        return ("timeout" if "***Timeout" in output else "failed"), seconds, failed or {"*"}
 
-    def verify_clean(self, program):
-        """Whether the program passes on the unmutated tree (asked once per program, the
-        first time it catches a mutant; the caller has restored the file)."""
+    def clean_failures(self, program):
+        """The tests of the program that fail on the unmutated tree, asked once per program
+        the first time it catches a mutant (the caller has restored the file): None when
+        it runs past the limit there too."""
         if program not in self.clean:
             kind, name = program
-            ok = self.build_targets(kind, [target_of(program)]) and self.run(program)[0] == "passed"
-            self.clean[program] = ok
-            self.note(f"== {name} on the unmutated tree: {'passes' if ok else 'FAILS'}")
+            failures = {"*"}
+            if self.build_targets(kind, [target_of(program)]):
+                outcome, _, failures = self.run(program)
+                if outcome == "timeout":
+                    failures = None
+            self.clean[program] = failures
+            self.note(f"== {name} on the unmutated tree: "
+                      + ("passes" if failures == set() else "runs too long" if failures is None
+                         else "FAILS " + " ".join(sorted(failures))))
         return self.clean[program]
 
 
@@ -347,31 +365,40 @@ def main():
                         + ", ".join(name for _, name in plan))
             mutated = text.replace(find, replacement, 1).encode("utf-8", "surrogateescape")
             verdict = None
-            catcher = None  # the program whose tests failed
+            catcher = None  # the program that failed and its failed tests (None: ran too long)
             try:
                 write_file(target, mutated)
                 for program in plan:
                     if not runner.build_targets(program[0], [target_of(program)]):
                         verdict = "build failed"
                         break
-                    outcome, seconds = runner.run(program)
+                    outcome, _, failures = runner.run(program)
                     if outcome == "absent":
                         continue
                     if outcome == "timeout":
                         verdict = f"{program[1]} ran past {TEST_TIMEOUT_S // 60} minutes"
-                        catcher = program
+                        catcher = (program, None)
                         break
                     if outcome == "failed":
                         verdict = f"caught by {program[1]}"
-                        catcher = program
+                        catcher = (program, failures)
                         break
             finally:
                 write_file(target, original)  # a fresh time: the next build compiles it again
             seconds = time.monotonic() - started
             survived = "ran " + ", ".join(name for _, name in plan)
-            if catcher and not runner.verify_clean(catcher):
-                verdict = None
-                survived = f"{catcher[1]} fails without the mutant too"
+            if catcher:
+                # Caught only by a test that passes without the mutant.
+                program, failures = catcher
+                clean = runner.clean_failures(program)
+                if clean is None or (failures is not None and "*" in clean and failures <= clean):
+                    verdict = None
+                    survived = f"{program[1]} fails without the mutant too"
+                elif failures is not None and clean and not (failures - clean):
+                    verdict = None
+                    survived = f"{program[1]} fails the same tests without the mutant: {' '.join(sorted(clean))}"
+                elif failures and clean:
+                    verdict += f" ({' '.join(sorted(failures - clean))})"
             if verdict:
                 killed += 1
                 print(f"KILLED {label} ({seconds:.0f} s; {verdict})", flush=True)
