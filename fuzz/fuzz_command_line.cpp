@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/command_line_tokens.h"
+#include "shell/command_line_tokens.h"
 
 static const char* const kOptions[] = {"debug", "delay", "kill", "setsaver", "timeout", "powermode", "?", "help", ""};
 

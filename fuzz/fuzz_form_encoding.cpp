@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "update/url_encoding.h"
+#include "shell/url_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

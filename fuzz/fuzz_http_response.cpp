@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/url_encoding.h"
 #include "update/http_client.h"
 #include "update/update_checker.h"
-#include "update/url_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > 60000) return 0;

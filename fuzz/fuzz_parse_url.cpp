@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "update/url_encoding.h"
+#include "shell/url_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -8,14 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/command_line_tokens.h"
 #include "app/dispatcher.h"
 #include "catalog/saver_catalog.h"
-#include "holdoff/holdoff_store.h"
 #include "diagnose/diagnose.h"
+#include "holdoff/holdoff_store.h"
 #include "log/log.h"  // SetShowDebugMessages, SetAutoLogToFile
 #include "settings/settings_store.h"
+#include "shell/command_line_tokens.h"
+#include "state/app_state.h"
 #include "system/default_user.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"

@@ -9,12 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/open_menus.h"
-#include "app/saver_context_menu.h"
-#include "app/tray_icon.h"
-#include "app/tray_menu.h"
 #include "build_config.h"
 #include "catalog/saver_catalog.h"
 #include "diagnose/diagnose.h"
@@ -22,16 +16,22 @@
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
-#include "holdoff/holdoff_menu.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
-#include "shell/help.h"
-#include "shell/shell_operations.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/default_user.h"
+#include "system/help.h"
 #include "system/saver_operations.h"
+#include "system/shell_operations.h"
 #include "system/system_saver_settings.h"
+#include "tray/holdoff_menu.h"
+#include "tray/open_menus.h"
+#include "tray/saver_context_menu.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_menu.h"
 #include "triggers/corner_options.h"
 #include "triggers/corner_watcher.h"
 #include "triggers/hot_keys.h"
@@ -339,18 +339,6 @@ void RunSaverCommand(int base, int index) {
 }
 
 }  // namespace
-
-bool ChooseRandomSaver() {
-  const char* path = GetRandomScreenSaver();
-  return path && SetCurrentSaver(path) != 0;
-}
-
-void SetSaverTimeout(int seconds) {
-  if (seconds <= 0) return;
-  SaverSettingsValues values = CurrentSaverSettings();
-  values.saverTimeout = seconds;
-  StoreWindowsSaverSettings(values);
-}
 
 void DispatchCommand(HWND window, int command) {
   if (AppState.recordedCommand != 0 && IsRecordable(command)) AppState.recordedCommand = command;

@@ -4,5 +4,3 @@
 #include <windows.h>
 
 void DispatchCommand(HWND window, int command);
-bool ChooseRandomSaver();
-void SetSaverTimeout(int seconds);

@@ -4,5 +4,3 @@
 #include <windows.h>
 
 int RunDozelite(HINSTANCE instance, char* commandLine);
-void LoadIcons();
-void FreeIcons();

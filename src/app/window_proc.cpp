@@ -12,19 +12,20 @@
 
 #include <shellapi.h>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/notifications.h"
-#include "app/saver_context_menu.h"
-#include "app/tray_icon.h"
-#include "app/tray_images.h"
 #include "catalog/catalog_loader.h"
 #include "holdoff/holdoff_state.h"
 #include "log/log.h"
 #include "shell/dpi.h"
+#include "state/announce.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "tray/notifications.h"
+#include "tray/saver_context_menu.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_images.h"
 #include "triggers/registry_watcher.h"
 #include "update/update_check.h"
 #include "update/update_scheduler.h"
@@ -206,6 +207,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kSaverSettingsReadMessage:
       OnSaverSettingsRead(window, lParam);
+      return 0;
+    case kChangesAnnouncedMessage:
+      ApplyAnnouncedChanges(TakeAnnouncedChanges());
       return 0;
     case kHoldOffRunningMessage:
       OnHoldOffRunningChanged();

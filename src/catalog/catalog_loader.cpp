@@ -4,7 +4,7 @@
 // The catalog worker reads only its own copy of the search paths, builds the list (from
 // the catalog cache where it can), leaves it in one hand-over slot, signals an event and
 // posts kCatalogLoadedMessage. Only the main thread takes the list from the slot and
-// swaps it into AppState, under the tray lock exactly as a refresh does.
+// swaps it into AppState, exactly as a refresh does.
 // The worker may finish before the main window exists: its post then finds no window,
 // and the main thread collects the list itself once it looks (the worker signals before
 // it reads the window, the main thread sets the window before it looks, so one of them
@@ -15,13 +15,13 @@
 
 #include <cstdlib>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
 #include "catalog/saver_catalog.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 
@@ -132,15 +132,10 @@ int FinishSaverCatalogLoad(DWORD waitMs) {
     return 0;
   }
   loading = false;
-  SaverInfo* old;
-  int oldCount;
-  {
-    TrayIconLock hold;
-    old = AppState.savers;
-    oldCount = AppState.saverCount;
-    AppState.savers = slot.built ? slot.list : nullptr;
-    AppState.saverCount = slot.built ? slot.count : 0;
-  }
+  SaverInfo* old = AppState.savers;
+  int oldCount = AppState.saverCount;
+  AppState.savers = slot.built ? slot.list : nullptr;
+  AppState.saverCount = slot.built ? slot.count : 0;
   FreeSaverList(old, oldCount);
   FreePaths(slot.paths);
   if (slot.built)
@@ -152,7 +147,7 @@ int FinishSaverCatalogLoad(DWORD waitMs) {
 
 void OnSaverCatalogLoaded(HWND window) {
   if (!FinishSaverCatalogLoad(0)) return;
-  UpdateTrayIcon(NIM_MODIFY);  // the tooltip names the current saver
+  AnnounceChange(kChangedSaverList);  // the tooltip names the current saver
   int stepsToRun = stepCount;
   stepCount = 0;
   for (int i = 0; i < stepsToRun; i++) steps[i]();

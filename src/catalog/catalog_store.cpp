@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

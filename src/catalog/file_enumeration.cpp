@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "catalog/saver_names.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 void FreeFileEntries(SaverFileEntry* entries, int count) {
   if (!entries) return;

@@ -1,7 +1,6 @@
 // The saver catalog: every *.scr of the search paths as one record with its display
-// name, full path and menu bitmap, sorted by display name and kept in AppState. The
-// list is published under the tray icon's lock, so the tooltip's lookup of the current
-// saver on the registry watcher never meets a list that is being replaced.
+// name, full path and menu bitmap, sorted by display name and kept in AppState. Only the
+// main thread replaces the list and only the main thread reads it, so it needs no lock.
 // Each build also leaves what it learnt in the catalog cache; a build that may use the
 // cache takes every file whose path, size and last-write time are unchanged from it
 // without opening the file, and rewrites the cache only when something differs.
@@ -14,8 +13,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/tray_icon.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/catalog_store.h"
@@ -23,6 +20,7 @@
 #include "catalog/saver_names.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 
@@ -275,12 +273,6 @@ bool SamePaths(const SaverCache& cache, char* const* paths) {
   return n == cache.paths.size();
 }
 
-void Publish(SaverInfo** place, int* countPlace, SaverInfo* savers, int count) {
-  TrayIconLock hold;
-  *place = savers;
-  *countPlace = count;
-}
-
 }  // namespace
 
 int DestroySaverInfo(SaverInfo* saver) {
@@ -376,11 +368,13 @@ int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int
 int GetSaverEnumeration(SaverInfo** savers, int* count) {
   if (!savers || !count) return 0;
   DWORD start = GetTickCount();
-  Publish(savers, count, nullptr, 0);
+  *savers = nullptr;
+  *count = 0;
   SaverInfo* list = nullptr;
   int used = 0;
   if (!BuildSaverCatalog(AppState.saverpath, false, &list, &used, nullptr)) return 0;
-  Publish(savers, count, list, used);
+  *savers = list;
+  *count = used;
   LogMessage(kLogLogOnly, "GetSaverEnumeration processed %d savers (%d ms)", used,
              static_cast<int>(GetTickCount() - start));
   return 1;
@@ -390,15 +384,10 @@ int RefreshSaverList() {
   SaverInfo* fresh = nullptr;
   int freshCount = 0;
   int result = GetSaverEnumeration(&fresh, &freshCount);
-  SaverInfo* old;
-  int oldCount;
-  {
-    TrayIconLock hold;
-    old = AppState.savers;
-    oldCount = AppState.saverCount;
-    AppState.savers = result ? fresh : nullptr;
-    AppState.saverCount = result ? freshCount : 0;
-  }
+  SaverInfo* old = AppState.savers;
+  int oldCount = AppState.saverCount;
+  AppState.savers = result ? fresh : nullptr;
+  AppState.saverCount = result ? freshCount : 0;
   FreeSaverList(old, oldCount);
   return result;
 }

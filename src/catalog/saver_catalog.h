@@ -11,7 +11,7 @@ int GetSaverEnumeration(SaverInfo** savers, int* count);
 // (*cachedCount of them). The cache is rewritten when anything differs. Safe on a worker
 // thread: of AppState it reads only the instance, platform and main window.
 int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int* count, int* cachedCount);
-// Command 40011: builds a fresh catalog and swaps it into AppState under the tray lock.
+// Command 40011: builds a fresh catalog and swaps it into AppState (main thread).
 int RefreshSaverList();
 int GetPortableExeDescription(const char* path, char* destination, int length);
 // GetPortableExeDescription that also tells, from the same open file, what its headers

@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "diagnose/diagnose.h"
 #include "dialogs/splash_dialog.h"
 #include "log/log.h"
 #include "resources/diagnose_dialog_ids.h"
 #include "shell/text_helpers.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

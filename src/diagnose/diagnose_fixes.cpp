@@ -5,15 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/dispatcher.h"
 #include "diagnose/diagnose.h"
 #include "diagnose/power_probe.h"
 #include "log/log.h"
 #include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/saver_operations.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // One diagnosis run, written to the log, and the command-line option that asks for it.
 #include "diagnose/diagnose.h"
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "diagnose/diagnosis_facts.h"
 #include "log/log.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 void RunDiagnosis(Diagnosis* diagnosis) {
   DiagnosisFacts facts;

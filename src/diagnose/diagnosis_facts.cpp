@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "catalog/saver_catalog.h"
 #include "diagnose/power_probe.h"
 #include "holdoff/holdoff_state.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

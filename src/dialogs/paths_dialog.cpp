@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "log/log.h"
 #include "resources/paths_dialog_ids.h"
 #include "settings/settings_store.h"
@@ -18,6 +16,8 @@
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 

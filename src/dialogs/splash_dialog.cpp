@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "resources/splash_dialog_ids.h"
 #include "shell/dpi.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

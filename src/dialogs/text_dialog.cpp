@@ -2,10 +2,10 @@
 // The caller owns the text and frees it after the dialog returns.
 #include "dialogs/splash_dialog.h"
 
-#include "app/app_state.h"
 #include "resources/text_dialog_ids.h"
 #include "shell/dpi.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

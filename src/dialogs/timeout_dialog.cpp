@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "resources/timeout_dialog_ids.h"
 #include "shell/dpi.h"
 #include "shell/duration.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "resources/tips_dialog_ids.h"
 #include "settings/settings_store.h"
 #include "shell/dpi.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "resources/holdoff_dialog_ids.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/tray_icon.h"
 #include "holdoff/display_request.h"
 #include "holdoff/fullscreen.h"
 #include "holdoff/holdoff_store.h"
 #include "holdoff/process_watcher.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
 
 namespace {
 
@@ -140,7 +140,7 @@ void ApplyReason(const char* reason) {
   AcquireSRWLockExclusive(&reasonLock);
   CopyText(heldReason, reason, sizeof(heldReason));
   ReleaseSRWLockExclusive(&reasonLock);
-  if (started) UpdateTrayIcon(NIM_MODIFY);
+  if (started) AnnounceChange(kChangedHoldOff);
 }
 
 void ApplyRules() {

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/system_saver_settings.h"
 
 namespace {

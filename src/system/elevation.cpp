@@ -5,7 +5,7 @@
 // the token cannot tell, and there is no boundary to guard either.
 #include "system/elevation.h"
 
-#include "app/command_line_tokens.h"
+#include "shell/command_line_tokens.h"
 
 bool IsElevatedHandOff(const char* commandLine) {
   if (!commandLine) return false;

@@ -8,12 +8,13 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
+#include "catalog/saver_catalog.h"
 #include "log/log.h"
-#include "shell/shell_operations.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "system/shell_operations.h"
 #include "system/system_saver_settings.h"
 
 namespace {
@@ -102,7 +103,7 @@ int EnableSaver(bool enable) {
   bool changed = (enable ? 1 : 0) != (values.saverActive != 0 ? 1 : 0);
   values.saverActive = enable ? 1 : 0;
   ApplyWindowsSaverSettings(values);
-  if (changed) UpdateTrayIcon(NIM_MODIFY);
+  if (changed) AnnounceChange(kChangedSaverSettings);
   return SaveWindowsSaverSettings(HKEY_CURRENT_USER, values);
 }
 
@@ -160,4 +161,16 @@ int SetPowerMode(int mode) {
   WaitDelay();
   SendMessageA(AppState.mainWindow, WM_SYSCOMMAND, SC_MONITORPOWER, mode);
   return 1;
+}
+
+bool ChooseRandomSaver() {
+  const char* path = GetRandomScreenSaver();
+  return path && SetCurrentSaver(path) != 0;
+}
+
+void SetSaverTimeout(int seconds) {
+  if (seconds <= 0) return;
+  SaverSettingsValues values = CurrentSaverSettings();
+  values.saverTimeout = seconds;
+  StoreWindowsSaverSettings(values);
 }

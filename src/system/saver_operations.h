@@ -10,3 +10,7 @@ int EnablePassword(bool enable);
 int DisableSaverTimeout(int seconds);
 int SetRandomSaverOnActivate(bool enable);
 int SetPowerMode(int mode);
+// Makes a random saver of the catalog current; false when there is none or it fails.
+bool ChooseRandomSaver();
+// Sets the system's saver timeout; a non-positive number of seconds changes nothing.
+void SetSaverTimeout(int seconds);

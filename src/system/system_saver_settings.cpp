@@ -15,13 +15,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
+#include "state/announce.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 
@@ -221,6 +221,6 @@ int SetCurrentSaver(const char* path, HKEY root) {
     ok = WritePrivateProfileStringA("boot", kSaverValue, empty ? nullptr : path, "system.ini") != 0;
   }
   if (!ok) LogMessage(kLogError, "Error setting screen saver");
-  UpdateTrayIcon(NIM_MODIFY);
+  AnnounceChange(kChangedCurrentSaver);
   return ok ? 1 : 0;
 }

@@ -2,10 +2,10 @@
 // corner watcher, which reads them (all atomic) and never writes them.
 #include "triggers/corner_options.h"
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "triggers/corner_watcher.h"
 
 const CornerDelayChoice kCornerDelayChoices[kCornerDelayChoiceCount] = {

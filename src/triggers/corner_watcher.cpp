@@ -20,10 +20,10 @@
 
 #include <wtsapi32.h>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "holdoff/fullscreen.h"
 #include "log/log.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "triggers/corner_geometry.h"
 #include "triggers/corner_stay.h"
 

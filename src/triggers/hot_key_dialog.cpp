@@ -3,11 +3,11 @@
 // that combination the hot key and registers it on the main window.
 #include <cstring>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "resources/hotkey_dialog_ids.h"
 #include "shell/dpi.h"
 #include "shell/window_helpers.h"
+#include "state/app_state.h"
 #include "triggers/hot_keys.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // sampling rules and key-name text that the hot key dialog shows.
 #include "triggers/hot_keys.h"
 
-#include "app/app_state.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 
 namespace {
 

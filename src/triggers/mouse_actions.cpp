@@ -5,11 +5,11 @@
 
 #include <atomic>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include <memory>
 #include <new>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
+#include "state/announce.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "system/system_saver_settings.h"
 
 namespace {
@@ -109,7 +109,7 @@ void OnSaverSettingsRead(HWND window, LPARAM lParam) {
   bool changed = reading->generation == SaverSettingsGeneration() ? ApplyWindowsSaverSettings(reading->values) != 0
                                                                     : LoadWindowsSaverSettings() != 0;
   if (reading->notified || changed) {
-    UpdateTrayIcon(NIM_MODIFY);
+    AnnounceChange(kChangedSaverSettings);
     PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
   }
 }

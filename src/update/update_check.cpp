@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "build_config.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 

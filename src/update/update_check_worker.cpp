@@ -7,10 +7,10 @@
 
 #include <new>
 
-#include "app/commands.h"
 #include "build_config.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/commands.h"
 #include "update/http_client.h"
 #include "update/update_check.h"
 

@@ -8,9 +8,9 @@
 #include <new>
 
 #include "shell/text_helpers.h"
+#include "shell/url_encoding.h"
 #include "update/http_client.h"
 #include "update/signature.h"
-#include "update/url_encoding.h"
 
 namespace {
 

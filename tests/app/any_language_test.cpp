@@ -9,12 +9,12 @@
 
 #include <string>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/menu_walker.h"
 #include "catalog/saver_info.h"
 #include "settings/settings_store.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/menu_walker.h"
 #include "support/saver_record.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/commands.h"
-#include "app/menu_walker.h"
 #include "build_config.h"
 #include "resources/timeout_dialog_ids.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
+#include "support/menu_walker.h"
 #include "support/saver_record.h"
 #include "update/update_check.h"
 

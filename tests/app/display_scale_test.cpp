@@ -13,19 +13,19 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "app/dispatcher.h"
 #include "app/startup.h"
-#include "app/tray_images.h"
 #include "dialogs/paths_dialog.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "shell/dpi.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
 #include "system/system_saver_settings.h"
+#include "tray/tray_images.h"
 #include "triggers/hot_keys.h"
 
 namespace {

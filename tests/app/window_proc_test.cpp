@@ -5,12 +5,12 @@
 
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/test_support.h"
+#include "tray/tray_icon.h"
 #include "update/update_scheduler.h"
 
 namespace {

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/menu_walker.h"
-#include "app/tray_menu.h"
 #include "catalog/catalog_store.h"
 #include "catalog/saver_catalog.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "support/menu_walker.h"
 #include "support/test_support.h"
+#include "tray/tray_menu.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
 #include "app/startup.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/commands.h"
 #include "diagnose/diagnose.h"
 #include "diagnose/power_probe.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 
 constexpr const char* kPolicyKey = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";

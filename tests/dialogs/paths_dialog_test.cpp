@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "resources/paths_dialog_ids.h"
 #include "settings/settings_store.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
 

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "resources/splash_dialog_ids.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
 

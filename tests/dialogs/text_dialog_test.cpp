@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "app/app_state.h"
 #include "dialogs/splash_dialog.h"
 #include "log/log.h"
 #include "resources/text_dialog_ids.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
 

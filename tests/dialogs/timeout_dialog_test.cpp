@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "resources/timeout_dialog_ids.h"
+#include "state/app_state.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
 

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/app_state.h"
 #include "resources/tips_dialog_ids.h"
 #include "settings/settings_store.h"
+#include "state/app_state.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
 #include "holdoff/holdoff_store.h"
 #include "resources/holdoff_dialog_ids.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
 

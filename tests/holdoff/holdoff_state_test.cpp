@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
 #include "holdoff/display_request.h"
-#include "holdoff/holdoff_menu.h"
 #include "holdoff/holdoff_store.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
+#include "tray/holdoff_menu.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 #include "support/log_capture.h"
 #include "support/test_support.h"
 

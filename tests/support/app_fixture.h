@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/tray_menu.h"
 #include "app/window_proc.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
 #include "support/test_support.h"
+#include "tray/tray_menu.h"
 
 struct FakeSaver {
   std::string displayName;

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/test_support.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <thread>
 
-#include "app/commands.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/saver_record.h"
 

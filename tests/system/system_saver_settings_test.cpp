@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/tray_icon.h"
 #include "catalog/saver_info.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/log_capture.h"
 #include "support/test_support.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

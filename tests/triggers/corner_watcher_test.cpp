@@ -10,10 +10,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "holdoff/fullscreen.h"
 #include "log/log.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "triggers/corner_stay.h"
 

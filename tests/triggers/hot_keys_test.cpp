@@ -8,11 +8,11 @@
 #include <vector>
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "app/window_proc.h"
 #include "log/log.h"
 #include "resources/hotkey_dialog_ids.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/test_support.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include <climits>
 #include <string>
 
-#include "app/commands.h"
 #include "app/dispatcher.h"
-#include "app/tray_icon.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/watchdog.h"
 #include "system/saver_operations.h"
 #include "system/system_saver_settings.h"
+#include "tray/tray_icon.h"
 
 namespace {
 

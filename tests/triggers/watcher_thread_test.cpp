@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "shell/entry_points.h"
+#include "state/commands.h"
 #include "support/app_fixture.h"
 #include "triggers/corner_watcher.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "support/test_support.h"
 #include "update/update_scheduler.h"
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "catalog/saver_catalog.h"
 #include "log/log.h"
+#include "state/app_state.h"
 
 namespace {
 

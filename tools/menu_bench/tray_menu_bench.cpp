@@ -17,12 +17,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/tray_menu.h"
 #include "catalog/saver_info.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "state/app_state.h"
+#include "tray/tray_menu.h"
 
 namespace {
 

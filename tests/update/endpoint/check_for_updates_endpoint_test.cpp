@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "app/window_proc.h"
 #include "build_config.h"
 #include "endpoint.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "support/test_support.h"
 #include "update/http_client.h"
 #include "update/update_check.h"

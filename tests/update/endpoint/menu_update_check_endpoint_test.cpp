@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/window_proc.h"
 #include "endpoint.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
+#include "state/app_state.h"
 #include "support/test_support.h"
 #include "update/http_client.h"
 #include "update/update_check.h"
