@@ -1,7 +1,6 @@
-// A window of a process of its own for the hold-off tests: shown small, it covers its
-// monitor when sent WM_APP + 1 and then raises the location event from its own thread,
-// as the system does for a window that goes full screen in place (the emulator raises
-// none, and only the window's own thread can raise one that a hook on it receives).
+// A window of a process of its own for the hold-off tests: shown small and without a
+// frame, it covers its monitor when sent WM_APP + 1, as a video player going full screen
+// in place does.
 #include <windows.h>
 
 namespace {
@@ -16,7 +15,6 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info);
       const RECT& r = info.rcMonitor;
       SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
-      NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, window, OBJID_WINDOW, CHILDID_SELF);
       return 0;
     }
     case WM_DESTROY:
