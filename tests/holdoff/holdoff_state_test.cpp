@@ -177,9 +177,11 @@ TEST_F(HoldOffStateTest, AWindowInFrontGoingFullScreenInPlaceHolds) {
   StartHoldOff(window_);
   Program probe("\"" + BuildFilePath("window_probe.exe") + "\"");
   HWND window = probe.Front();
+  DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+  // The foreground event arrives through this thread's messages.
+  WaitFor([&] { return locationThread == thread; }, 2000);
   SetWinEventHookEntry = RealSetWinEventHook;
   ASSERT_NE(window, nullptr);
-  DWORD thread = GetWindowThreadProcessId(window, nullptr);
   EXPECT_EQ(locationThread, thread) << "the location hook does not follow the window in front";
   EXPECT_TRUE(Reason().empty()) << "a small window in front";
   PostMessageA(window, WM_APP + 1, 0, 0);  // the probe covers its monitor
