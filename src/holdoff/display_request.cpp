@@ -38,7 +38,7 @@ const PowerCalls& GetPowerCalls() {
 HANDLE heldRequest = nullptr;  // the power request now set, if any
 bool heldState = false;        // the execution-state fallback is in force
 
-HANDLE CreateDisplayRequest(const PowerCalls& calls, const char* reason) {
+HANDLE CreateDisplayRequest(const char* reason) {
   wchar_t text[256];
   if (MultiByteToWideChar(CP_ACP, 0, reason, -1, text, 256) == 0) text[0] = 0;
   text[255] = 0;
@@ -46,18 +46,18 @@ HANDLE CreateDisplayRequest(const PowerCalls& calls, const char* reason) {
   context.Version = POWER_REQUEST_CONTEXT_VERSION;
   context.Flags = POWER_REQUEST_CONTEXT_SIMPLE_STRING;
   context.Reason.SimpleReasonString = text;
-  HANDLE request = calls.create(&context);
+  HANDLE request = PowerCreateRequestEntry(&context);
   if (request == INVALID_HANDLE_VALUE) return nullptr;
-  if (request && !calls.set(request, PowerRequestDisplayRequired)) {
+  if (request && !PowerSetRequestEntry(request, PowerRequestDisplayRequired)) {
     CloseHandle(request);
     return nullptr;
   }
   return request;
 }
 
-void ReleaseHeld(const PowerCalls& calls) {
+void ReleaseHeld() {
   if (heldRequest) {
-    calls.clear(heldRequest, PowerRequestDisplayRequired);
+    PowerClearRequestEntry(heldRequest, PowerRequestDisplayRequired);
     CloseHandle(heldRequest);
     heldRequest = nullptr;
   }
@@ -72,19 +72,18 @@ void ReleaseHeld(const PowerCalls& calls) {
 // A new reason takes a new request, set before the old one is cleared, so the display
 // is never left without a hold in between.
 bool RealDisplayRequest(const char* reason) {
-  const PowerCalls& calls = GetPowerCalls();
   if (!reason) {
-    ReleaseHeld(calls);
+    ReleaseHeld();
     return true;
   }
-  HANDLE request = calls.create ? CreateDisplayRequest(calls, reason) : nullptr;
+  HANDLE request = CreateDisplayRequest(reason);
   if (request) {
     HANDLE old = heldRequest;
     heldRequest = nullptr;
     bool state = heldState;
     heldState = false;
     if (old) {
-      calls.clear(old, PowerRequestDisplayRequired);
+      PowerClearRequestEntry(old, PowerRequestDisplayRequired);
       CloseHandle(old);
     }
     if (state) SetThreadExecutionState(ES_CONTINUOUS);
@@ -102,5 +101,25 @@ bool RealShellFullScreen() {
   return state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
 }
 
+// Without the calls (before Windows 7, or where the system lacks one of the three) no
+// request is made: the hold falls back to the execution state.
+HANDLE RealPowerCreateRequest(REASON_CONTEXT* context) {
+  const PowerCalls& calls = GetPowerCalls();
+  return calls.create ? calls.create(context) : nullptr;
+}
+
+BOOL RealPowerSetRequest(HANDLE request, POWER_REQUEST_TYPE type) {
+  const PowerCalls& calls = GetPowerCalls();
+  return calls.set ? calls.set(request, type) : FALSE;
+}
+
+BOOL RealPowerClearRequest(HANDLE request, POWER_REQUEST_TYPE type) {
+  const PowerCalls& calls = GetPowerCalls();
+  return calls.clear ? calls.clear(request, type) : FALSE;
+}
+
 DisplayRequestEntryFn DisplayRequestEntry = RealDisplayRequest;
+PowerCreateRequestEntryFn PowerCreateRequestEntry = RealPowerCreateRequest;
+PowerRequestEntryFn PowerSetRequestEntry = RealPowerSetRequest;
+PowerRequestEntryFn PowerClearRequestEntry = RealPowerClearRequest;
 ShellFullScreenEntryFn ShellFullScreenEntry = RealShellFullScreen;

@@ -16,3 +16,17 @@ extern ShellFullScreenEntryFn ShellFullScreenEntry;
 
 bool RealDisplayRequest(const char* reason);
 bool RealShellFullScreen();
+
+// The system's power request calls under RealDisplayRequest, one entry point each: the
+// emulator lacks some of them (the hold then takes the execution state), and where they
+// exist only a test that sees the type asked for can tell a display request from a
+// system one. A create that returns null means no request can be made.
+using PowerCreateRequestEntryFn = HANDLE (*)(REASON_CONTEXT* context);
+using PowerRequestEntryFn = BOOL (*)(HANDLE request, POWER_REQUEST_TYPE type);
+extern PowerCreateRequestEntryFn PowerCreateRequestEntry;
+extern PowerRequestEntryFn PowerSetRequestEntry;
+extern PowerRequestEntryFn PowerClearRequestEntry;
+
+HANDLE RealPowerCreateRequest(REASON_CONTEXT* context);
+BOOL RealPowerSetRequest(HANDLE request, POWER_REQUEST_TYPE type);
+BOOL RealPowerClearRequest(HANDLE request, POWER_REQUEST_TYPE type);

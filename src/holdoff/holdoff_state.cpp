@@ -81,8 +81,8 @@ void FollowLocationOf(HWND window) {
   locationHook = nullptr;
   locationThread = 0;
   if (!threadId) return;
-  locationHook = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, OnWinEvent,
-                                 processId, threadId, WINEVENT_OUTOFCONTEXT);
+  locationHook =
+      SetWinEventHookEntry(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, OnWinEvent, processId, threadId);
   if (locationHook) locationThread = threadId;
 }
 
@@ -111,8 +111,7 @@ void UpdateHooks() {
     return;
   }
   if (!foregroundHook)
-    foregroundHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
-                                     WINEVENT_OUTOFCONTEXT);
+    foregroundHook = SetWinEventHookEntry(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, OnWinEvent, 0, 0);
   FollowLocationOf(GetForegroundWindow());
 }
 
@@ -221,6 +220,13 @@ bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize) {
   ReleaseSRWLockShared(&reasonLock);
   return paused;
 }
+
+HWINEVENTHOOK RealSetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC procedure, DWORD processId,
+                                  DWORD threadId) {
+  return SetWinEventHook(eventMin, eventMax, nullptr, procedure, processId, threadId, WINEVENT_OUTOFCONTEXT);
+}
+
+SetWinEventHookEntryFn SetWinEventHookEntry = RealSetWinEventHook;
 
 bool GetHoldOffReason(char* reason, int size) {
   AcquireSRWLockShared(&reasonLock);

@@ -31,3 +31,12 @@ bool SetHoldOffRules(const HoldOffRules& rules);
 void OnHoldOffRunningChanged();
 // Looks at the foreground and the watcher's report again and takes or releases the hold.
 void EvaluateHoldOff();
+
+// SetWinEventHook for the hold-off's out-of-context hooks, replaceable: the emulator raises
+// no location changes of other programs' windows, so a test takes the hook's procedure
+// and raises one itself, as the system would.
+using SetWinEventHookEntryFn = HWINEVENTHOOK (*)(DWORD eventMin, DWORD eventMax, WINEVENTPROC procedure,
+                                                 DWORD processId, DWORD threadId);
+extern SetWinEventHookEntryFn SetWinEventHookEntry;
+HWINEVENTHOOK RealSetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC procedure, DWORD processId,
+                                  DWORD threadId);

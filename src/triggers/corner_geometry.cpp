@@ -82,3 +82,9 @@ CornerHit FindCorner(const CornerLayout& layout, long x, long y) {
   }
   return {kNoCorner, -1};
 }
+
+// Monitors are told apart by their rectangles: a full-screen window on a mirror of the
+// corner's monitor is over that corner too.
+bool FullScreenOverMonitor(const CornerLayout& layout, int monitor, const ScreenRect& covered) {
+  return monitor >= 0 && monitor < layout.count && SameRect(layout.monitors[monitor], covered);
+}

@@ -25,3 +25,6 @@ ScreenCorner FindRectCorner(const ScreenRect& monitor, long x, long y);
 // Builds the layout from at most kMaxCornerMonitors monitors (the rest are left out).
 void BuildCornerLayout(CornerLayout* layout, const ScreenRect* monitors, int count, int primary, bool everyMonitor);
 CornerHit FindCorner(const CornerLayout& layout, long x, long y);
+// Whether a full-screen window filling the monitor `covered` is over the layout's monitor
+// `monitor` (a corner's), so that it holds that corner off.
+bool FullScreenOverMonitor(const CornerLayout& layout, int monitor, const ScreenRect& covered);

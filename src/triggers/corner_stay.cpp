@@ -10,7 +10,7 @@ namespace {
 
 bool SameHit(CornerHit a, CornerHit b) { return a.corner == b.corner && a.monitor == b.monitor; }
 
-CornerStep Fire(CornerStay* stay, unsigned long now) {
+CornerStep Fire(CornerStay* stay, CornerTick now) {
   stay->dwelling = false;
   stay->spent = true;
   stay->firedBefore = true;
@@ -29,7 +29,7 @@ void ResetCornerStay(CornerStay* stay) {
 }
 
 CornerStep MoveCornerStay(CornerStay* stay, CornerHit hit, int action, bool buttonHeld, int delayMs,
-                          unsigned long now) {
+                          CornerTick now) {
   bool wasDwelling = stay->dwelling;
   if (hit.corner == kNoCorner || action == 0) {
     stay->at = {kNoCorner, -1};
@@ -64,7 +64,7 @@ CornerStep PressCornerButton(CornerStay* stay) {
 
 // A timer message that outlived its cancel (killing a timer leaves a posted tick in the
 // queue) finds no dwell and does nothing.
-CornerStep FinishCornerDwell(CornerStay* stay, unsigned long now) {
+CornerStep FinishCornerDwell(CornerStay* stay, CornerTick now) {
   if (!stay->dwelling || stay->at.corner == kNoCorner || stay->spent) return kCornerQuiet;
   return Fire(stay, now);
 }

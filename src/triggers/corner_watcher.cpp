@@ -56,7 +56,6 @@ struct Watcher {
   bool locked;
   bool displayOff;
   CornerLayout layout;
-  HMONITOR monitors[kMaxCornerMonitors];
   CornerStay stay;
   POINT lastSeen;  // where the hook (or the last look) saw the cursor
 };
@@ -102,10 +101,11 @@ void UsePhysicalPixels() {
 
 struct MonitorList {
   ScreenRect rects[kMaxCornerMonitors];
-  HMONITOR handles[kMaxCornerMonitors];
   int count;
   int primary;
 };
+
+ScreenRect ToCornerRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM parameter) {
   MonitorList* list = reinterpret_cast<MonitorList*>(parameter);
@@ -113,11 +113,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM parameter) {
   MONITORINFO info = {};
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoA(monitor, &info)) return TRUE;
-  const RECT& r = info.rcMonitor;
   if (info.dwFlags & MONITORINFOF_PRIMARY) list->primary = list->count;
-  list->rects[list->count] = {r.left, r.top, r.right, r.bottom};
-  list->handles[list->count] = monitor;
-  list->count++;
+  list->rects[list->count++] = ToCornerRect(info.rcMonitor);
   return TRUE;
 }
 
@@ -128,12 +125,10 @@ void BuildLayout() {
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
   if (list.count == 0) {
     list.rects[0] = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    list.handles[0] = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     list.count = 1;
   }
   if (list.primary < 0) list.primary = 0;
   BuildCornerLayout(&watcher.layout, list.rects, list.count, list.primary, AppState.cornerscope != 0);
-  for (int i = 0; i < list.count; i++) watcher.monitors[i] = list.handles[i];
 }
 
 void Carry(CornerStep step) {
@@ -196,7 +191,10 @@ void OnFire(int corner, int monitor) {
   }
   if (!AppState.cornersfullscreen && monitor >= 0 && monitor < watcher.layout.count) {
     HMONITOR fullScreen = nullptr;
-    if (FindFullScreenForeground(&fullScreen) && fullScreen == watcher.monitors[monitor]) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (FindFullScreenForeground(&fullScreen) && GetMonitorInfoA(fullScreen, &info) &&
+        FullScreenOverMonitor(watcher.layout, monitor, ToCornerRect(info.rcMonitor))) {
       LogMessage(kLogLogOnly, "CornerWatcher: corner %d held off by a full-screen window", corner);
       return;
     }

@@ -1,6 +1,8 @@
 // Start-up as a process: the real Dozelite.exe under Wine, with its own temporary
 // folder so its log can be read back.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -137,4 +139,38 @@ TEST_F(StartupTest, ALogLineSaysWhenTheUtf8CodePageIsNotInEffect) {
   ProcessResult utf8 = RunProcess(exe_ + " kill", environment_, 30000);
   EXPECT_TRUE(utf8.finished);
   EXPECT_EQ(Log().find(line), std::string::npos) << Log();
+}
+
+// A resident start shows its icon first; the catalog (here two hundred savers and no cache)
+// is built after it.
+TEST_F(StartupTest, TheIconComesBeforeTheCatalog) {
+  std::string savers = temp_ + "\\many";
+  CreateDirectoryA(savers.c_str(), nullptr);
+  std::string sample = BuildFilePath("savers\\aurora.scr");
+  for (int n = 0; n < 200; n++)
+    ASSERT_TRUE(CopyFileA(sample.c_str(), (savers + "\\aurora" + std::to_string(n) + ".scr").c_str(), FALSE));
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Dozelite");
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, "Software\\Dozelite", "saverpath0", savers));
+  std::vector<std::string> environment = environment_;
+  environment.push_back("LOCALAPPDATA=" + temp_);  // no cache of an earlier run
+  HANDLE process = StartProcess(exe_ + " nosplash notips", environment);
+  ASSERT_NE(process, nullptr);
+  HWND window = WaitForMainWindow();
+  // The shell knows the icon once a change of nothing to it succeeds.
+  NOTIFYICONDATAA icon = {};
+  icon.cbSize = sizeof(icon);
+  icon.hWnd = window;
+  icon.uID = 1;
+  bool shown = window && WaitFor([&] { return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; }, 15000);
+  std::string log = Log();
+  bool built = WaitFor([&] { return Log().find("GetSaverEnumeration processed 200 savers") != std::string::npos; },
+                       30000);
+  if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+  ProcessResult ended = WaitProcess(process, 15000);
+  if (!ended.finished) TerminateProcess(process, 99);
+  CloseHandle(process);
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Dozelite");
+  ASSERT_TRUE(shown) << "no icon";
+  EXPECT_EQ(log.find("GetSaverEnumeration processed"), std::string::npos) << "the icon waited for the catalog";
+  EXPECT_TRUE(built);
 }

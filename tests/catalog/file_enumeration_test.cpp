@@ -86,6 +86,12 @@ TEST_F(FileEnumerationTest, CountsAccumulateOverFolders) {
   for (int i = 3; i < 8; i++) EXPECT_EQ(listing.folders[i], two_ + "\\");
   EXPECT_TRUE(log.Has("GetFileEnumeration: mask=" + one_ + "\\*.scr, totalCount=3\r\n"));
   EXPECT_TRUE(log.Has("GetFileEnumeration: mask=" + two_ + "\\*.scr, totalCount=8\r\n"));
+  // Each folder's listing handle is closed: twenty more listings leave the count as it was.
+  DWORD before = 0, after = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &before);
+  for (int round = 0; round < 20; round++) Enumerate({one_, two_});
+  GetProcessHandleCount(GetCurrentProcess(), &after);
+  EXPECT_LE(after, before + 2);
 }
 
 TEST_F(FileEnumerationTest, MissingAndEmptyFoldersAddNothing) {

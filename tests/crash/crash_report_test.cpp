@@ -24,13 +24,46 @@ std::vector<std::string> DumpFiles(const std::string& folder) {
   return names;
 }
 
+// The system starts its debugger (AeDebug) for a fault left to it; while this lives, that
+// debugger only leaves a file behind.
+class MarkingDebugger {
+ public:
+  explicit MarkingDebugger(const std::string& mark) {
+    had_ = ReadRegistryString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Debugger", &old_);
+    WriteRegistryString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Debugger", "cmd.exe /c echo ran>\"" + mark + "\"");
+  }
+  ~MarkingDebugger() {
+    if (had_) {
+      WriteRegistryString(HKEY_LOCAL_MACHINE, kAeDebugKey, "Debugger", old_);
+    } else {
+      HKEY key = nullptr;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAeDebugKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "Debugger");
+        RegCloseKey(key);
+      }
+    }
+  }
+
+ private:
+  static constexpr const char* kAeDebugKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+  bool had_ = false;
+  std::string old_;
+};
+
 }  // namespace
 
 TEST(CrashReport, AFaultOnAWorkerOfTheResidentProgramIsReported) {
   ASSERT_EQ(FindWindowA("DozeliteTrayIconClass", "Dozelite"), nullptr) << "another Dozelite is running";
   std::string temp = MakeTempFolder("crash");
-  ProcessResult run = RunProcess("\"" + BuildFilePath("fault_probe.exe") + "\" nosplash notips",
-                                 {"TEMP=" + temp, "TMP=" + temp}, 120000);
+  std::string debuggerMark = temp + "\\debugger-started.txt";
+  ProcessResult run;
+  {
+    MarkingDebugger debugger(debuggerMark);
+    run = RunProcess("\"" + BuildFilePath("fault_probe.exe") + "\" nosplash notips", {"TEMP=" + temp, "TMP=" + temp},
+                     120000);
+  }
+  EXPECT_EQ(GetFileAttributesA(debuggerMark.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the fault was left to the system: its error dialog or debugger would show";
   ASSERT_TRUE(run.started);
   EXPECT_TRUE(run.finished) << "the faulting program was held open";
   EXPECT_EQ(run.exitCode, kFaultCode);

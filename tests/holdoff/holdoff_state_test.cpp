@@ -14,6 +14,7 @@
 
 #include "app/dispatcher.h"
 #include "holdoff/display_request.h"
+#include "holdoff/fullscreen.h"
 #include "holdoff/holdoff_store.h"
 #include "shell/entry_points.h"
 #include "state/commands.h"
@@ -258,6 +259,41 @@ TEST_F(HoldOffStateTest, AFrontRuleMatchesAProgramInAFolderPastTwoHundredSixtyBy
     EXPECT_TRUE(HeldFor("plasma.scr is in front", 1000));
   }
   RemoveTree(folder);
+}
+
+// A window in front that goes full screen in place raises no foreground event, only a
+// location change on its own thread: the location hook follows the thread of the window
+// in front, and a change it reports is looked at at once. The emulator raises no such
+// change for another program's window: the test calls the hook as the system would.
+static WINEVENTPROC locationProcedure = nullptr;
+static DWORD locationThread = 0;
+
+static HWINEVENTHOOK RecordLocationHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC procedure, DWORD processId,
+                                        DWORD threadId) {
+  if (eventMin == EVENT_OBJECT_LOCATIONCHANGE) {
+    locationProcedure = procedure;
+    locationThread = threadId;
+  }
+  return RealSetWinEventHook(eventMin, eventMax, procedure, processId, threadId);
+}
+
+TEST_F(HoldOffStateTest, AWindowInFrontGoingFullScreenInPlaceHolds) {
+  SetWinEventHookEntry = RecordLocationHook;
+  StartHoldOff(window_);
+  TestProgram probe("window_probe.exe", "");
+  HWND window = probe.Front();
+  DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+  // The foreground event arrives through this thread's messages.
+  WaitFor([&] { return locationThread == thread; }, 2000);
+  SetWinEventHookEntry = RealSetWinEventHook;
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(locationThread, thread) << "the location hook does not follow the window in front";
+  EXPECT_TRUE(Reason().empty()) << "a small window in front";
+  PostMessageA(window, WM_APP + 1, 0, 0);  // the probe covers its monitor
+  ASSERT_TRUE(WaitFor([&] { return FindFullScreenForeground(nullptr) == window; }, 5000));
+  ASSERT_NE(locationProcedure, nullptr);
+  locationProcedure(nullptr, EVENT_OBJECT_LOCATIONCHANGE, window, OBJID_WINDOW, CHILDID_SELF, thread, GetTickCount());
+  EXPECT_EQ(Reason(), kFullScreen);
 }
 
 TEST_F(HoldOffStateTest, ARunningRuleHoldsWhileAnyProcessOfThatNameRuns) {

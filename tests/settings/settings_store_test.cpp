@@ -380,6 +380,9 @@ TEST_F(SettingsStoreTest, RunEntryAddAndRemove) {
   EXPECT_EQ(value, "\"C:\\Program Files\\Dozelite\\Dozelite.exe\"");
   EXPECT_TRUE(LoadAtStartupStarts("DozeliteTest", "c:\\program files\\dozelite\\Dozelite.exe"));
   EXPECT_FALSE(LoadAtStartupStarts("DozeliteTest", "C:\\Program Files\\Dozelite\\Other.exe"));
+  std::string deep = "C:\\" + std::string(400, 'd') + "\\Dozelite.exe";
+  ASSERT_TRUE(SetLoadAtStartup("DozeliteTest", true, deep.c_str()));
+  EXPECT_TRUE(GetLoadAtStartup("DozeliteTest")) << "an entry longer than the buffer exists all the same";
   EXPECT_TRUE(SetLoadAtStartup("DozeliteTest", false));
   EXPECT_FALSE(GetLoadAtStartup("DozeliteTest"));
 }

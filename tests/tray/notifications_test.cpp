@@ -112,6 +112,12 @@ TEST_F(NotificationsTest, TheTextSaysWhatIsTrueAfterTheCommand) {
   EXPECT_FALSE(DescribeCommandOutcome(kCmdAbout, kSourceHotKey, text, sizeof(text)));
   EXPECT_STREQ(text, "");
   EXPECT_FALSE(DescribeCommandOutcome(kCmdReloadSettings, kSourceCorner, text, sizeof(text)));
+  // A hand-off's timeout of no whole minutes is told as a duration.
+  AppState.saverActive = 1;
+  AppState.saverTimeout = 90;
+  char told[160] = "";
+  EXPECT_TRUE(DescribeCommandOutcome(kCmdReloadSettings, kSourceHandOff, told, sizeof(told)));
+  EXPECT_TRUE(Contains(told, ", starts after 1:30 Minutes")) << told;
   RemoveTree(folder);
 }
 

@@ -565,9 +565,10 @@ TEST_F(TrayMenuTest, KeptMenuFollowsEveryChange) {
       {"disable period runs",
        [] {
          AppState.disableSeconds = 7 * 60;
-         AppState.disableStartTick = GetTickCount() + 500;  // 7:00 left for the next half second
+         AppState.disableStartTick = GetTickCount() + 999;  // 7:00 left for the next second
        },
        0},
+      {"a minute of the period gone", [] { AppState.disableStartTick = GetTickCount() - 60 * 1000 + 999; }, 0},
       {"hold-off for full screen off",
        [&rules] {
          GetHoldOffRules(&rules);

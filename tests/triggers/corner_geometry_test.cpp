@@ -18,6 +18,10 @@ const Layout kThreeInAnL = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {0, 1080,
 const Layout kFourKBesideHd = {{0, 0, 3840, 2160}, {3840, 0, 5760, 1080}};
 const Layout kMirrored = {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}};
 
+// The monitor a full-screen window fills, for the rows that put one in front.
+const ScreenRect kPrimaryHd = {0, 0, 1920, 1080};
+const ScreenRect kRightOfPrimary = {1920, 0, 3200, 1024};
+
 struct Case {
   const char* what;
   const Layout* layout;
@@ -25,6 +29,8 @@ struct Case {
   long x, y;
   ScreenCorner corner;
   int monitor;
+  const ScreenRect* fullScreen = nullptr;  // a full-screen window in front over this monitor
+  bool heldOff = false;                    // it holds the corner found off
 };
 
 const Case kCases[] = {
@@ -76,6 +82,15 @@ const Case kCases[] = {
     {"4K: 1080p bottom-left on the 4K edge", &kFourKBesideHd, true, 3840, 1079, kNoCorner, -1},
 
     {"a mirror is no neighbour", &kMirrored, true, 0, 0, kTopLeftCorner, 0},
+
+    // A full-screen window holds off the corners of its own monitor only.
+    {"full screen on the primary: its corner", &kSideBySideUneven, true, 1919, 1079, kBottomRightCorner, 0,
+     &kPrimaryHd, true},
+    {"full screen on the primary: the other monitor's corner", &kSideBySideUneven, true, 3199, 1023,
+     kBottomRightCorner, 1, &kPrimaryHd, false},
+    {"full screen on the other monitor: the primary's corner", &kSideBySideUneven, true, 0, 0, kTopLeftCorner, 0,
+     &kRightOfPrimary, false},
+    {"full screen on a mirror", &kMirrored, true, 0, 0, kTopLeftCorner, 0, &kPrimaryHd, true},
 };
 
 }  // namespace
@@ -87,6 +102,7 @@ TEST(FindCorner, FindsTheCornerAndMonitorOverRealLayouts) {
     CornerHit hit = FindCorner(layout, c.x, c.y);
     EXPECT_EQ(hit.corner, c.corner) << c.what;
     EXPECT_EQ(hit.monitor, c.monitor) << c.what;
+    if (c.fullScreen) EXPECT_EQ(FullScreenOverMonitor(layout, hit.monitor, *c.fullScreen), c.heldOff) << c.what;
   }
 }
 

@@ -13,7 +13,7 @@ struct Event {
   Kind kind;
   ScreenCorner corner;
   int delay;
-  unsigned long time;
+  CornerTick time;
   CornerStep expected;
   int action = 40006;
   bool button = false;
@@ -21,6 +21,9 @@ struct Event {
 
 constexpr ScreenCorner TL = kTopLeftCorner, TR = kTopRightCorner, BL = kBottomLeftCorner, Out = kNoCorner;
 constexpr CornerStep Quiet = kCornerQuiet, Start = kCornerStartDwell, Cancel = kCornerCancelDwell, Fire = kCornerFire;
+
+// 256 ms before the 32-bit tick count wraps to 0 (the sums below wrap as the system's do).
+constexpr CornerTick kBeforeWrap = 0xFFFFFF00u;
 
 struct Scenario {
   const char* what;
@@ -47,6 +50,11 @@ const Scenario kScenarios[] = {
     {"straight to another corner: a spent stay stays spent, a dwell restarts",
      {{kMove, TL, 0, 0, Fire}, {kMove, TR, 0, 2000, Quiet}, {kMove, Out, 0, 2100, Quiet},
       {kMove, TL, 500, 3000, Start}, {kMove, TR, 500, 3100, Start}, {kDwellEnds, Out, 0, 3600, Fire}}},
+    {"across the tick count's wrap: back within 750 ms is the same stay, after it a new one",
+     {{kMove, TL, 0, kBeforeWrap, Fire}, {kMove, Out, 0, kBeforeWrap + 100, Quiet},
+      {kMove, TL, 0, kBeforeWrap + 200, Quiet}, {kMove, Out, 0, kBeforeWrap + 300, Quiet},
+      {kMove, TL, 0, kBeforeWrap + 500, Quiet}, {kMove, Out, 0, kBeforeWrap + 600, Quiet},
+      {kMove, TL, 0, kBeforeWrap + 1000, Fire}}},
     {"a delay outside the range is kept to it",
      {{kMove, TL, -40, 0, Fire}, {kMove, Out, 0, 1000, Quiet}, {kMove, TL, 99999, 2000, Start}}},
 };

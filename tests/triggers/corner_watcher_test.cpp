@@ -15,6 +15,7 @@
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "support/app_fixture.h"
+#include "triggers/corner_stay.h"
 
 namespace {
 
@@ -218,7 +219,8 @@ TEST_F(CornerWatcherTest, StartsWhenWokenAndCatchesUpOnADisplayChange) {
   WakeCornerWatcher();
   EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow);
 
-  ASSERT_TRUE(MoveMouse(width_ / 2, height_ / 2));
+  // On the top edge: the move to the corner changes one coordinate only.
+  ASSERT_TRUE(MoveMouse(width_ / 2, 0));
   Sleep(800);
   SetCursorPos(0, 0);
   EXPECT_TRUE(CornerCommands(window_, 700).empty());
@@ -229,12 +231,22 @@ TEST_F(CornerWatcherTest, StartsWhenWokenAndCatchesUpOnADisplayChange) {
   EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow);
 }
 
+// A delay setting beyond the longest (a value written by hand) waits the longest delay.
+TEST_F(CornerWatcherTest, ADelayBeyondTheRangeWaitsTheLongest) {
+  AppState.cornerdelay = 600000;
+  Resync();
+  ASSERT_TRUE(MoveMouse(0, 0));
+  DWORD elapsed = 0;
+  EXPECT_EQ(FirstCornerCommand(window_, kMaxCornerDelayMs + 3000, &elapsed), kCmdRunSaverNow);
+  EXPECT_GE(elapsed, static_cast<DWORD>(kMaxCornerDelayMs) - 500);
+}
+
 // Locking the session or switching the monitors off stops watching; coming back with the
 // cursor in a corner does not fire it.
 TEST_F(CornerWatcherTest, NothingIsWatchedWhileLockedOrDark) {
   // The console display state as the system reports it: a GUID, a length, the DWORD.
-  alignas(POWERBROADCAST_SETTING) unsigned char display[2][sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)] = {};
-  for (DWORD state = 0; state < 2; state++) {
+  alignas(POWERBROADCAST_SETTING) unsigned char display[3][sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)] = {};
+  for (DWORD state = 0; state < 3; state++) {
     auto* setting = reinterpret_cast<POWERBROADCAST_SETTING*>(display[state]);
     setting->PowerSetting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
     setting->DataLength = sizeof(DWORD);
@@ -260,6 +272,13 @@ TEST_F(CornerWatcherTest, NothingIsWatchedWhileLockedOrDark) {
     EnterTopLeft();
     EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow) << pause.what;
   }
+  // Dimmed monitors (state 2) are not dark: the corners stay on (entered after the pause
+  // that makes a quick return the same stay).
+  SendMessageA(WatcherWindow(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(display[2]));
+  EXPECT_TRUE(CornerCommands(window_, 800).empty());
+  EnterTopLeft();
+  EXPECT_EQ(FirstCornerCommand(window_, 5000), kCmdRunSaverNow) << "dimmed";
+  SendMessageA(WatcherWindow(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(display[1]));
 }
 
 }  // namespace
