@@ -13,6 +13,7 @@
 #include "resources/clock_dialogs_ids.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
+#include "shell/window_helpers.h"
 #include "state/app_state.h"
 
 namespace {
@@ -187,6 +188,7 @@ INT_PTR CALLBACK SchedulesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       int tabStops[2] = {80, 140};  // dialog units
       SendList(dialog, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(tabStops));
+      NameListsFromLabels(dialog);
       FillSchedules(dialog, 0);
       return TRUE;
     }

@@ -295,8 +295,11 @@ TEST_F(CommandLineTest, HelpAndUninstallAreHandedToTheRunningInstance) {
   Start uninstall("cmd-uninstall");
   EXPECT_EQ(uninstall.Run("uninstall"), 0);
   EXPECT_NE(uninstall.Log().find("UninstallDozelite()"), std::string::npos);
-  // The running instance carries the request out; with no uninstaller registered it
-  // reports that in its log and ends.
+  // The running instance carries the request out: no installation of its own folder, so it
+  // asks before it removes its own settings, and ends on Yes.
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindWindowA("#32770", "Dozelite")) != nullptr; }, 10000));
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
   EXPECT_TRUE(first.WaitForEnd());
   EXPECT_NE(first.Log().find("UninstallDozelite()"), std::string::npos);
 }

@@ -359,10 +359,18 @@ TEST_F(DispatcherTest, ExitAndUninstallCloseTheWindow) {
   Dispatch(kCmdExit);
   MSG message;
   EXPECT_TRUE(PeekMessageA(&message, window_, WM_CLOSE, WM_CLOSE, PM_REMOVE));
-  // Without an installed uninstaller the error is logged, and the program still exits.
+  // No installation of this copy's own folder: it asks first. No keeps it running with its
+  // settings; Yes removes them and the program exits.
+  WriteRegistryDword(HKEY_CURRENT_USER, kSettingsKey, "notips", 1);
+  boxes_->set_answer(IDNO);
+  Dispatch(kCmdUninstall);
+  EXPECT_TRUE(TakePostedCommands(window_).empty());
+  DWORD kept = 0;
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kSettingsKey, "notips", &kept));
+  boxes_->set_answer(IDYES);
   Dispatch(kCmdUninstall);
   EXPECT_EQ(TakePostedCommands(window_), std::vector<int>{kCmdExit});
-  EXPECT_TRUE(Contains(BufferedLog(), "Error running uninstall"));
+  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kSettingsKey, "notips", &kept));
 }
 
 // ---- the current saver

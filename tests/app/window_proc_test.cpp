@@ -14,7 +14,6 @@
 #include "support/test_support.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_menu.h"
-#include "update/update_scheduler.h"
 
 namespace {
 
@@ -182,12 +181,6 @@ TEST_F(WindowProcTest, AnimationRunsTenTicksThenStops) {
   EXPECT_EQ(AppState.animationFrame, 0);
   // The timer is gone: KillTimer on it now fails.
   EXPECT_FALSE(KillTimer(window_, kTimerAnimation));
-}
-
-TEST_F(WindowProcTest, AFinishedUpdateCheckArmsTheNextOne) {
-  KillTimer(window_, kTimerUpdateCheck);
-  SendMessageA(window_, kUpdateCheckedMessage, 0, 0);
-  EXPECT_TRUE(KillTimer(window_, kTimerUpdateCheck)) << "no next check armed";
 }
 
 TEST_F(WindowProcTest, TaskbarCreatedAddsTheIconAgain) {

@@ -702,12 +702,12 @@ TEST_F(TrayMenuTest, PolicyItemsAreGreyedWithTheirStateAndTheUpdateItemGoes) {
   LoadSettings();
   std::string dump = Build();
   EXPECT_TRUE(Contains(dump, "When Dozelite is &Loaded (set by your organisation) [40022] checked grey bmp\n")) << dump;
-  EXPECT_TRUE(Contains(dump, "Show &Notifications (set by your organisation) [40130] grey bmp\n")) << dump;
+  EXPECT_TRUE(Contains(dump, "Show N&otifications (set by your organisation) [40130] grey bmp\n")) << dump;
   EXPECT_TRUE(Contains(dump, "E&xit (set by your organisation) [40005] grey\n")) << dump;
   EXPECT_TRUE(Contains(dump, "  When Dozelite &Activates a Saver [40021] bmp\n")) << dump;  // no policy
   EXPECT_FALSE(Contains(dump, "Check for &Updates")) << dump;
   EXPECT_TRUE(Contains(dump, " (set by your organisation) [40013]")) << dump;  // the password switch
-  EXPECT_TRUE(Contains(dump, "10 Minutes [42010] checked grey")) << dump;
+  EXPECT_TRUE(Contains(dump, "1&0 Minutes [42010] checked grey")) << dump;
   EXPECT_TRUE(Contains(dump, "  Disable Screen &Saver [40008]\n")) << dump;  // ScreenSaveActive has no policy
 
   // The kept menu, shown again, names the organisation once per item.
