@@ -10,6 +10,7 @@
 
 #include "log/log.h"
 #include "shell/text_helpers.h"
+#include "shell/window_helpers.h"
 #include "state/app_state.h"
 
 namespace {
@@ -30,17 +31,6 @@ struct FileIdentity {
   BYTE fileId[16];
 };
 constexpr FILE_INFO_BY_HANDLE_CLASS kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
-
-BITMAPINFO TopDownFormat(int width, int height) {
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-  return format;
-}
 
 }  // namespace
 

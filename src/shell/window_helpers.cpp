@@ -61,3 +61,14 @@ INT_PTR ShowDialogOnce(HINSTANCE module, HWND owner, const char* templateName, D
   }
   return DialogBoxParamA(module, templateName, owner, procedure, parameter);
 }
+
+BITMAPINFO TopDownFormat(int width, int height) {
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof(format.bmiHeader);
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  return format;
+}

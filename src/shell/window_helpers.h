@@ -1,4 +1,5 @@
-// Dialog placement and the open-once rule for the program's modal dialogs.
+// Dialog placement, the open-once rule for the program's modal dialogs, and the pixel
+// format both the cached images and the contrast icons are read and written in.
 #pragma once
 
 #include <windows.h>
@@ -13,3 +14,5 @@ void NameListsFromLabels(HWND dialog);
 // one to the front and returns 1.
 INT_PTR ShowDialogOnce(HINSTANCE module, HWND owner, const char* templateName, DLGPROC procedure,
                        const char* titleFormat, const char* titleArgument, LPARAM parameter);
+// A 32-bit top-down DIB header: rows from the top, one RGBQUAD a pixel.
+BITMAPINFO TopDownFormat(int width, int height);

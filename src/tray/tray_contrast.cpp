@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "shell/window_helpers.h"
+
 namespace {
 
 struct Pixels {
@@ -16,17 +18,6 @@ struct Pixels {
   int height = 0;
   std::vector<RGBQUAD> data;  // top-down rows
 };
-
-BITMAPINFO TopDownFormat(int width, int height) {
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-  return format;
-}
 
 bool ReadPixels(HBITMAP bitmap, Pixels* pixels) {
   BITMAP info = {};
