@@ -14,6 +14,7 @@ import sys
 FLOORS = [
     ["resources", "shell"],  # resource ids; text, encoding, seams and small helpers
     ["log"],  # the log buffer, file and boxes
+    ["language"],  # the translations and the language in use
     ["state"],  # the application state and the shared vocabulary
     ["settings", "catalog", "system", "update", "holdoff", "triggers", "diagnose", "dialogs", "crash"],
     ["tray"],  # the notification-area icon, its images and its menus
