@@ -13,8 +13,8 @@ import sys
 # Bottom to top. Folders on one floor may include each other only as SIDEWAYS allows.
 FLOORS = [
     ["resources", "shell"],  # resource ids; text, encoding, seams and small helpers
-    ["log"],  # the log buffer, file and boxes
     ["language"],  # the translations and the language in use
+    ["log"],  # the log buffer, file and boxes
     ["state"],  # the application state and the shared vocabulary
     ["settings", "catalog", "system", "update", "holdoff", "triggers", "diagnose", "dialogs", "crash"],
     ["tray"],  # the notification-area icon, its images and its menus

@@ -25,17 +25,6 @@ bool LoadCatalogue(const char* tag, MoCatalog* out) {
 
 }  // namespace
 
-const char* Tr(const char* english) {
-  const char* text = LookupMo(catalog, english);
-  return text ? text : english;
-}
-
-const char* TrN(const char* singular, const char* plural, uint64_t count) {
-  const char* text = LookupMoPlural(catalog, singular, count);
-  if (text) return text;
-  return count == 1 ? singular : plural;
-}
-
 bool UseLanguage(int index) {
   int count = 0;
   const LanguageInfo* languages = Languages(&count);
@@ -44,6 +33,7 @@ bool UseLanguage(int index) {
   bool loaded = index == 0 || LoadCatalogue(languages[index].tag, &next);
   catalog = loaded ? next : MoCatalog{};
   current = loaded ? index : 0;
+  SetTranslation(current ? &catalog : nullptr);
   return loaded;
 }
 
