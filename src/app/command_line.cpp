@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/dispatcher.h"
+#include "app/language_choice.h"
 #include "catalog/saver_catalog.h"
 #include "diagnose/diagnose.h"
 #include "holdoff/clock_holds.h"
@@ -74,6 +75,8 @@ void ParseCommandLine(char* commandLine) {
   const char* value = options.value;
 
   if (options.Find("debug")) SetShowDebugMessages(IsOn(value));
+  // First, so that any box the later options show speaks the chosen language.
+  if (options.Find("language")) TakeLanguageOption(value);
   if (options.Take("delay")) {
     int delay = ReadNumber(value);
     if (delay >= 0) AppState.delay = delay;

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "app/language_choice.h"
 #include "build_config.h"
 #include "catalog/saver_catalog.h"
 #include "diagnose/diagnose.h"
@@ -17,6 +19,8 @@
 #include "dialogs/timeout_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "holdoff/holdoff_state.h"
+#include "language/language_tags.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/policy_store.h"
 #include "settings/settings_store.h"
@@ -44,9 +48,9 @@ namespace {
 
 constexpr int kTrackedUrlSize = 1024;
 constexpr const char* kRunValueName = "Dozelite";
+// Translators: the body of the mail "Tell a Friend" starts; %s is the program's web address.
 constexpr const char* kTellAFriendBody =
-    "Hi!\n\nI Just thought you should check out this cool screen saver utility called 'Dozelite' at "
-    DOZELITE_WEB_URL " ...";
+    TrNoop("Hi!\n\nI Just thought you should check out this cool screen saver utility called 'Dozelite' at %s ...");
 
 // Identifiers that only serve the picker itself or cannot sensibly be bound to a click
 // or corner are never recorded.
@@ -58,8 +62,10 @@ bool IsRecordable(int command) {
     case kCmdRefreshSavers:
     case kCmdToggleLoadAtStartup:
     case kCmdUninstall:
+    case kCmdLanguageWindowsDefault:
       return false;
     default:
+      if (command >= kRangeLanguage && command < kRangeLanguage + kLanguageRangeSize) return false;
       return !(command >= kCmdSetLeftClick && command <= kCmdRestoreCornerDefaults);
   }
 }
@@ -103,8 +109,12 @@ void DisableForMinutes(int minutes) {
 // Carries out a fixed identifier; returns whether the program settings are to be saved.
 bool RunFixedCommand(HWND window, int command) {
   switch (command) {
-    case kCmdReloadSettings:
+    case kCmdReloadSettings: {
+      char language[kLanguageSettingSize];
+      CopyText(language, GetLanguageSetting(), sizeof(language));
       LoadSettings();
+      // A second start may have chosen another language.
+      if (strcmp(language, GetLanguageSetting()) != 0) ApplyLanguageSetting();
       ForgetTrayMenu();  // policies may have greyed or freed items of the kept menu
       StartScheduledUpdateCheckIfStopped(window);
       WakeCornerWatcher();  // the corner switches may have changed with the rest
@@ -115,6 +125,7 @@ bool RunFixedCommand(HWND window, int command) {
       UpdateTrayIcon(NIM_ADD);
       PostMessageA(window, WM_COMMAND, kCmdAnimateIcon, 0);
       return false;
+    }
     case kCmdAnimateIcon:
       StartAnimation();
       return false;
@@ -296,9 +307,12 @@ bool RunFixedCommand(HWND window, int command) {
     case kCmdFeedback:
       SendMail(DOZELITE_SUPPORT_EMAIL, nullptr, nullptr);
       return false;
-    case kCmdTellAFriend:
-      SendMail(nullptr, nullptr, kTellAFriendBody);
+    case kCmdTellAFriend: {
+      char body[512];
+      snprintf(body, sizeof(body), Tr(kTellAFriendBody), DOZELITE_WEB_URL);
+      SendMail(nullptr, nullptr, body);
       return false;
+    }
     case kCmdAbout:
       ShowSplash(AppState.mainWindow, 0);
       return false;
@@ -369,6 +383,16 @@ void DispatchCommand(HWND window, int command) {
   }
   if (command == kCmdDiagnose) {
     ShowDiagnoseDialog(window);
+    return;
+  }
+  if (command == kCmdLanguageWindowsDefault) {
+    ChooseLanguage(-1);
+    return;
+  }
+  if (command >= kRangeLanguage && command < kRangeLanguage + kLanguageRangeSize) {
+    int count = 0;
+    Languages(&count);
+    if (command - kRangeLanguage < count) ChooseLanguage(command - kRangeLanguage);
     return;
   }
   const int ranges[] = {kRangeChooseSaver, kRangeLaunchSaver, kRangeConfigureSaver, kRangeSaverProperties};

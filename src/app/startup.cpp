@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/dispatcher.h"
+#include "app/language_choice.h"
 #include "app/window_proc.h"
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_catalog.h"
@@ -17,6 +18,7 @@
 #include "dialogs/splash_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "holdoff/holdoff_state.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
@@ -119,7 +121,8 @@ void ShowStartupSplash() {
 
 void HandOff(HWND running) {
   if (AppState.nosplash && !AppState.kill)
-    LogMessage(kLogInfo, "%s is already running.\nClick the icon on the system tray (on the taskbar) for help.",
+    // Translators: %s is the program's name.
+    LogMessage(kLogInfo, TrNoop("%s is already running.\nClick the icon on the system tray (on the taskbar) for help."),
                kProductName);
   if (AppState.help) {
     PostMessageA(running, WM_COMMAND, kCmdHelp, kSourceHandOff);
@@ -183,6 +186,8 @@ int RunDozelite(HINSTANCE instance, char* commandLine) {
   SetMouseAction(kCmdRestoreClickDefaults);
   SetMouseAction(kCmdRestoreCornerDefaults);
   LoadSettings();
+  // Before the first window or box: every text from here on is in the user's language.
+  ApplyLanguageSetting();
   if (AppState.id[0] == 0) {
     GenerateUuid(AppState.id);
     SaveSettings();

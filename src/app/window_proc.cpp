@@ -29,6 +29,7 @@
 #include "diagnose/diagnose.h"
 #include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_state.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/dpi.h"
 #include "state/announce.h"
@@ -356,8 +357,8 @@ TrayCallback DecodeTrayCallback(WPARAM wParam, LPARAM lParam) {
 
 void ReportUnexpectedError() {
   LogMessage(kLogError,
-             "An error occured.\r\nPlease contact support (using the options in the Help menu) to report this "
-             "error and have it resolved.");
+             TrNoop("An error occured.\r\nPlease contact support (using the options in the Help menu) to report "
+                    "this error and have it resolved."));
   LogFileDump();
 }
 

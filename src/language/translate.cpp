@@ -10,7 +10,11 @@
 
 namespace {
 
-MoCatalog catalog = {};
+// One catalogue per language, each opened once and never written again: a thread that
+// is looking a text up while the main thread changes the language reads a whole one.
+constexpr int kMostLanguages = 32;
+MoCatalog catalogs[kMostLanguages] = {};
+bool opened[kMostLanguages] = {};
 int current = 0;
 
 // The catalogue resource of a language, or false when the program has none.
@@ -28,12 +32,11 @@ bool LoadCatalogue(const char* tag, MoCatalog* out) {
 bool UseLanguage(int index) {
   int count = 0;
   const LanguageInfo* languages = Languages(&count);
-  if (index < 0 || index >= count) index = 0;
-  MoCatalog next = {};
-  bool loaded = index == 0 || LoadCatalogue(languages[index].tag, &next);
-  catalog = loaded ? next : MoCatalog{};
+  if (index < 0 || index >= count || index >= kMostLanguages) index = 0;
+  if (index != 0 && !opened[index]) opened[index] = LoadCatalogue(languages[index].tag, &catalogs[index]);
+  bool loaded = index == 0 || opened[index];
   current = loaded ? index : 0;
-  SetTranslation(current ? &catalog : nullptr);
+  SetTranslation(current ? &catalogs[current] : nullptr);
   return loaded;
 }
 

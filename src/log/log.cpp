@@ -14,6 +14,7 @@
 #include <cstring>
 #include <exception>
 
+#include "language/text.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 
@@ -185,13 +186,18 @@ void SetLogWindow(HWND owner) {
   log.owner = owner;
 }
 
-int LogMessage(int level, const char* format, LogArg a, LogArg b, LogArg c) {
-  char message[kLogMessageSize];
-  bool showBox = false;
+namespace {
+
+// Where and how a line's box is shown, once the lock is released.
+struct BoxTarget {
+  bool show = false;
   HWND owner = nullptr;
-  char caption[sizeof(log.caption)];
+  char caption[sizeof(LogState::caption)] = "";
+};
+
+// Appends `message` (the English line) to the log; whether its level shows a box.
+bool Record(int level, const char* message, BoxTarget* box) {
   try {
-    BuildMessage(message, format, a, b, c);
     LogLock lock;
     char line[kLogMessageSize + 64];
     FormatDateTime(line, sizeof(line));
@@ -202,16 +208,37 @@ int LogMessage(int level, const char* format, LogArg a, LogArg b, LogArg c) {
     if (log.length + lineLength + 3 > kLogBufferSize) DumpLocked();
     AppendLine(line, lineLength);
     if (log.autoLog) DumpLocked();
-    showBox = !(level & kLogLogOnly) || log.showDebug;
-    owner = log.owner;
-    CopyText(caption, log.caption, sizeof(caption));
+    box->show = !(level & kLogLogOnly) || log.showDebug;
+    box->owner = log.owner;
+    CopyText(box->caption, log.caption, sizeof(box->caption));
   } catch (...) {
-    MessageBoxEntry(nullptr, "Error in Log", log.caption, MB_OK | MB_ICONERROR);
-    return 1;
+    MessageBoxEntry(nullptr, Tr("Error in Log"), log.caption, MB_OK | MB_ICONERROR);
+    return false;
   }
-  if (showBox) {
-    UINT icon = (level & kLogError) ? MB_ICONERROR : MB_ICONINFORMATION;
-    MessageBoxEntry(owner, message, caption, MB_OK | icon);
+  return true;
+}
+
+void ShowBox(int level, const BoxTarget& box, const char* text) {
+  UINT icon = (level & kLogError) ? MB_ICONERROR : MB_ICONINFORMATION;
+  MessageBoxEntry(box.owner, text, box.caption, MB_OK | icon);
+}
+
+}  // namespace
+
+// The line is formatted from the English format; a box, from the format's translation
+// with the same arguments (callers mark the formats of boxes with TrNoop).
+int LogMessage(int level, const char* format, LogArg a, LogArg b, LogArg c) {
+  char message[kLogMessageSize];
+  BuildMessage(message, format, a, b, c);
+  BoxTarget box;
+  if (!Record(level, message, &box) || !box.show) return 1;
+  const char* translated = format ? Tr(format) : nullptr;
+  if (!translated || translated == format) {
+    ShowBox(level, box, message);
+  } else {
+    char shown[kLogMessageSize];
+    BuildMessage(shown, translated, a, b, c);
+    ShowBox(level, box, shown);
   }
   return 1;
 }
@@ -220,7 +247,12 @@ int LogLastError(int level, const char* context) {
   DWORD code = GetLastError();
   char text[kLogMessageSize];
   BuildErrorText(text, sizeof(text), context, code);
-  return LogMessage(level, text);
+  BoxTarget box;
+  if (!Record(level, text, &box) || !box.show) return 1;
+  char shown[kLogMessageSize];
+  BuildErrorText(shown, sizeof(shown), context ? Tr(context) : nullptr, code);
+  ShowBox(level, box, shown);
+  return 1;
 }
 
 int LogFileDump() {

@@ -207,6 +207,24 @@ struct KnownRunEntry {
 };
 KnownRunEntry knownRun = {};
 
+// Main thread only, like the rest of the settings.
+char languageSetting[kLanguageSettingSize] = "";
+
+// A missing value means Windows' language; one that cannot be read keeps what is held.
+void ReadLanguage(HKEY key) {
+  char tag[kLanguageSettingSize];
+  DWORD size = sizeof(tag) - 1;
+  LONG status = RegQueryValueExA(key, "language", nullptr, nullptr, reinterpret_cast<BYTE*>(tag), &size);
+  if (status == ERROR_FILE_NOT_FOUND) {
+    languageSetting[0] = 0;
+  } else if (status == ERROR_SUCCESS) {
+    tag[size < sizeof(tag) ? size : sizeof(tag) - 1] = 0;
+    CopyText(languageSetting, tag, sizeof(languageSetting));
+  } else {
+    LogMessage(kLogLogOnly, "LoadSettings: language cannot be used (%d), kept as it is", static_cast<int>(status));
+  }
+}
+
 void RememberRunEntry(const char* name, bool on) {
   knownRun.known = strlen(name) < sizeof(knownRun.name);
   knownRun.on = on;
@@ -251,6 +269,7 @@ int LoadSettings() {
     }
     ReadText(key, "showntips", AppState.showntips, sizeof(AppState.showntips));
     ReadText(key, "id", AppState.id, sizeof(AppState.id));
+    ReadLanguage(key);
     int value;
     if (ReadInt(key, "debug", &value)) SetShowDebugMessages(value != 0);
     if (ReadInt(key, "autolog", &value)) SetAutoLogToFile(value != 0);
@@ -262,6 +281,7 @@ int LoadSettings() {
     RegCloseKey(key);
   } else {
     storedPaths.known = 0;  // nothing was read, so nothing will be deleted
+    languageSetting[0] = 0;
   }
   ApplyPolicies();
   if (!AppState.saverpath[0]) UseDefaultSearchPaths();
@@ -311,9 +331,19 @@ int SaveSettings() {
   }
   SaveRegValue(key, "showntips", REG_SZ, AppState.showntips, 0);
   SaveRegValue(key, "id", REG_SZ, AppState.id, 0);
+  SaveRegValue(key, "language", REG_SZ, languageSetting, 0);
   WriteSearchPaths(key);
   RegCloseKey(key);
   return 1;
+}
+
+const char* GetLanguageSetting() { return languageSetting; }
+
+bool SetLanguageSetting(const char* tag) {
+  if (!tag) tag = "";
+  if (strlen(tag) >= sizeof(languageSetting)) return false;
+  CopyText(languageSetting, tag, sizeof(languageSetting));
+  return true;
 }
 
 bool GetLoadAtStartup(const char* name) {

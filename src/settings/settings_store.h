@@ -13,6 +13,12 @@ LONG QueryRegValue(HKEY key, const char* name, DWORD type, void* data, DWORD siz
 // text at `data` with its terminator (`size` is not used for either); a null text or any
 // other type fails with ERROR_INVALID_PARAMETER, the latter also logged as an error.
 LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWORD size);
+// The "language" value: the tag of the language chosen for the program, empty to follow
+// Windows. Read and written with the other settings; a load without the value empties it.
+constexpr int kLanguageSettingSize = 88;  // longer than any tag a language is matched from
+const char* GetLanguageSetting();
+// False, and the setting unchanged, for a tag too long to keep.
+bool SetLanguageSetting(const char* tag);
 bool GetLoadAtStartup(const char* name);
 // Whether the "Run" value starts the program at `path`, written quoted or bare.
 bool LoadAtStartupStarts(const char* name, const char* path);

@@ -126,7 +126,11 @@ enum LaterCommand : int {
   kCmdDiagnose = 40120,
   // Notifications
   kCmdToggleNotifications = 40130,
+  // Language: follow Windows, or one of the program's languages by its index
+  kCmdLanguageWindowsDefault = 40140,
+  kRangeLanguage = 40141,
 };
+constexpr int kLanguageRangeSize = 32;  // 40141..40172
 constexpr int kFirstLaterCommand = 40100;
 constexpr int kLastLaterCommand = 40199;
 

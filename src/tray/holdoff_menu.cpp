@@ -10,11 +10,17 @@
 #include "holdoff/holdoff_dialog.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
+#include "language/clock_text.h"
+#include "language/text.h"
 #include "log/log.h"
+#include "shell/text_helpers.h"
 #include "state/commands.h"
 #include "tray/tray_menu.h"
 
 namespace {
+
+// "Now: " and the reason, in the language in use.
+constexpr int kNowSize = kHoldOffReasonSize + 128;
 
 // The rules are 33 KB: kept off the stack (main thread only).
 HoldOffRules menuRules;
@@ -23,11 +29,13 @@ void FormatNow(char* now, int size) {
   char reason[kHoldOffReasonSize];
   char why[kHoldOffReasonSize];
   if (GetHoldOffPause(why, sizeof(why), reason, sizeof(reason)))
-    snprintf(now, static_cast<size_t>(size), "Now: paused (%s): %s", why, reason);
+    // Translators: the first %s says why the hold is paused, the second what would hold.
+    snprintf(now, static_cast<size_t>(size), Tr("Now: paused (%s): %s"), why, reason);
   else if (GetHoldOffReason(reason, sizeof(reason)))
-    snprintf(now, static_cast<size_t>(size), "Now: %s", reason);
+    // Translators: %s says what holds the saver off now.
+    snprintf(now, static_cast<size_t>(size), Tr("Now: %s"), reason);
   else
-    snprintf(now, static_cast<size_t>(size), "Now: not held");
+    CopyText(now, Tr("Now: not held"), size);
 }
 
 }  // namespace
@@ -35,34 +43,35 @@ void FormatNow(char* now, int size) {
 HMENU BuildHoldOffMenu() {
   HoldOffRules& rules = menuRules;
   GetHoldOffRules(&rules);
-  char now[kHoldOffReasonSize + 16];
+  char now[kNowSize];
   FormatNow(now, sizeof(now));
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, now);
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kCmdToggleFullScreenHoldOff, "While a &Full-Screen Window Is in Front");
+  AppendMenuA(menu, MF_STRING, kCmdToggleFullScreenHoldOff, Tr("While a &Full-Screen Window Is in Front"));
   CheckMenuItemWithBitmaps(menu, kCmdToggleFullScreenHoldOff, rules.fullscreen != 0);
-  AppendMenuA(menu, MF_STRING, kCmdHoldOffPrograms, "&Programs...");
+  AppendMenuA(menu, MF_STRING, kCmdHoldOffPrograms, Tr("&Programs..."));
   int until = 0;
   if (GetHoldUntil(&until)) {
-    char clock[8];
-    char item[48];
-    FormatClock(until, clock, sizeof(clock));
-    snprintf(item, sizeof(item), "Held until %s - &End Now", clock);
+    char clock[64];
+    char item[256];
+    FormatClockText(clock, sizeof(clock), until);
+    // Translators: %s is a time of day in the user's format.
+    snprintf(item, sizeof(item), Tr("Held until %s - &End Now"), clock);
     AppendMenuA(menu, MF_STRING, kCmdEndHoldUntil, item);
   } else {
-    AppendMenuA(menu, MF_STRING, kCmdHoldUntil, "Hold &Until...");
+    AppendMenuA(menu, MF_STRING, kCmdHoldUntil, Tr("Hold &Until..."));
   }
-  AppendMenuA(menu, MF_STRING, kCmdHoldOffSchedules, "&Schedules...");
+  AppendMenuA(menu, MF_STRING, kCmdHoldOffSchedules, Tr("&Schedules..."));
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kCmdToggleHoldOff, "&Enabled");
+  AppendMenuA(menu, MF_STRING, kCmdToggleHoldOff, Tr("&Enabled"));
   CheckMenuItemWithBitmaps(menu, kCmdToggleHoldOff, rules.enabled != 0);
   return menu;
 }
 
 void HoldOffMenuKey(char* key, int size) {
   GetHoldOffRules(&menuRules);
-  char now[kHoldOffReasonSize + 16];
+  char now[kNowSize];
   FormatNow(now, sizeof(now));
   int until = -1;
   GetHoldUntil(&until);
@@ -95,7 +104,7 @@ bool RunHoldOffCommand(HWND window, int command) {
       if (!ShowHoldOffProgramsDialog(window, &edited)) break;
       GetHoldOffRules(&now);
       if (!ApplyHoldOffEdits(before, edited, &now))
-        LogMessage(kLogError, "The hold-off list is full: not every program added could be kept.");
+        LogMessage(kLogError, TrNoop("The hold-off list is full: not every program added could be kept."));
       rules = &now;
       break;
     }

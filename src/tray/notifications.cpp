@@ -11,9 +11,10 @@
 #include <cstring>
 
 #include "catalog/saver_info.h"
+#include "language/duration_text.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/dpi.h"
-#include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -26,15 +27,17 @@ constexpr int kTextSize = 256;  // szInfo
 
 const char* CurrentSaverName() {
   const SaverInfo* current = FindCurrentSaver();
-  return current && current->displayName ? current->displayName : "(None)";
+  return current && current->displayName ? current->displayName : Tr("(None)");
 }
 
 // "1 minute", "30 minutes", "1 hour", "2 hours"; minutes that are no whole hour stay minutes.
 void FormatMinutes(char* text, int size, int minutes) {
   if (minutes > 0 && minutes % 60 == 0)
-    snprintf(text, static_cast<size_t>(size), minutes == 60 ? "%d hour" : "%d hours", minutes / 60);
+    snprintf(text, static_cast<size_t>(size), TrN("%d hour", "%d hours", static_cast<uint64_t>(minutes / 60)),
+             minutes / 60);
   else
-    snprintf(text, static_cast<size_t>(size), minutes == 1 ? "%d minute" : "%d minutes", minutes);
+    snprintf(text, static_cast<size_t>(size), TrN("%d minute", "%d minutes", static_cast<uint64_t>(minutes > 0 ? minutes : 0)),
+             minutes);
 }
 
 // A whole number of minutes as above, anything else as the duration text.
@@ -42,7 +45,7 @@ void FormatPeriod(char* text, int size, int seconds) {
   if (seconds > 0 && seconds % 60 == 0)
     FormatMinutes(text, size, seconds / 60);
   else
-    FormatDuration(text, size, static_cast<DWORD>(seconds > 0 ? seconds : 0) * 1000u);
+    FormatDurationText(text, size, static_cast<DWORD>(seconds > 0 ? seconds : 0) * 1000u);
 }
 
 bool InRange(int command, int base) { return command >= base && command < base + kRangeSize; }
@@ -75,69 +78,75 @@ bool DescribeCommandOutcome(int command, LPARAM source, char* text, int size) {
   if (!text || size <= 0) return false;
   text[0] = 0;
   char scratch[kTextSize] = "";
-  char period[64];
+  char period[128];
   switch (command) {
     case kCmdReloadSettings:
       // Only a hand-off has something to tell: the settings a second start just applied.
       if (source != kSourceHandOff) return false;
       if (!AppState.saverActive) {
-        CopyText(scratch, "Settings updated: screen saver off", kTextSize);
+        CopyText(scratch, Tr("Settings updated: screen saver off"), kTextSize);
       } else {
         FormatPeriod(period, sizeof(period), AppState.saverTimeout);
-        snprintf(scratch, sizeof(scratch), "Settings updated: %s, starts after %s", CurrentSaverName(), period);
+        // Translators: the first %s is the saver's name, the second a time such as "10 minutes".
+        snprintf(scratch, sizeof(scratch), Tr("Settings updated: %s, starts after %s"), CurrentSaverName(), period);
       }
       break;
     case kCmdRunSaverNow:
-      snprintf(scratch, sizeof(scratch), "Screen saver started: %s", CurrentSaverName());
+      // Translators: %s is the saver's name.
+      snprintf(scratch, sizeof(scratch), Tr("Screen saver started: %s"), CurrentSaverName());
       break;
     case kCmdToggleSaver:
-      CopyText(scratch, AppState.saverActive ? "Screen saver switched on" : "Screen saver switched off", kTextSize);
+      CopyText(scratch, AppState.saverActive ? Tr("Screen saver switched on") : Tr("Screen saver switched off"), kTextSize);
       break;
     case kCmdChooseRandomSaver:
-      snprintf(scratch, sizeof(scratch), "Random saver: %s", CurrentSaverName());
+      // Translators: %s is the saver's name.
+      snprintf(scratch, sizeof(scratch), Tr("Random saver: %s"), CurrentSaverName());
       break;
     case kCmdLaunchRandomSaver:
-      CopyText(scratch, "Random saver started", kTextSize);
+      CopyText(scratch, Tr("Random saver started"), kTextSize);
       break;
     case kCmdChooseNoSaver:
-      CopyText(scratch, "Screen saver: (None)", kTextSize);
+      CopyText(scratch, Tr("Screen saver: (None)"), kTextSize);
       break;
     case kCmdTogglePassword:
-      CopyText(scratch, AppState.passwordActive ? "Saver password switched on" : "Saver password switched off",
+      CopyText(scratch, AppState.passwordActive ? Tr("Saver password switched on") : Tr("Saver password switched off"),
                kTextSize);
       break;
     case kCmdPowerOn:
-      CopyText(scratch, "Monitor switched on", kTextSize);
+      CopyText(scratch, Tr("Monitor switched on"), kTextSize);
       break;
     case kCmdPowerOff:
-      CopyText(scratch, "Monitor switched off", kTextSize);
+      CopyText(scratch, Tr("Monitor switched off"), kTextSize);
       break;
     case kCmdPowerSuspend:
-      CopyText(scratch, "Monitor suspended", kTextSize);
+      CopyText(scratch, Tr("Monitor suspended"), kTextSize);
       break;
     case kCmdPowerStandby:
-      CopyText(scratch, "Monitor on standby", kTextSize);
+      CopyText(scratch, Tr("Monitor on standby"), kTextSize);
       break;
     case kCmdToggleCornerActions:
-      CopyText(scratch, AppState.corneraction ? "Corner actions switched on" : "Corner actions switched off",
+      CopyText(scratch, AppState.corneraction ? Tr("Corner actions switched on") : Tr("Corner actions switched off"),
                kTextSize);
       break;
     default:
       if (command == kCmdDisableOneDay || InRange(command, kRangeDisableMinutes)) {
         int seconds = AppState.disableSeconds;
         if (seconds <= 0) {
-          CopyText(scratch, "Screen saver disable ended", kTextSize);
+          CopyText(scratch, Tr("Screen saver disable ended"), kTextSize);
         } else {
           FormatPeriod(period, sizeof(period), seconds);
-          snprintf(scratch, sizeof(scratch), "Screen saver disabled for %s", period);
+          // Translators: %s is a time such as "2 hours".
+          snprintf(scratch, sizeof(scratch), Tr("Screen saver disabled for %s"), period);
         }
       } else if (InRange(command, kRangeSetTimeout)) {
         FormatPeriod(period, sizeof(period), AppState.saverTimeout);
-        snprintf(scratch, sizeof(scratch), "Screen saver starts after %s", period);
+        // Translators: %s is a time such as "10 minutes".
+        snprintf(scratch, sizeof(scratch), Tr("Screen saver starts after %s"), period);
       } else if (InRange(command, kRangeChooseSaver) && SaverAt(command - kRangeChooseSaver)) {
-        snprintf(scratch, sizeof(scratch), "Screen saver: %s", SaverAt(command - kRangeChooseSaver));
+        // Translators: %s is the saver's name.
+        snprintf(scratch, sizeof(scratch), Tr("Screen saver: %s"), SaverAt(command - kRangeChooseSaver));
       } else if (InRange(command, kRangeLaunchSaver) && SaverAt(command - kRangeLaunchSaver)) {
-        snprintf(scratch, sizeof(scratch), "Screen saver started: %s", SaverAt(command - kRangeLaunchSaver));
+        snprintf(scratch, sizeof(scratch), Tr("Screen saver started: %s"), SaverAt(command - kRangeLaunchSaver));
       } else {
         return false;
       }

@@ -4,6 +4,7 @@
 #include "tray/saver_context_menu.h"
 
 #include "catalog/saver_info.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "state/app_state.h"
@@ -22,11 +23,11 @@ const char* TextOrEmpty(const char* text) { return text ? text : ""; }
 HMENU BuildSaverContextMenu(int index) {
   HMENU menu = CreatePopupMenu();
   if (!menu) return nullptr;
-  AppendMenuA(menu, MF_STRING, kRangeChooseSaver + index, "&Choose");
-  AppendMenuA(menu, MF_STRING, kRangeLaunchSaver + index, "&Launch");
-  AppendMenuA(menu, MF_STRING, kRangeConfigureSaver + index, "Confi&gure");
+  AppendMenuA(menu, MF_STRING, kRangeChooseSaver + index, Tr("&Choose"));
+  AppendMenuA(menu, MF_STRING, kRangeLaunchSaver + index, Tr("&Launch"));
+  AppendMenuA(menu, MF_STRING, kRangeConfigureSaver + index, Tr("Confi&gure"));
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, kRangeSaverProperties + index, "&Properties");
+  AppendMenuA(menu, MF_STRING, kRangeSaverProperties + index, Tr("&Properties"));
   return menu;
 }
 
@@ -67,6 +68,7 @@ int ShowSaverContextMenu(HWND window, HMENU menu, UINT position, const POINT* at
 
 void ShowSaverProperties(const SaverInfo* saver) {
   if (!saver) return;
-  LogMessage(kLogInfo, "Name:\t%s\nFilename:\t%s\nLocation:\t%s", TextOrEmpty(saver->displayName),
+  // Translators: the properties box of a saver; keep the tabs and line breaks.
+  LogMessage(kLogInfo, TrNoop("Name:\t%s\nFilename:\t%s\nLocation:\t%s"), TextOrEmpty(saver->displayName),
              TextOrEmpty(saver->longName), TextOrEmpty(saver->folder));
 }

@@ -17,8 +17,9 @@
 
 #include "catalog/saver_info.h"
 #include "holdoff/holdoff_state.h"
+#include "language/duration_text.h"
+#include "language/text.h"
 #include "log/log.h"
-#include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 #include "state/announce.h"
@@ -107,26 +108,36 @@ int UpdateTrayIcon(DWORD type) {
     DWORD period = static_cast<DWORD>(disableSeconds) * 1000u;
     DWORD elapsed = GetTickCount() - AppState.disableStartTick;
     DWORD left = elapsed < period ? period - elapsed : 0;
-    char duration[64];
-    FormatDuration(duration, sizeof(duration), left);
-    snprintf(tooltip, sizeof(tooltip), "%s (Disabled - %s Left)", kProductName, duration);
+    char duration[128];
+    FormatDurationText(duration, sizeof(duration), left);
+    // Translators: the tooltip's first line; the first %s is the program's name, the second
+    // the time left ("4:59 Minutes"). The whole tooltip holds at most 127 bytes.
+    snprintf(tooltip, sizeof(tooltip), Tr("%s (Disabled - %s Left)"), kProductName, duration);
   } else {
     CurrentSaverTooltip(tooltip, sizeof(tooltip));
   }
   // The state in words, for whoever cannot tell the icons apart (or hears the tooltip).
-  AppendText(tooltip, AppState.saverActive ? "\nSaver on" : "\nSaver off", sizeof(tooltip));
-  if (AppState.passwordActive) AppendText(tooltip, ", password on", sizeof(tooltip));
+  const char* state;
+  if (AppState.passwordActive)
+    state = AppState.saverActive ? Tr("Saver on, password on") : Tr("Saver off, password on");
+  else
+    state = AppState.saverActive ? Tr("Saver on") : Tr("Saver off");
+  AppendText(tooltip, "\n", sizeof(tooltip));
+  AppendText(tooltip, state, sizeof(tooltip));
   // While held off the tooltip says why on a line of its own (cut with the rest).
   char reason[96];
   bool held = GetHoldOffReason(reason, sizeof(reason));
   char why[40];
-  if (held) {
-    AppendText(tooltip, "\nHeld off: ", sizeof(tooltip));
-    AppendText(tooltip, reason, sizeof(tooltip));
-  } else if (GetHoldOffPause(why, sizeof(why), nullptr, 0)) {
-    AppendText(tooltip, "\nHeld off: paused (", sizeof(tooltip));
-    AppendText(tooltip, why, sizeof(tooltip));
-    AppendText(tooltip, ")", sizeof(tooltip));
+  char line[256] = "";
+  if (held)
+    // Translators: a line of the tooltip; %s says what holds the saver off.
+    snprintf(line, sizeof(line), Tr("Held off: %s"), reason);
+  else if (GetHoldOffPause(why, sizeof(why), nullptr, 0))
+    // Translators: a line of the tooltip; %s says why the hold is paused.
+    snprintf(line, sizeof(line), Tr("Held off: paused (%s)"), why);
+  if (line[0]) {
+    AppendText(tooltip, "\n", sizeof(tooltip));
+    AppendText(tooltip, line, sizeof(tooltip));
   }
   int animationFrame = AppState.animationFrame;
   int frame = (animationFrame + kAnimationFrames) % kAnimationFrames;

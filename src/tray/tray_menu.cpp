@@ -7,6 +7,8 @@
 
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
+#include "language/duration_text.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/duration.h"
@@ -26,14 +28,19 @@ struct MinuteItem {
 
 // Each choice has its own access key within its submenu (beside "&Other..." and
 // "&Abort..."): the first digit where it is free, else a letter.
-constexpr MinuteItem kTimeoutItems[] = {{1, "&1 Minute"},   {5, "&5 Minutes"},   {10, "1&0 Minutes"},
-                                        {15, "15 &Minutes"}, {20, "&20 Minutes"}, {30, "&30 Minutes"},
-                                        {60, "1 &Hour"}};
+// Translators: the choices of the "Wait Before Activation" and "Disable Saver During Next"
+// submenus share their level with "&Other..." and "&Abort Current Timeout (%s Left)".
+constexpr MinuteItem kTimeoutItems[] = {{1, TrNoop("&1 Minute")},    {5, TrNoop("&5 Minutes")},
+                                        {10, TrNoop("1&0 Minutes")}, {15, TrNoop("15 &Minutes")},
+                                        {20, TrNoop("&20 Minutes")}, {30, TrNoop("&30 Minutes")},
+                                        {60, TrNoop("1 &Hour")}};
 
-constexpr MinuteItem kDisableItems[] = {{1, "&1 Minute"},   {5, "&5 Minutes"},   {10, "1&0 Minutes"},
-                                        {15, "15 &Minutes"}, {20, "&20 Minutes"}, {30, "&30 Minutes"},
-                                        {60, "1 &Hour"},     {120, "2 Hour&s"},   {300, "5 Hou&rs"},
-                                        {720, "12 Ho&urs"},  {1440, "2&4 Hours"}};
+constexpr MinuteItem kDisableItems[] = {{1, TrNoop("&1 Minute")},    {5, TrNoop("&5 Minutes")},
+                                        {10, TrNoop("1&0 Minutes")}, {15, TrNoop("15 &Minutes")},
+                                        {20, TrNoop("&20 Minutes")}, {30, TrNoop("&30 Minutes")},
+                                        {60, TrNoop("1 &Hour")},     {120, TrNoop("2 Hour&s")},
+                                        {300, TrNoop("5 Hou&rs")},   {720, TrNoop("12 Ho&urs")},
+                                        {1440, TrNoop("2&4 Hours")}};
 
 void Grey(HMENU menu, int id) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_GRAYED); }
 
@@ -52,10 +59,11 @@ void MarkDuration(HMENU menu, int seconds, int itemId, int otherId) {
   int result = -1;
   if (seconds % 60 == 0 && itemId != 0) result = CheckMenuItemWithBitmaps(menu, static_cast<UINT>(itemId), true);
   if (result != -1) return;
-  char duration[64];
-  FormatDuration(duration, sizeof(duration), static_cast<uint32_t>(seconds) * 1000u);
-  char text[96];
-  snprintf(text, sizeof(text), "&Other... (%s)", duration);
+  char duration[128];
+  FormatDurationText(duration, sizeof(duration), static_cast<uint32_t>(seconds) * 1000u);
+  char text[256];
+  // Translators: %s is a duration such as "1:30 Minutes".
+  snprintf(text, sizeof(text), Tr("&Other... (%s)"), duration);
   ModifyMenuA(menu, static_cast<UINT>(otherId), MF_BYCOMMAND | MF_STRING, static_cast<UINT>(otherId), text);
   CheckMenuItemWithBitmaps(menu, static_cast<UINT>(otherId), true);
 }
@@ -96,8 +104,8 @@ const SaverInfo* AdoptCurrentSaverFolder(const char* currentPath) {
       AppState.saverpath[n + 1] = nullptr;
       SaveSettings();
       LogMessage(kLogInfo,
-                 "The folder %s has been added to the folder list\nbecause the currently set screen saver resides "
-                 "in it.",
+                 TrNoop("The folder %s has been added to the folder list\nbecause the currently set screen saver "
+                        "resides in it."),
                  folder);
     } else {
       LogMessage(kLogLogOnly, "ShowTrayMenu: the folder list is full; %s not added", folder);
@@ -123,9 +131,10 @@ HMENU BuildSaverList(int which, const MenuContext& context) {
   if (which == 0) {
     list = CreatePopupMenu();
     if (context.current || context.loading) {
-      AppendItem(list, kCmdChooseNoSaver, "(&None)");
+      AppendItem(list, kCmdChooseNoSaver, Tr("(&None)"));
     } else {
-      AppendItem(list, kCmdChooseNoSaver, "< (&None) >");
+      // Translators: the marks show that no saver is set, as "< saver name >" marks the current one.
+      AppendItem(list, kCmdChooseNoSaver, Tr("< (&None) >"));
       SetMenuDefaultItem(list, kCmdChooseNoSaver, FALSE);
     }
     ShowPopupMenu(&list, AppState.unifiedlist ? UnifiedListBase() : kRangeChooseSaver, context.current,
@@ -137,8 +146,8 @@ HMENU BuildSaverList(int which, const MenuContext& context) {
 }
 
 const char* SaverListTitle(int which) {
-  if (AppState.unifiedlist) return "S&creen Savers";
-  return which == 0 ? "&Choose" : which == 1 ? "&Launch" : "C&onfigure";
+  if (AppState.unifiedlist) return Tr("S&creen Savers");
+  return which == 0 ? Tr("&Choose") : which == 1 ? Tr("&Launch") : Tr("C&onfigure");
 }
 
 // Launch and Configure are greyed for an empty list; Choose still offers "(None)".
@@ -148,9 +157,9 @@ bool SaverListGreyed(int which, const MenuContext& context) { return which > 0 &
 
 HMENU BuildWaitMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
-  for (const MinuteItem& item : kTimeoutItems) AppendItem(menu, kRangeSetTimeout + item.minutes, item.text);
+  for (const MinuteItem& item : kTimeoutItems) AppendItem(menu, kRangeSetTimeout + item.minutes, Tr(item.text));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdOtherTimeout, "&Other...");
+  AppendItem(menu, kCmdOtherTimeout, Tr("&Other..."));
   int timeout = AppState.saverTimeout;
   if (timeout != 0) {
     int minutes = timeout / 60;
@@ -164,16 +173,17 @@ HMENU BuildDisableMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
   int seconds = AppState.disableSeconds;
   if (seconds > 0) {
-    char left[64];
-    FormatDuration(left, sizeof(left), DisableTimeLeftMs());
-    char text[128];
-    snprintf(text, sizeof(text), "&Abort Current Timeout (%s Left)", left);
+    char left[128];
+    FormatDurationText(left, sizeof(left), DisableTimeLeftMs());
+    char text[256];
+    // Translators: %s is the time left, such as "4:59 Minutes".
+    snprintf(text, sizeof(text), Tr("&Abort Current Timeout (%s Left)"), left);
     AppendItem(menu, kRangeDisableMinutes, text);
     AppendSeparator(menu);
   }
-  for (const MinuteItem& item : kDisableItems) AppendItem(menu, DisableItemId(item.minutes), item.text);
+  for (const MinuteItem& item : kDisableItems) AppendItem(menu, DisableItemId(item.minutes), Tr(item.text));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdOtherDisablePeriod, "&Other...");
+  AppendItem(menu, kCmdOtherDisablePeriod, Tr("&Other..."));
   if (seconds > 0) {
     int minutes = seconds / 60;
     int itemId = 0;
@@ -192,18 +202,18 @@ HMENU BuildScreenSaverMenu(const MenuContext& context) {
     AppendSubmenu(menu, BuildSaverList(which, context), SaverListTitle(which), SaverListGreyed(which, context));
 
   AppendSeparator(menu);
-  AppendItem(menu, kCmdChooseRandomSaver, "Choose &Random Saver");
-  AppendItem(menu, kCmdLaunchRandomSaver, "Launch R&andom Saver");
+  AppendItem(menu, kCmdChooseRandomSaver, Tr("Choose &Random Saver"));
+  AppendItem(menu, kCmdLaunchRandomSaver, Tr("Launch R&andom Saver"));
   if (context.empty) {
     Grey(menu, kCmdChooseRandomSaver);
     Grey(menu, kCmdLaunchRandomSaver);
   }
   AppendSeparator(menu);
-  AppendItem(menu, kCmdToggleSaver, AppState.saverActive ? "Disable Screen &Saver" : "Enable Screen &Saver");
+  AppendItem(menu, kCmdToggleSaver, AppState.saverActive ? Tr("Disable Screen &Saver") : Tr("Enable Screen &Saver"));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdConfigureCurrentSaver, "Confi&gure Current Saver...");
+  AppendItem(menu, kCmdConfigureCurrentSaver, Tr("Confi&gure Current Saver..."));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdRefreshSavers, "Re&fresh Savers List");
+  AppendItem(menu, kCmdRefreshSavers, Tr("Re&fresh Savers List"));
   if (!context.saverSet) {
     Grey(menu, kCmdToggleSaver);
     Grey(menu, kCmdConfigureCurrentSaver);
@@ -216,10 +226,10 @@ HMENU BuildScreenSaverMenu(const MenuContext& context) {
 HMENU BuildPasswordMenu(const MenuContext& context) {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdTogglePassword,
-             AppState.passwordActive ? "Disable Saver &Password" : "Enable Saver &Password");
+             AppState.passwordActive ? Tr("Disable Saver &Password") : Tr("Enable Saver &Password"));
   if (!context.saverSet) Grey(menu, kCmdTogglePassword);
   if (!IsNtPlatform()) {
-    AppendItem(menu, kCmdChangePassword, "&Change Saver Password...");
+    AppendItem(menu, kCmdChangePassword, Tr("&Change Saver Password..."));
     if (!context.saverSet || !AppState.passwordActive) Grey(menu, kCmdChangePassword);
   }
   return menu;
@@ -227,12 +237,12 @@ HMENU BuildPasswordMenu(const MenuContext& context) {
 
 HMENU BuildPowerMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
-  AppendItem(menu, kCmdPowerOff, "&Off");
-  AppendItem(menu, kCmdPowerSuspend, "&Suspend");
-  AppendItem(menu, kCmdPowerStandby, "Stand&by");
+  AppendItem(menu, kCmdPowerOff, Tr("&Off"));
+  AppendItem(menu, kCmdPowerSuspend, Tr("&Suspend"));
+  AppendItem(menu, kCmdPowerStandby, Tr("Stand&by"));
   AppendSeparator(menu);
   AppendItem(menu, kCmdPowerOptions,
-             AppState.osVersion.dwMajorVersion < 6 ? "&Power Options Properties..." : "&Power Options...");
+             AppState.osVersion.dwMajorVersion < 6 ? Tr("&Power Options Properties...") : Tr("&Power Options..."));
   return menu;
 }
 

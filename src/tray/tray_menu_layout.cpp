@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "language/text.h"
+#include "language/translate.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
@@ -33,15 +35,16 @@ struct PartKind {
   bool (*greyed)(const MenuContext& context);
 };
 
+// The titles are shown through Tr.
 constexpr PartKind kParts[kPartCount] = {
-    {"&Screen Saver", BuildScreenSaverMenu, ScreenSaverPartKey, NeverGreyed},
-    {"&Password", BuildPasswordMenu, PasswordPartKey, GreyedWithoutSaver},
-    {"&Wait Before Activation", BuildWaitMenu, WaitPartKey, NeverGreyed},
-    {"&Disable Saver During Next", BuildDisableMenu, DisablePartKey, NeverGreyed},
-    {"Hold O&ff", BuildHoldOffPart, HoldOffPartKey, NeverGreyed},
-    {"Monitor Po&wer", BuildPowerMenu, PowerPartKey, NeverGreyed},
-    {"Se&ttings", BuildSettingsMenu, SettingsPartKey, NeverGreyed},
-    {"&Help", BuildHelpMenu, HelpPartKey, NeverGreyed},
+    {TrNoop("&Screen Saver"), BuildScreenSaverMenu, ScreenSaverPartKey, NeverGreyed},
+    {TrNoop("&Password"), BuildPasswordMenu, PasswordPartKey, GreyedWithoutSaver},
+    {TrNoop("&Wait Before Activation"), BuildWaitMenu, WaitPartKey, NeverGreyed},
+    {TrNoop("&Disable Saver During Next"), BuildDisableMenu, DisablePartKey, NeverGreyed},
+    {TrNoop("Hold O&ff"), BuildHoldOffPart, HoldOffPartKey, NeverGreyed},
+    {TrNoop("Monitor Po&wer"), BuildPowerMenu, PowerPartKey, NeverGreyed},
+    {TrNoop("Se&ttings"), BuildSettingsMenu, SettingsPartKey, NeverGreyed},
+    {TrNoop("&Help"), BuildHelpMenu, HelpPartKey, NeverGreyed},
 };
 
 // Where a part hangs in the tree, and the key it was built with.
@@ -53,7 +56,7 @@ struct PlacedPart {
 
 struct TrayMenuTree {
   HMENU top;
-  char layoutKey[64];  // what decides the layout itself
+  char layoutKey[64];  // what decides the layout itself, the language in use among it
   PlacedPart parts[kPartCount];
 };
 
@@ -62,8 +65,8 @@ bool keptIsShown = false;
 bool forgetOnClose = false;
 
 void LayoutKey(char* key, int size) {
-  snprintf(key, static_cast<size_t>(size), "%d %d %d", IsLegacyWindows(), IsNtPlatform(),
-           AppState.osVersion.dwMajorVersion < 6);
+  snprintf(key, static_cast<size_t>(size), "%d %d %d %d", IsLegacyWindows(), IsNtPlatform(),
+           AppState.osVersion.dwMajorVersion < 6, CurrentLanguage());
 }
 
 void AppendPart(TrayMenuTree* tree, int index, HMENU parent, const MenuContext& context) {
@@ -72,7 +75,7 @@ void AppendPart(TrayMenuTree* tree, int index, HMENU parent, const MenuContext& 
   kind.key(context, part.key, sizeof(part.key));
   part.parent = parent;
   part.position = GetMenuItemCount(parent);
-  AppendSubmenu(parent, kind.build(context), kind.title, kind.greyed(context));
+  AppendSubmenu(parent, kind.build(context), Tr(kind.title), kind.greyed(context));
 }
 
 // True when the part was built afresh.
@@ -83,7 +86,7 @@ bool RefreshPart(TrayMenuTree* tree, int index, const MenuContext& context) {
   char key[kMenuKeySize];
   kind.key(context, key, sizeof(key));
   if (strcmp(key, part.key) == 0) return false;
-  ReplaceSubmenu(part.parent, part.position, kind.build(context), kind.title, kind.greyed(context));
+  ReplaceSubmenu(part.parent, part.position, kind.build(context), Tr(kind.title), kind.greyed(context));
   CopyText(part.key, key, sizeof(part.key));
   return true;
 }
@@ -97,7 +100,7 @@ HMENU LayOutTrayMenu(TrayMenuTree* tree, const MenuContext& context) {
   LayoutKey(tree->layoutKey, sizeof(tree->layoutKey));
   HMENU top = CreatePopupMenu();
   tree->top = top;
-  AppendItem(top, kCmdRunSaverNow, "&Run Saver Now!");
+  AppendItem(top, kCmdRunSaverNow, Tr("&Run Saver Now!"));
   SetMenuDefaultItem(top, kCmdRunSaverNow, FALSE);
   SetRunItem(top, context);
   AppendSeparator(top);
@@ -107,18 +110,18 @@ HMENU LayOutTrayMenu(TrayMenuTree* tree, const MenuContext& context) {
   HMENU timeout = CreatePopupMenu();
   AppendPart(tree, kPartWait, timeout, context);
   AppendPart(tree, kPartDisable, timeout, context);
-  AppendSubmenu(top, timeout, "Time&out");
+  AppendSubmenu(top, timeout, Tr("Time&out"));
   AppendPart(tree, kPartHoldOff, top, context);
   if (!IsLegacyWindows()) AppendPart(tree, kPartPower, top, context);
 
   AppendSeparator(top);
   AppendItem(top, kCmdDisplayProperties,
-             AppState.osVersion.dwMajorVersion < 6 ? "&Display Properties..." : "Screen Saver Settin&gs...");
+             AppState.osVersion.dwMajorVersion < 6 ? Tr("&Display Properties...") : Tr("Screen Saver Settin&gs..."));
   AppendSeparator(top);
   AppendPart(tree, kPartSettings, top, context);
   AppendPart(tree, kPartHelp, top, context);
   AppendSeparator(top);
-  AppendItem(top, kCmdExit, "E&xit");
+  AppendItem(top, kCmdExit, Tr("E&xit"));
   return top;
 }
 

@@ -56,9 +56,7 @@ void SettingsPartKey(const MenuContext& context, char* key, int size);
 void AppendCornerOptions(HMENU menu);
 HMENU BuildHelpMenu(const MenuContext& context);
 
-// Added to the text of an item whose setting a policy gives.
-constexpr const char* kPolicyItemText = " (set by your organisation)";
 // Greys every item of `menu` and its submenus whose setting a policy gives; fixed items
-// also get kPolicyItemText, once.
+// also say "(set by your organisation)", once.
 void MarkPolicyItems(HMENU menu);
 void HelpPartKey(const MenuContext& context, char* key, int size);

@@ -1,38 +1,37 @@
 // The items of settings an organisation gives by policy: greyed, their state shown as
 // the policy sets it, and the text "(set by your organisation)" added to each fixed item.
-#include <cstring>
+#include <cstdio>
 
+#include "language/text.h"
 #include "settings/policy_store.h"
-#include "shell/text_helpers.h"
 #include "state/commands.h"
 #include "tray/tray_menu_parts.h"
 
 namespace {
 
 constexpr int kItemTextSize = 512;
+// The item data of an item that says it already: the kept menu is marked again at every
+// opening.
+constexpr ULONG_PTR kNamesPolicy = 0x504F4C59;
 
-bool EndsWith(const char* text, const char* ending) {
-  size_t length = strlen(text);
-  size_t endingLength = strlen(ending);
-  return length >= endingLength && strcmp(text + length - endingLength, ending) == 0;
-}
-
-// A fixed item gets the text once, however often the kept menu is marked again.
 void AddPolicyText(HMENU menu, UINT position) {
   char text[kItemTextSize] = "";
   MENUITEMINFOA info = {};
   info.cbSize = sizeof(info);
-  info.fMask = MIIM_STRING | MIIM_FTYPE;
+  info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_DATA;
   info.dwTypeData = text;
   info.cch = sizeof(text) - 1;
   if (!GetMenuItemInfoA(menu, position, TRUE, &info) || (info.fType & (MFT_OWNERDRAW | MFT_BITMAP)) != 0) return;
-  if (EndsWith(text, kPolicyItemText)) return;
-  AppendText(text, kPolicyItemText, sizeof(text));
-  if (!EndsWith(text, kPolicyItemText)) return;  // no room: the greying alone says it
+  if (info.dwItemData == kNamesPolicy) return;
+  char marked[kItemTextSize];
+  // Translators: %s is a menu item's text, access key included; the item is greyed.
+  int length = snprintf(marked, sizeof(marked), Tr("%s (set by your organisation)"), text);
+  if (length < 0 || length >= static_cast<int>(sizeof(marked))) return;  // no room: the greying alone says it
   MENUITEMINFOA change = {};
   change.cbSize = sizeof(change);
-  change.fMask = MIIM_STRING;
-  change.dwTypeData = text;
+  change.fMask = MIIM_STRING | MIIM_DATA;
+  change.dwTypeData = marked;
+  change.dwItemData = kNamesPolicy;
   SetMenuItemInfoA(menu, position, TRUE, &change);
 }
 

@@ -17,6 +17,7 @@
 
 #include "catalog/catalog_loader.h"
 #include "catalog/saver_info.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -28,8 +29,9 @@ namespace {
 HBITMAP checkUnchecked = nullptr;
 HBITMAP checkChecked = nullptr;
 
-constexpr char kMoreText[] = "More";
-constexpr char kLoadingText[] = "Loading savers...";
+// Translators: the title of the next part of a saver list too long for the screen.
+constexpr const char* kMoreText = TrNoop("More");
+constexpr const char* kLoadingText = TrNoop("Loading savers...");
 
 int ListedCount() { return AppState.saverCount < kRangeSize ? AppState.saverCount : kRangeSize; }
 
@@ -62,7 +64,7 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current) {
 int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScreen& screen) {
   if (!*menu) *menu = CreatePopupMenu();
   if (IsSaverCatalogLoading() && *menu) {
-    AppendMenuA(*menu, MF_STRING | MF_GRAYED, 0, kLoadingText);
+    AppendMenuA(*menu, MF_STRING | MF_GRAYED, 0, Tr(kLoadingText));
     return 1;
   }
   if (AppState.saverCount < 1 || !AppState.savers || !*menu) return 0;
@@ -96,10 +98,10 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
         usedWidth = 0;
         if (!holder) {
           holder = CreatePopupMenu();
-          AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(list), kMoreText);
+          AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(list), Tr(kMoreText));
         }
         list = CreatePopupMenu();
-        AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(list), kMoreText);
+        AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(list), Tr(kMoreText));
       } else {
         flags = MF_MENUBARBREAK;
       }

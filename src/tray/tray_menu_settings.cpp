@@ -2,6 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "language/language_tags.h"
+#include "language/text.h"
+#include "language/translate.h"
 #include "log/log.h"
 #include "settings/policy_store.h"
 #include "settings/settings_store.h"
@@ -15,39 +18,44 @@ namespace {
 
 HMENU BuildClickMenu() {
   HMENU menu = CreatePopupMenu();
-  AppendItem(menu, kCmdSetLeftClick, "&Left Click");
-  AppendItem(menu, kCmdSetLeftDoubleClick, "L&eft Double-Click");
-  AppendItem(menu, kCmdSetRightClick, "&Right Click");
-  AppendItem(menu, kCmdSetRightDoubleClick, "R&ight Double-Click");
+  AppendItem(menu, kCmdSetLeftClick, Tr("&Left Click"));
+  AppendItem(menu, kCmdSetLeftDoubleClick, Tr("L&eft Double-Click"));
+  AppendItem(menu, kCmdSetRightClick, Tr("&Right Click"));
+  AppendItem(menu, kCmdSetRightDoubleClick, Tr("R&ight Double-Click"));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdRestoreClickDefaults, "Restore &Defaults");
+  AppendItem(menu, kCmdRestoreClickDefaults, Tr("Restore &Defaults"));
   return menu;
 }
 
 HMENU BuildCornerMenu() {
   HMENU menu = CreatePopupMenu();
   AppendItem(menu, kCmdToggleCornerActions,
-             AppState.corneraction ? "Disable &Corner Actions" : "Enable &Corner Actions");
+             AppState.corneraction ? Tr("Disable &Corner Actions") : Tr("Enable &Corner Actions"));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdSetTopLeftCorner, "Top-&Left Corner");
-  AppendItem(menu, kCmdSetBottomLeftCorner, "Bottom-L&eft Corner");
-  AppendItem(menu, kCmdSetTopRightCorner, "Top-&Right Corner");
-  AppendItem(menu, kCmdSetBottomRightCorner, "Bottom-R&ight Corner");
+  AppendItem(menu, kCmdSetTopLeftCorner, Tr("Top-&Left Corner"));
+  AppendItem(menu, kCmdSetBottomLeftCorner, Tr("Bottom-L&eft Corner"));
+  AppendItem(menu, kCmdSetTopRightCorner, Tr("Top-&Right Corner"));
+  AppendItem(menu, kCmdSetBottomRightCorner, Tr("Bottom-R&ight Corner"));
   AppendSeparator(menu);
   AppendCornerOptions(menu);
   AppendSeparator(menu);
-  AppendItem(menu, kCmdRestoreCornerDefaults, "Restore &Defaults");
+  AppendItem(menu, kCmdRestoreCornerDefaults, Tr("Restore &Defaults"));
   return menu;
 }
 
 HMENU BuildRandomMenu() {
   HMENU menu = CreatePopupMenu();
-  char text[128];
-  snprintf(text, sizeof(text), "Every %d Minutes (Saver &Timeout)", static_cast<int>(AppState.saverTimeout) / 60);
+  char text[256];
+  int minutes = static_cast<int>(AppState.saverTimeout) / 60;
+  snprintf(text, sizeof(text),
+           TrN("Every %d Minute (Saver &Timeout)", "Every %d Minutes (Saver &Timeout)", static_cast<uint64_t>(minutes)),
+           minutes);
   AppendSwitch(menu, kCmdToggleRandomOnActivate, text, AppState.randomonactivate != 0);
-  snprintf(text, sizeof(text), "When %s &Activates a Saver", kProductName);
+  // Translators: %s is the program's name.
+  snprintf(text, sizeof(text), Tr("When %s &Activates a Saver"), kProductName);
   AppendSwitch(menu, kCmdToggleRandomOnClick, text, AppState.randomonclick != 0);
-  snprintf(text, sizeof(text), "When %s is &Loaded", kProductName);
+  // Translators: %s is the program's name.
+  snprintf(text, sizeof(text), Tr("When %s is &Loaded"), kProductName);
   AppendSwitch(menu, kCmdToggleRandomOnLoad, text, AppState.randomonload != 0);
   return menu;
 }
@@ -55,9 +63,9 @@ HMENU BuildRandomMenu() {
 HMENU BuildSelectionActionMenu() {
   HMENU menu = CreatePopupMenu();
   int base = AppState.selectionActionMessageBase;
-  AppendSwitch(menu, kCmdUnifiedChoose, "&Choose", base == kRangeChooseSaver);
-  AppendSwitch(menu, kCmdUnifiedLaunch, "&Launch", base == kRangeLaunchSaver);
-  AppendSwitch(menu, kCmdUnifiedConfigure, "Confi&gure", base == kRangeConfigureSaver);
+  AppendSwitch(menu, kCmdUnifiedChoose, Tr("&Choose"), base == kRangeChooseSaver);
+  AppendSwitch(menu, kCmdUnifiedLaunch, Tr("&Launch"), base == kRangeLaunchSaver);
+  AppendSwitch(menu, kCmdUnifiedConfigure, Tr("Confi&gure"), base == kRangeConfigureSaver);
   return menu;
 }
 
@@ -68,17 +76,18 @@ HMENU BuildDebugMenu() {
   // The path is a name from the system: its "&"s are shown, and the item keeps its own key.
   char escaped[MAX_PATH * 2];
   EscapeAmpersands(escaped, logPath, sizeof(escaped));
-  char text[MAX_PATH * 2 + 16];
-  snprintf(text, sizeof(text), "&Log File: %s", escaped);
+  char text[MAX_PATH * 2 + 128];
+  // Translators: %s is the log file's path.
+  snprintf(text, sizeof(text), Tr("&Log File: %s"), escaped);
   AppendItem(menu, kCmdOpenLogFolder, text);
   AppendSeparator(menu);
-  AppendItem(menu, kCmdDumpSavers, "Dump &Savers Info");
-  AppendItem(menu, kCmdDumpLogToDisplay, "Dump Log To &Display");
-  AppendItem(menu, kCmdDumpLogToFile, "Dump Log To &File");
-  AppendItem(menu, kCmdClearLog, "&Clear Log");
+  AppendItem(menu, kCmdDumpSavers, Tr("Dump &Savers Info"));
+  AppendItem(menu, kCmdDumpLogToDisplay, Tr("Dump Log To &Display"));
+  AppendItem(menu, kCmdDumpLogToFile, Tr("Dump Log To &File"));
+  AppendItem(menu, kCmdClearLog, Tr("&Clear Log"));
   AppendSeparator(menu);
-  AppendSwitch(menu, kCmdToggleAutoLog, "&Auto Log To File", GetAutoLogToFile());
-  AppendSwitch(menu, kCmdToggleDebugMessages, "Show Debug &Messages", GetShowDebugMessages());
+  AppendSwitch(menu, kCmdToggleAutoLog, Tr("&Auto Log To File"), GetAutoLogToFile());
+  AppendSwitch(menu, kCmdToggleDebugMessages, Tr("Show Debug &Messages"), GetShowDebugMessages());
   return menu;
 }
 
@@ -86,54 +95,90 @@ bool ShowsDebugMenu(const MenuContext& context) {
   return GetShowDebugMessages() || (context.flags & kTrayMenuShift);
 }
 
+// The pseudo-language is for finding untranslated and clipped texts: offered while Shift
+// is held, and shown while it is the one in use.
+bool ShowsPseudoLanguage(const MenuContext& context) {
+  return (context.flags & kTrayMenuShift) || CurrentLanguage() == PseudoLanguage();
+}
+
+void AppendRadioItem(HMENU menu, int id, const char* text, bool checked) {
+  MENUITEMINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+  info.fType = MFT_STRING | MFT_RADIOCHECK;
+  info.fState = checked ? MFS_CHECKED : MFS_UNCHECKED;
+  info.wID = static_cast<UINT>(id);
+  info.dwTypeData = const_cast<char*>(text);
+  InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
+}
+
+// "&Windows Default", then every language in its own name; the one in use is marked, or
+// the first item while the setting follows Windows.
+HMENU BuildLanguageMenu(const MenuContext& context) {
+  HMENU menu = CreatePopupMenu();
+  bool followsWindows = GetLanguageSetting()[0] == 0;
+  AppendRadioItem(menu, kCmdLanguageWindowsDefault, Tr("&Windows Default"), followsWindows);
+  AppendSeparator(menu);
+  int count = 0;
+  const LanguageInfo* languages = Languages(&count);
+  for (int index = 0; index < count && index < kLanguageRangeSize; index++) {
+    if (index == PseudoLanguage() && !ShowsPseudoLanguage(context)) continue;
+    AppendRadioItem(menu, kRangeLanguage + index, languages[index].native,
+                    index == CurrentLanguage());
+  }
+  return menu;
+}
+
 }  // namespace
 
 HMENU BuildSettingsMenu(const MenuContext& context) {
   HMENU menu = CreatePopupMenu();
-  AppendItem(menu, kCmdActivationHotKey, "Saver Activation &HotKey...");
-  AppendItem(menu, kCmdPowerOffHotKey, "Mo&nitor Power Off HotKey...");
-  AppendSubmenu(menu, BuildClickMenu(), "&Mouse Click Action");
-  AppendSubmenu(menu, BuildCornerMenu(), "Screen &Corner Action");
+  AppendItem(menu, kCmdActivationHotKey, Tr("Saver Activation &HotKey..."));
+  AppendItem(menu, kCmdPowerOffHotKey, Tr("Mo&nitor Power Off HotKey..."));
+  AppendSubmenu(menu, BuildClickMenu(), Tr("&Mouse Click Action"));
+  AppendSubmenu(menu, BuildCornerMenu(), Tr("Screen &Corner Action"));
   AppendSeparator(menu);
-  AppendSubmenu(menu, BuildRandomMenu(), "Set &Random Saver");
-  AppendItem(menu, kCmdSetWindowsDefault, "Set Current as Windows &Default");
-  AppendItem(menu, kCmdEditSaverPaths, "Edit Saver &Paths...");
+  AppendSubmenu(menu, BuildRandomMenu(), Tr("Set &Random Saver"));
+  AppendItem(menu, kCmdSetWindowsDefault, Tr("Set Current as Windows &Default"));
+  AppendItem(menu, kCmdEditSaverPaths, Tr("Edit Saver &Paths..."));
   AppendSeparator(menu);
-  AppendSwitch(menu, kCmdToggleChooseLaunch, "Launch Saver &When Chosen", AppState.chooselaunch != 0);
-  AppendSwitch(menu, kCmdToggleSplitList, "Split Lon&g Saver List", AppState.splitlist != 0);
+  AppendSwitch(menu, kCmdToggleChooseLaunch, Tr("Launch Saver &When Chosen"), AppState.chooselaunch != 0);
+  AppendSwitch(menu, kCmdToggleSplitList, Tr("Split Lon&g Saver List"), AppState.splitlist != 0);
   if (!IsLegacyWindows()) {
-    AppendSwitch(menu, kCmdToggleUnifiedList, "Use &Unified Saver List", AppState.unifiedlist != 0);
-    AppendSubmenu(menu, BuildSelectionActionMenu(), "Unified List Selection &Action", AppState.unifiedlist == 0);
+    AppendSwitch(menu, kCmdToggleUnifiedList, Tr("Use &Unified Saver List"), AppState.unifiedlist != 0);
+    AppendSubmenu(menu, BuildSelectionActionMenu(), Tr("Unified List Selection &Action"), AppState.unifiedlist == 0);
   }
   AppendSeparator(menu);
-  AppendSwitch(menu, kCmdToggleLoadAtStartup, "Run When W&indows Starts", KnownLoadAtStartup(kProductName));
-  AppendSwitch(menu, kCmdToggleTips, "Show &Tips at Startup", AppState.notips == 0);
-  AppendSwitch(menu, kCmdToggleSplash, "Hide &Splash Screen", AppState.nosplash != 0);
-  AppendSwitch(menu, kCmdToggleNotifications, "Show N&otifications", AppState.notifications != 0);
+  AppendSwitch(menu, kCmdToggleLoadAtStartup, Tr("Run When W&indows Starts"), KnownLoadAtStartup(kProductName));
+  AppendSwitch(menu, kCmdToggleTips, Tr("Show &Tips at Startup"), AppState.notips == 0);
+  AppendSwitch(menu, kCmdToggleSplash, Tr("Hide &Splash Screen"), AppState.nosplash != 0);
+  AppendSwitch(menu, kCmdToggleNotifications, Tr("Show N&otifications"), AppState.notifications != 0);
+  // Translators: shares its level with the other Settings items; keep its access key apart from theirs.
+  AppendSubmenu(menu, BuildLanguageMenu(context), Tr("Languag&e"));
   if (ShowsDebugMenu(context)) {
     AppendSeparator(menu);
-    AppendSubmenu(menu, BuildDebugMenu(), "De&bug");
+    AppendSubmenu(menu, BuildDebugMenu(), Tr("De&bug"));
   }
   AppendSeparator(menu);
-  AppendItem(menu, kCmdUninstall, "Uninsta&ll");
+  AppendItem(menu, kCmdUninstall, Tr("Uninsta&ll"));
   return menu;
 }
 
 HMENU BuildHelpMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
-  AppendItem(menu, kCmdHelp, "&Help...");
-  AppendItem(menu, kCmdTipOfTheDay, "&Tip of the Day");
-  AppendItem(menu, kCmdDiagnose, "&Why Isn't My Saver Starting?...");
+  AppendItem(menu, kCmdHelp, Tr("&Help..."));
+  AppendItem(menu, kCmdTipOfTheDay, Tr("&Tip of the Day"));
+  AppendItem(menu, kCmdDiagnose, Tr("&Why Isn't My Saver Starting?..."));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdDonate, "&Donate");
+  AppendItem(menu, kCmdDonate, Tr("&Donate"));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdBrowseWebsite, "&Browse Website");
-  AppendItem(menu, kCmdFeedback, "&Feedback && Support");
-  AppendItem(menu, kCmdTellAFriend, "T&ell a Friend");
+  AppendItem(menu, kCmdBrowseWebsite, Tr("&Browse Website"));
+  AppendItem(menu, kCmdFeedback, Tr("&Feedback && Support"));
+  AppendItem(menu, kCmdTellAFriend, Tr("T&ell a Friend"));
   AppendSeparator(menu);
-  if (UpdateCheckAllowed()) AppendItem(menu, kCmdCheckForUpdates, "Check for &Updates");
+  if (UpdateCheckAllowed()) AppendItem(menu, kCmdCheckForUpdates, Tr("Check for &Updates"));
   AppendSeparator(menu);
-  AppendItem(menu, kCmdAbout, "&About");
+  AppendItem(menu, kCmdAbout, Tr("&About"));
   return menu;
 }
 
@@ -141,10 +186,14 @@ void SettingsPartKey(const MenuContext& context, char* key, int size) {
   char logPath[MAX_PATH] = "";
   bool debug = ShowsDebugMenu(context);
   if (debug) GetLogFilePath(logPath);
-  snprintf(key, static_cast<size_t>(size), "%d%d%d%d %d %d%d%d %d %d%d%d%d%d%d%d%d%d %d%d%d %d %s",
-           AppState.corneraction != 0, AppState.cornerscope != 0, AppState.cornersfullscreen != 0,
-           IsLegacyWindows(), static_cast<int>(AppState.cornerdelay), AppState.randomonactivate != 0,
-           AppState.randomonclick != 0, AppState.randomonload != 0, static_cast<int>(AppState.saverTimeout) / 60,
+  // The Language submenu's part first: the language in use, whether the setting follows
+  // Windows, and whether the pseudo-language is offered.
+  snprintf(key, static_cast<size_t>(size),
+           "%d %d %d %d%d%d%d %d %d%d%d %d %d%d%d%d%d%d%d%d%d %d%d%d %d %s", CurrentLanguage(),
+           GetLanguageSetting()[0] == 0, ShowsPseudoLanguage(context), AppState.corneraction != 0,
+           AppState.cornerscope != 0, AppState.cornersfullscreen != 0, IsLegacyWindows(),
+           static_cast<int>(AppState.cornerdelay), AppState.randomonactivate != 0, AppState.randomonclick != 0,
+           AppState.randomonload != 0, static_cast<int>(AppState.saverTimeout) / 60,
            AppState.selectionActionMessageBase == kRangeChooseSaver,
            AppState.selectionActionMessageBase == kRangeLaunchSaver,
            AppState.selectionActionMessageBase == kRangeConfigureSaver, AppState.chooselaunch != 0,

@@ -21,13 +21,31 @@ inline char AccessKeyOf(const std::string& text) {
   return 0;
 }
 
+// The whole character of a text's access key, ASCII letters in upper case, or "" when it
+// has none: a key outside ASCII ("&Русский", "&Українська") is a UTF-8 sequence, and two
+// such keys with the same first byte are still different keys.
+inline std::string AccessKeyCharacterOf(const std::string& text) {
+  for (size_t i = 0; i + 1 < text.size(); i++) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      i++;
+      continue;
+    }
+    unsigned char lead = static_cast<unsigned char>(text[i + 1]);
+    if (lead < 0x80) return std::string(1, static_cast<char>(toupper(lead)));
+    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    return text.substr(i + 1, length);
+  }
+  return "";
+}
+
 // The texts of one level (a menu level, a dialog), each needing a key or not.
 class AccessKeyLevel {
  public:
   explicit AccessKeyLevel(std::string where) : where_(std::move(where)) {}
   void Add(const std::string& text, bool needsKey) {
-    char key = AccessKeyOf(text);
-    if (!key) {
+    std::string key = AccessKeyCharacterOf(text);
+    if (key.empty()) {
       if (needsKey) problems_.push_back(where_ + ": \"" + text + "\" has no access key");
       return;
     }
@@ -41,7 +59,7 @@ class AccessKeyLevel {
 
  private:
   std::string where_;
-  std::map<char, std::string> seen_;
+  std::map<std::string, std::string> seen_;
   std::vector<std::string> problems_;
 };
 

@@ -136,6 +136,24 @@ Se&ttings [popup]
   Show &Tips at Startup [40058] checked bmp
   Hide &Splash Screen [40036] bmp
   Show N&otifications [40130] checked bmp
+  Languag&e [popup]
+    &Windows Default [40140] checked
+    ----
+    &English [40141] checked
+    &Deutsch [40142]
+    E&spañol [40143]
+    &Français [40144]
+    &Italiano [40145]
+    &Nederlands [40146]
+    &Polski [40147]
+    Português (&Brasil) [40148]
+    &Türkçe [40149]
+    &Русский [40150]
+    &Українська [40151]
+    日本語 (&J) [40152]
+    한국어 (&K) [40153]
+    简体中文 (&C) [40154]
+    繁體中文 (&H) [40155]
   ----
   Uninsta&ll [40035]
 &Help [popup]
@@ -354,7 +372,8 @@ TEST_F(TrayMenuTest, DebugMenuWithShiftOrDebugMessages) {
       "    Dump Log To &Display [40042]\n    Dump Log To &File [40041]\n    &Clear Log [40045]\n    ----\n"
       "    &Auto Log To File [40046] bmp\n    Show Debug &Messages [40047]";
   EXPECT_FALSE(Contains(Build(0), "De&bug [popup]"));
-  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "Hide &Splash Screen [40036] bmp\n  Show N&otifications [40130] checked bmp\n  ----\n" + debug + " bmp\n  ----\n"));
+  // With Shift the Language submenu offers the pseudo-language too, and the debug menu follows it.
+  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "    繁體中文 (&H) [40155]\n    [Pse&udo] [40156]\n  ----\n" + debug + " bmp\n  ----\n"));
   SetShowDebugMessages(true);
   EXPECT_TRUE(Contains(Build(0), debug + " checked bmp\n"));
   SetShowDebugMessages(false);
