@@ -61,6 +61,25 @@ void ApplyPowerMode(const char* value) {
     SetPowerMode(0);
 }
 
+// A language tag keeps its dashes ("language=zh-TW"), which elsewhere on the command
+// line start a new word: the tag is read again from the text itself, after the last
+// "language=" that begins a word, as far as letters, digits, "-" and "_" go.
+void ReadLanguageTag(const char* commandLine, char* tag, int size) {
+  const char* found = nullptr;
+  for (const char* p = commandLine; *p; p++) {
+    bool wordStart = p == commandLine || strchr(" \t/-\"", p[-1]) != nullptr;
+    if (wordStart && _strnicmp(p, "language=", 9) == 0) found = p + 9;
+  }
+  if (!found || size <= 0) return;
+  if (*found == '"') found++;
+  int length = 0;
+  while (length + 1 < size && (isalnum(static_cast<unsigned char>(found[length])) || found[length] == '-' ||
+                               found[length] == '_'))
+    length++;
+  memcpy(tag, found, static_cast<size_t>(length));
+  tag[length] = 0;
+}
+
 void LaunchRandomSaver() {
   const char* path = GetRandomScreenSaver();
   if (path && path[0]) RunSaverFile(path, "/S");
@@ -76,7 +95,10 @@ void ParseCommandLine(char* commandLine) {
 
   if (options.Find("debug")) SetShowDebugMessages(IsOn(value));
   // First, so that any box the later options show speaks the chosen language.
-  if (options.Find("language")) TakeLanguageOption(value);
+  if (options.Find("language")) {
+    ReadLanguageTag(commandLine, options.value, sizeof(options.value));
+    TakeLanguageOption(value);
+  }
   if (options.Take("delay")) {
     int delay = ReadNumber(value);
     if (delay >= 0) AppState.delay = delay;

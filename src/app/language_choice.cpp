@@ -74,14 +74,13 @@ bool ApplyLanguageSetting() {
 
 bool TakeLanguageOption(const char* tag) {
   if (!tag) tag = "";
-  if (tag[0] && MatchLanguage(tag) < 0) {
+  int index = tag[0] ? MatchLanguage(tag) : -1;
+  if (tag[0] && index < 0) {
     LogMessage(kLogLogOnly, "Language: \"%s\" on the command line names no language known here: refused", tag);
     return false;
   }
-  if (!SetLanguageSetting(tag)) {
-    LogMessage(kLogLogOnly, "Language: the tag on the command line is too long: refused");
-    return false;
-  }
+  // Kept as the language's own tag ("de-AT" is German: "de"), as the menu writes it.
+  SetLanguageSetting(index < 0 ? "" : TagOf(index));
   ApplyLanguageSetting();
   return true;
 }

@@ -6,8 +6,9 @@
 // before any window shows a text, and again after the setting changed. True when the
 // language in use changed.
 bool ApplyLanguageSetting();
-// Sets, saves and applies a tag from the command line; an unknown tag is refused with a
-// log line and the setting kept. An empty tag follows Windows. True when taken.
+// Sets and applies a tag from the command line (which saves the settings after its
+// options), kept as the matched language's own tag; an unknown tag is refused with a log
+// line and the setting kept. An empty tag follows Windows. True when taken.
 bool TakeLanguageOption(const char* tag);
 // A choice of the Language submenu: index -1 follows Windows, any other names a language
 // of Languages(). Saves the setting and applies it at once: the kept tray menu is

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
 #include "state/commands.h"
@@ -39,6 +41,13 @@ void Parse(const std::string& line) {
 }
 
 int DesktopNumber(const char* name) { return atoi(DesktopValue(name).c_str()); }
+
+// The "language" value as saved, and the language in use.
+std::string StoredLanguageAndInUse() {
+  std::string value = "<absent>";
+  ReadRegistryString(HKEY_CURRENT_USER, kSettingsKey, "language", &value);
+  return value + " " + CurrentLanguageTag();
+}
 
 // A switch: how the test reads its state and puts it to a given value beforehand.
 struct Switch {
@@ -91,6 +100,8 @@ class CommandLineOptionsTest : public AppFixture {
     hadRunValue_ = GetLoadAtStartup(kProductName);
   }
   void TearDown() override {
+    UseLanguage(0);
+    SetLanguageSetting("");
     SetLoadAtStartup(kProductName, hadRunValue_);
     SetShowDebugMessages(false);
     ClearLogBuffer();
@@ -161,6 +172,14 @@ TEST_F(CommandLineOptionsTest, OptionsThatActCallWhatTheyName) {
       {"\"setsaver=" + saver + "\" setwindowsdefault", defaultUserSaver, Lower(saver)},
       {"help", [] { return std::to_string(AppState.help); }, "1"},
       {"?", [] { return std::to_string(AppState.help); }, "1"},
+      // The language: saved and in use at once; an unknown tag leaves the last choice;
+      // an empty one follows Windows.
+      {"language=qps-ploc", StoredLanguageAndInUse, "qps-ploc qps-ploc"},
+      {"language=xx-nowhere", StoredLanguageAndInUse, "qps-ploc qps-ploc"},
+      // Kept as the language's own tag; Chinese in Hong Kong is Traditional Chinese, which
+      // has no catalogue yet, so English is spoken.
+      {"LANGUAGE=zh-Hant-HK run=0", StoredLanguageAndInUse, "zh-TW en"},
+      {"language=", StoredLanguageAndInUse, std::string(" ") + Languages(nullptr)[WindowsLanguage()].tag},
   };
   for (const Case& c : cases) {
     AppState.delay = 0;

@@ -17,7 +17,10 @@
 #include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "support/menu_walker.h"
+#include "tray/tray_icon.h"
 #include "support/saver_record.h"
 #include "update/update_check.h"
 
@@ -60,6 +63,12 @@ BOOL RecordNotifyIcon(DWORD message, NOTIFYICONDATAA*) {
   return TRUE;
 }
 
+std::string lastTooltip;
+BOOL RecordTooltip(DWORD, NOTIFYICONDATAA* data) {
+  if (data && (data->uFlags & NIF_TIP)) lastTooltip = data->szTip;
+  return TRUE;
+}
+
 BOOL RecordTrackPopupMenu(HMENU menu, UINT, int, int, HWND) {
   trackedMenus.push_back(DumpMenu(menu));
   return 0;
@@ -80,6 +89,8 @@ class DispatcherTest : public AppFixture {
   }
 
   void TearDown() override {
+    UseLanguage(0);
+    SetLanguageSetting("");
     ShellExecuteEntry = RealShellExecute;
     CreateProcessEntry = RealCreateProcess;
     ShellNotifyIconEntry = RealShellNotifyIcon;
@@ -353,6 +364,51 @@ TEST_F(DispatcherTest, TrayMenuShowsDebugWhileShiftIsDown) {
   ASSERT_EQ(trackedMenus.size(), 2u);
   EXPECT_TRUE(Contains(trackedMenus[0], "  De&bug [popup]\n"));
   EXPECT_FALSE(Contains(trackedMenus[1], "De&bug [popup]"));
+}
+
+// A language chosen in the Language submenu is saved and spoken at once: the kept menu
+// is built again in it and the tooltip follows; "Windows Default" empties the setting.
+// A second start's choice reaches the running copy with the reload.
+TEST_F(DispatcherTest, LanguageSubmenuSwitchesAtOnce) {
+  ClearLogBuffer();
+  ShellNotifyIconEntry = RecordTooltip;
+  TrackPopupMenuEntry = RecordTrackPopupMenu;
+  ShowWindow(window_, SW_SHOW);
+  UpdateTrayIcon(NIM_ADD);
+  auto exitLine = [](const std::string& dump) {
+    size_t end = dump.find(" [40005]");
+    return end == std::string::npos ? std::string() : dump.substr(dump.rfind('\n', end) + 1, end - dump.rfind('\n', end) - 1);
+  };
+  auto stored = [] {
+    std::string value = "<absent>";
+    ReadRegistryString(HKEY_CURRENT_USER, kSettingsKey, "language", &value);
+    return value;
+  };
+  Dispatch(kCmdShowTrayMenu);  // the kept menu, in English
+  Dispatch(kRangeLanguage + PseudoLanguage());
+  EXPECT_EQ(stored(), "qps-ploc");
+  EXPECT_EQ(CurrentLanguage(), PseudoLanguage());
+  EXPECT_TRUE(Contains(lastTooltip, "\n[")) << lastTooltip;
+  Dispatch(kCmdShowTrayMenu);
+  Dispatch(kCmdLanguageWindowsDefault);
+  EXPECT_EQ(stored(), "");
+  EXPECT_EQ(CurrentLanguage(), WindowsLanguage());
+  Dispatch(kCmdShowTrayMenu);
+  ASSERT_EQ(trackedMenus.size(), 3u);
+  EXPECT_EQ(exitLine(trackedMenus[0]), "E&xit");
+  EXPECT_EQ(exitLine(trackedMenus[1]).rfind("[", 0), 0u) << exitLine(trackedMenus[1]);
+  EXPECT_TRUE(Contains(trackedMenus[1], "[Pse&udo] [40156] checked\n")) << trackedMenus[1];
+  EXPECT_EQ(exitLine(trackedMenus[2]), "E&xit");
+  EXPECT_TRUE(Contains(trackedMenus[2], "&Windows Default [40140] checked\n")) << trackedMenus[2];
+  EXPECT_FALSE(Contains(lastTooltip, "[")) << lastTooltip;
+  std::string log = BufferedLog();
+  EXPECT_TRUE(Contains(log, " Language: qps-ploc (chosen)\r\n")) << log;
+  EXPECT_TRUE(Contains(log, " (from Windows)\r\n")) << log;
+
+  WriteRegistryString(HKEY_CURRENT_USER, kSettingsKey, "language", "qps-ploc");
+  Dispatch(kCmdReloadSettings);
+  EXPECT_EQ(CurrentLanguage(), PseudoLanguage());
+  ShowWindow(window_, SW_HIDE);
 }
 
 TEST_F(DispatcherTest, ExitAndUninstallCloseTheWindow) {

@@ -21,6 +21,7 @@
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
 #include "holdoff/system_clock.h"
+#include "language/clock_text.h"
 #include "resources/clock_dialogs_ids.h"
 #include "shell/entry_points.h"
 #include "support/app_fixture.h"
@@ -173,7 +174,9 @@ TEST_F(ClockHoldsTest, HoldUntilIsHandedOverEndsAtItsMinuteAndEndsOnDemand) {
   EXPECT_EQ(Reason(), "held until 14:01");
   EXPECT_TRUE(Contains(BufferedLog(), "HoldOff: start (held until 14:01)"));
   HMENU menu = BuildHoldOffMenu();
-  EXPECT_EQ(MenuItemText(menu, kCmdEndHoldUntil), "Held until 14:01 - &End Now");
+  char clock[64];
+  FormatClockText(clock, sizeof(clock), 14 * 60 + 1);  // the menu shows the user's clock ("2:01 PM")
+  EXPECT_EQ(MenuItemText(menu, kCmdEndHoldUntil), std::string("Held until ") + clock + " - &End Now");
   EXPECT_EQ(MenuItemText(menu, kCmdHoldUntil), "");
   DestroyMenu(menu);
   ASSERT_TRUE(HeldFor("", 3000));

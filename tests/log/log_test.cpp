@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "support/test_support.h"
 
 namespace {
@@ -81,6 +83,28 @@ TEST_F(LogTest, LevelsDecideTheBoxAndItsIcon) {
   ASSERT_EQ(boxes.boxes().size(), 5u);
   EXPECT_EQ(boxes.boxes()[3].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
   EXPECT_EQ(boxes.boxes()[4].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
+// The log stays English; a box shows the format's translation with the same arguments,
+// and a text the catalogue does not know as it is.
+TEST_F(LogTest, BoxesSpeakTheLanguageInUseAndTheLineStaysEnglish) {
+  MessageBoxCapture boxes;
+  ASSERT_TRUE(UseLanguage(PseudoLanguage()));
+  LogMessage(kLogInfo, "Name:\t%s\nFilename:\t%s\nLocation:\t%s", "Aurora", "aurora.scr", "C:\\Savers\\");
+  LogMessage(kLogError, "The hold-off list is full: not every program added could be kept.");
+  LogMessage(kLogError, "no such text %d", 7);
+  LogMessage(kLogLogOnly, "The hold-off list is full: not every program added could be kept.");
+  UseLanguage(0);
+  std::string file = ReadTextFile(path_);
+  EXPECT_NE(file.find(" Name:\tAurora\nFilename:\taurora.scr\nLocation:\tC:\\Savers\\\r\n"), std::string::npos) << file;
+  EXPECT_EQ(CountOf(file, " The hold-off list is full: not every program added could be kept.\r\n"), 2u) << file;
+  ASSERT_EQ(boxes.boxes().size(), 3u);
+  const std::string& properties = boxes.boxes()[0].text;
+  EXPECT_EQ(properties.rfind("[", 0), 0u) << properties;
+  for (const char* argument : {"\tAurora", "\taurora.scr", "\tC:\\Savers\\"})
+    EXPECT_NE(properties.find(argument), std::string::npos) << properties;
+  EXPECT_EQ(boxes.boxes()[1].text.rfind("[", 0), 0u) << boxes.boxes()[1].text;
+  EXPECT_EQ(boxes.boxes()[2].text, "no such text 7");
 }
 
 TEST_F(LogTest, BoxesAreOwnedByTheLogWindow) {

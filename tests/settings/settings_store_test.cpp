@@ -26,6 +26,7 @@ class SettingsStoreTest : public ::testing::Test {
     hadRun_ = ReadRegistryString(HKEY_CURRENT_USER, kRunKey, "Dozelite", &savedRun_);
   }
   void TearDown() override {
+    SetLanguageSetting("");
     FreeSaverPaths();
     DeleteRegistryTree(HKEY_CURRENT_USER, kKey);
     HKEY run;
@@ -95,8 +96,10 @@ std::string WithoutTrailingSlash(UINT (*getter)(LPSTR, UINT)) {
 TEST_F(SettingsStoreTest, FirstStartKeepsDefaultsAndFallsBackToSystemFolders) {
   LogCapture log("settings-first");
   AppState.delay = 150;
+  SetLanguageSetting("de");
   EXPECT_EQ(LoadSettings(), 0);
   EXPECT_EQ(AppState.delay, 150);
+  EXPECT_STREQ(GetLanguageSetting(), "") << "no value: Windows' language";
   EXPECT_EQ(AppState.splitlist, 1);
   EXPECT_STREQ(AppState.showntips, "1111111111111111111");
   EXPECT_STREQ(AppState.id, "");
@@ -128,6 +131,7 @@ TEST_F(SettingsStoreTest, FirstSaveWritesEveryValue) {
   EXPECT_EQ(Dword("autolog"), 1u);
   EXPECT_EQ(Text("showntips"), "1111111111111111111");
   EXPECT_EQ(Text("id"), "0f8e5d2c-6b1a-4c3e-9f7d-2a4b6c8d0e1f");
+  EXPECT_EQ(Text("language"), "");  // follow Windows
   EXPECT_EQ(Text("saverpath0"), WithoutTrailingSlash(GetWindowsDirectoryA));
   EXPECT_EQ(Text("saverpath1"), WithoutTrailingSlash(GetSystemDirectoryA));
   EXPECT_FALSE(Exists("saverpath2"));
@@ -164,6 +168,7 @@ TEST_F(SettingsStoreTest, EverySettingSurvivesARoundTrip) {
   AppState.hotKeys[1].modifiers = MOD_SHIFT;
   CopyText(AppState.id, "11111111-2222-4333-8444-555555555555", sizeof(AppState.id));
   SetPaths({"C:\\Savers", "D:\\More Savers", "E:\\"});
+  ASSERT_TRUE(SetLanguageSetting("zh-Hant-HK"));
   SetShowDebugMessages(true);
   SetAutoLogToFile(false);
   ASSERT_EQ(SaveSettings(), 1);
@@ -171,7 +176,9 @@ TEST_F(SettingsStoreTest, EverySettingSurvivesARoundTrip) {
   SetAutoLogToFile(true);
 
   ResetAppState(GetModuleHandleA(nullptr));
+  SetLanguageSetting("");
   ASSERT_EQ(LoadSettings(), 1);
+  EXPECT_STREQ(GetLanguageSetting(), "zh-Hant-HK");
   EXPECT_EQ(AppState.delay, 275);
   EXPECT_EQ(AppState.nosplash + AppState.notips + AppState.randomonactivate + AppState.randomonclick +
                 AppState.randomonload + AppState.corneraction + AppState.chooselaunch + AppState.unifiedlist,

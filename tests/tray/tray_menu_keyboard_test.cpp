@@ -6,6 +6,7 @@
 // the saver's own menu opens from the keyboard too.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -13,6 +14,8 @@
 
 #include "catalog/catalog_loader.h"
 #include "holdoff/holdoff_state.h"
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "shell/entry_points.h"
 #include "state/commands.h"
 #include "support/access_keys.h"
@@ -54,36 +57,45 @@ void WalkLevel(HMENU menu, const std::string& where, std::vector<std::string>* p
 
 std::vector<std::string> menuProblems;
 
+// In the pseudo-language every text from the catalogue is in brackets: an item without
+// them was never passed through it. Saver names and the languages' own names are shown
+// as they are; the corner delays' texts come from the corner options, which mark them.
+bool ShownAsItIs(UINT id) {
+  if (IsSaverItem(id)) return true;
+  if (id >= static_cast<UINT>(kRangeLanguage) && id < static_cast<UINT>(kRangeLanguage + kLanguageRangeSize))
+    return true;
+  return id >= static_cast<UINT>(kCmdCornerDelayNone) && id <= static_cast<UINT>(kCmdCornerDelay1000);
+}
+
+void WalkUntranslated(HMENU menu, const std::string& where, std::vector<std::string>* problems) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; i++) {
+    char text[512] = "";
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof(text);
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
+    if (!strchr(text, '[') && (info.hSubMenu || !ShownAsItIs(info.wID)))
+      problems->push_back(where + ": \"" + text + "\" is not translated");
+    if (info.hSubMenu) WalkUntranslated(info.hSubMenu, where + " > " + text, problems);
+  }
+}
+
+BOOL WalkTrackedMenuUntranslated(HMENU menu, UINT, int, int, HWND) {
+  WalkUntranslated(menu, "saver context menu", &menuProblems);
+  return 0;
+}
+
 BOOL WalkTrackedMenu(HMENU menu, UINT, int, int, HWND) {
   WalkLevel(menu, "saver context menu", &menuProblems);
   return 0;
 }
 
-class MenuAccessKeysTest : public AppFixture {
- protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    InstallSavers(NumberedSavers(3));
-    GetHoldOffRules(&savedRules_);
-  }
-  void TearDown() override {
-    SetHoldOffRules(savedRules_);
-    AppFixture::TearDown();
-  }
-  void Walk(const std::string& state, UINT flags = 0) {
-    LoadWindowsSaverSettings();
-    HMENU menu = BuildTrayMenu(window_, flags, kScreen);
-    WalkLevel(menu, state + ": tray menu", &menuProblems);
-    DestroyMenu(menu);
-  }
-  HoldOffRules savedRules_ = {};
-};
-
-}  // namespace
-
-TEST_F(MenuAccessKeysTest, EveryLevelInEveryStateHasOneKeyPerItem) {
-  menuProblems.clear();
-  const std::vector<std::pair<std::string, std::function<void()>>> states = {
+// The states that change the menus, each applied on top of the ones before it.
+std::vector<std::pair<std::string, std::function<void()>>> MenuStates() {
+  return {
       {"no saver", [] {}},
       {"current saver, saver on", [] {
          SetSystemSaver("C:\\Savers\\Saver 001.scr");
@@ -121,11 +133,70 @@ TEST_F(MenuAccessKeysTest, EveryLevelInEveryStateHasOneKeyPerItem) {
          AppState.osVersion.dwMajorVersion = 4;
        }},
   };
+}
+
+class MenuAccessKeysTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    InstallSavers(NumberedSavers(3));
+    GetHoldOffRules(&savedRules_);
+  }
+  void TearDown() override {
+    UseLanguage(0);
+    SetHoldOffRules(savedRules_);
+    AppFixture::TearDown();
+  }
+  void Walk(const std::string& state, UINT flags = 0) {
+    LoadWindowsSaverSettings();
+    HMENU menu = BuildTrayMenu(window_, flags, kScreen);
+    WalkLevel(menu, state + ": tray menu", &menuProblems);
+    DestroyMenu(menu);
+  }
+  HoldOffRules savedRules_ = {};
+};
+
+}  // namespace
+
+TEST_F(MenuAccessKeysTest, EveryLevelInEveryStateHasOneKeyPerItem) {
+  menuProblems.clear();
+  const auto states = MenuStates();
   for (const auto& state : states) {
     state.second();
     Walk(state.first);
     Walk(state.first + ", Shift", kTrayMenuShift);
   }
+  EXPECT_EQ(JoinLines(menuProblems), "");
+}
+
+// Every level in every state above, the list loading and the saver's own menu, in the
+// pseudo-language.
+TEST_F(MenuAccessKeysTest, EveryItemInEveryStateComesFromTheCatalogue) {
+  menuProblems.clear();
+  ASSERT_TRUE(UseLanguage(PseudoLanguage()));
+  auto walk = [&](const std::string& state, UINT flags) {
+    LoadWindowsSaverSettings();
+    HMENU menu = BuildTrayMenu(window_, flags, kScreen);
+    WalkUntranslated(menu, state + ": tray menu", &menuProblems);
+    DestroyMenu(menu);
+  };
+  StartSaverCatalogLoad();
+  walk("loading", 0);
+  FinishSaverCatalogLoad(60000);
+  InstallSavers(NumberedSavers(3));
+  for (const auto& state : MenuStates()) {
+    state.second();
+    walk(state.first, 0);
+    walk(state.first + ", Shift", kTrayMenuShift);
+  }
+  HMENU menu = BuildTrayMenu(window_, 0, kScreen);
+  TrackPopupMenuEntry = WalkTrackedMenuUntranslated;
+  HMENU list = GetSubMenu(GetSubMenu(menu, 2), 0);  // "&Screen Saver", its first list
+  ASSERT_NE(list, nullptr);
+  ShowSaverContextMenu(window_, list, 1);  // the first saver, after "(None)"
+  TrackPopupMenuEntry = RealTrackPopupMenu;
+  DestroyMenu(menu);
+  UseLanguage(0);
   EXPECT_EQ(JoinLines(menuProblems), "");
 }
 
