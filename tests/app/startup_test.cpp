@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <regex>
 #include <string>
 
 #include "support/test_support.h"
@@ -58,6 +59,12 @@ TEST_F(StartupTest, FirstInstanceStaysSecondHandsOffAndBothEndWithZero) {
   EXPECT_NE(log.find(" OS detected: platformID=2, info="), std::string::npos);
   EXPECT_NE(log.find(" UUID: "), std::string::npos);
   EXPECT_NE(log.find(" icon sizes: "), std::string::npos);
+  // The language is chosen before any window: Windows' own, named by the system's tag.
+  size_t language = log.find(" Language: ");
+  ASSERT_NE(language, std::string::npos) << log;
+  EXPECT_LT(language, log.find(" UUID: "));
+  std::string line = log.substr(language + 1, log.find("\r\n", language) - language - 1);
+  EXPECT_TRUE(std::regex_match(line, std::regex("Language: [a-z]{2,3}-[A-Z]{2} \\(from Windows\\)"))) << line;
 
   // A second start finds the first, hands over and ends with 0; the first keeps running.
   ProcessResult second = RunProcess(exe_ + " nosplash=0 notips", environment_, 20000);
