@@ -176,9 +176,8 @@ TEST_F(CommandLineOptionsTest, OptionsThatActCallWhatTheyName) {
       // an empty one follows Windows.
       {"language=qps-ploc", StoredLanguageAndInUse, "qps-ploc qps-ploc"},
       {"language=xx-nowhere", StoredLanguageAndInUse, "qps-ploc qps-ploc"},
-      // Kept as the language's own tag; Chinese in Hong Kong is Traditional Chinese, which
-      // has no catalogue yet, so English is spoken.
-      {"LANGUAGE=zh-Hant-HK run=0", StoredLanguageAndInUse, "zh-TW en"},
+      // Kept as the language's own tag: Chinese in Hong Kong is Traditional Chinese.
+      {"LANGUAGE=zh-Hant-HK run=0", StoredLanguageAndInUse, "zh-TW zh-TW"},
       {"language=", StoredLanguageAndInUse, std::string(" ") + Languages(nullptr)[WindowsLanguage()].tag},
   };
   for (const Case& c : cases) {

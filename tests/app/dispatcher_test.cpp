@@ -397,7 +397,7 @@ TEST_F(DispatcherTest, LanguageSubmenuSwitchesAtOnce) {
   ASSERT_EQ(trackedMenus.size(), 3u);
   EXPECT_EQ(exitLine(trackedMenus[0]), "E&xit");
   EXPECT_EQ(exitLine(trackedMenus[1]).rfind("[", 0), 0u) << exitLine(trackedMenus[1]);
-  EXPECT_TRUE(Contains(trackedMenus[1], "[Pse&udo] [40156] checked\n")) << trackedMenus[1];
+  EXPECT_TRUE(Contains(trackedMenus[1], "[&Qps-ploc] [40156] checked\n")) << trackedMenus[1];
   EXPECT_EQ(exitLine(trackedMenus[2]), "E&xit");
   EXPECT_TRUE(Contains(trackedMenus[2], "&Windows Default [40140] checked\n")) << trackedMenus[2];
   EXPECT_FALSE(Contains(lastTooltip, "[")) << lastTooltip;

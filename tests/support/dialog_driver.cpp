@@ -32,10 +32,30 @@ const bool unmanagedWindows = UseUnmanagedWindows();
 
 }  // namespace
 
+namespace {
+
+// The first visible dialog of this process, whatever its title (titles are translated).
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM found) {
+  char className[16] = "";
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  GetClassNameA(window, className, sizeof(className));
+  if (strcmp(className, "#32770") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND WaitForDialog(const char* title, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
-    HWND found = FindWindowA("#32770", title);
+    HWND found = nullptr;
+    if (title)
+      found = FindWindowA("#32770", title);
+    else
+      EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&found));
     if (found && IsWindowVisible(found)) return found;
     if (GetTickCount() - start > timeoutMs) return found;
     Sleep(20);
@@ -176,7 +196,7 @@ bool SaveScreenshot(HWND window, const char* name) {
   return SaveScreenArea(area, name);
 }
 
-bool SaveScreenArea(RECT area, const char* name) {
+bool SaveScreenAreaTo(RECT area, const std::string& path) {
   int width = area.right - area.left;
   int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
@@ -209,7 +229,11 @@ bool SaveScreenArea(RECT area, const char* name) {
     rgb[j + 2] = bgra[i];
   }
   std::vector<uint8_t> png = EncodePng(width, height, rgb);
+  return WriteTextFile(path, std::string(png.begin(), png.end()));
+}
+
+bool SaveScreenArea(RECT area, const char* name) {
   std::string folder = ExeDirectory() + "\\..\\screenshots";
   CreateDirectoryA(folder.c_str(), nullptr);
-  return WriteTextFile(folder + "\\" + name + ".png", std::string(png.begin(), png.end()));
+  return SaveScreenAreaTo(area, folder + "\\" + name + ".png");
 }

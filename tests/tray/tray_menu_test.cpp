@@ -373,7 +373,7 @@ TEST_F(TrayMenuTest, DebugMenuWithShiftOrDebugMessages) {
       "    &Auto Log To File [40046] bmp\n    Show Debug &Messages [40047]";
   EXPECT_FALSE(Contains(Build(0), "De&bug [popup]"));
   // With Shift the Language submenu offers the pseudo-language too, and the debug menu follows it.
-  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "    繁體中文 (&H) [40155]\n    [Pse&udo] [40156]\n  ----\n" + debug + " bmp\n  ----\n"));
+  EXPECT_TRUE(Contains(Build(kTrayMenuShift), "    繁體中文 (&H) [40155]\n    [&Qps-ploc] [40156]\n  ----\n" + debug + " bmp\n  ----\n"));
   SetShowDebugMessages(true);
   EXPECT_TRUE(Contains(Build(0), debug + " checked bmp\n"));
   SetShowDebugMessages(false);
