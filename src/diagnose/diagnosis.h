@@ -70,6 +70,8 @@ struct DiagnosisFacts {
   char holdUntil[8];                     // "17:30" while a hold until a time is set, else ""
   char scheduleLabel[kFactLabelSize];    // the schedule in force, else ""
   char scheduleUntil[8];                 // and the time it runs until
+  char holdUntilShown[32];               // the same two times in the user's format; "" to show the above
+  char scheduleUntilShown[32];
   char batteryPause[32];                 // why the battery pauses holds ("on battery"), else ""
   char pausedReason[kFactReasonSize];    // the hold it pauses
 };
@@ -78,7 +80,8 @@ struct CheckResult {
   CheckId id;
   CheckState state;
   FixKind fix;
-  char text[kCheckTextSize];
+  char text[kCheckTextSize];   // English, for the log and the copied report
+  char shown[kCheckTextSize];  // the same in the language in use, for the dialog
 };
 
 struct Diagnosis {
@@ -90,6 +93,8 @@ struct Diagnosis {
 void ResetDiagnosisFacts(DiagnosisFacts* facts);
 void EvaluateDiagnosis(const DiagnosisFacts& facts, Diagnosis* diagnosis);
 
+// The names and the caption in English; each is in the catalogue, so the dialog shows
+// Tr() of it.
 const char* CheckIdName(CheckId id);           // "saver-off", ...
 const char* CheckStateName(CheckState state);  // "ok", "problem", "note", "unknown"
 const char* FixLabel(FixKind fix);             // the Fix button's caption; null for kNone

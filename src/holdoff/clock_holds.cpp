@@ -12,6 +12,7 @@
 #include "holdoff/clock_store.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/system_clock.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 
@@ -115,7 +116,7 @@ bool StartHoldUntil(int minuteOfDay) {
   if (minuteOfDay < 0 || minuteOfDay >= kDayMinutes) return false;
   UtcMs end = NextLocalTime(ClockEntry(), minuteOfDay, SystemZone());
   if (!SaveHoldUntil(end)) {
-    LogMessage(kLogError, "Error saving settings to registry");
+    LogMessage(kLogError, TrNoop("Error saving settings to registry"));
     return false;
   }
   until = end;

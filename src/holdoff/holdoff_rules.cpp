@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "language/text.h"
 #include "shell/text_helpers.h"
 
 namespace {
@@ -22,14 +23,14 @@ bool SameNameNoCase(const char* a, const char* b) {
 // A program name is a bare file name: no folder, drive, wildcard or control character,
 // and not "." or "..".
 const char* NameProblem(const char* name) {
-  if (!name || name[0] == 0) return "empty program name";
-  if (strlen(name) >= static_cast<size_t>(kProgramNameSize)) return "program name too long";
-  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return "not a program name";
+  if (!name || name[0] == 0) return TrNoop("empty program name");
+  if (strlen(name) >= static_cast<size_t>(kProgramNameSize)) return TrNoop("program name too long");
+  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return TrNoop("not a program name");
   for (const char* p = name; *p; p++) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '\\' || c == '/' || c == ':') return "a program name cannot hold a path";
-    if (c == '*' || c == '?') return "a program name cannot hold a wildcard";
-    if (c < 32 || c == '"' || c == '<' || c == '>' || c == '|') return "a program name cannot hold that character";
+    if (c == '\\' || c == '/' || c == ':') return TrNoop("a program name cannot hold a path");
+    if (c == '*' || c == '?') return TrNoop("a program name cannot hold a wildcard");
+    if (c < 32 || c == '"' || c == '<' || c == '>' || c == '|') return TrNoop("a program name cannot hold that character");
   }
   return nullptr;
 }
@@ -51,7 +52,7 @@ bool ParseHoldOffRule(const char* name, const char* data, HoldOffRule* rule, con
     else if (data && SameNameNoCase(data, "front"))
       kind = kHoldWhileInFront;
     else
-      found = "the data must be running or front";
+      found = TrNoop("the data must be running or front");
   }
   if (found) {
     if (problem) *problem = found;
