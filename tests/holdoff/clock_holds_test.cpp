@@ -21,6 +21,7 @@
 #include "holdoff/holdoff_state.h"
 #include "holdoff/holdoff_store.h"
 #include "holdoff/system_clock.h"
+#include "language/clock_text.h"
 #include "resources/clock_dialogs_ids.h"
 #include "shell/entry_points.h"
 #include "support/app_fixture.h"
@@ -319,7 +320,11 @@ TEST_F(ClockHoldsTest, TheDialogsSetTheHoldAndTheSchedules) {
         WaitGone(one);
         char line[128] = "";
         SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
-        if (std::string(line) == "Study\tdaily\t09:30-10:15") PressButton(dialog, IDOK);
+        // The list shows the times as the user's clock does; the registry keeps "HH:MM".
+        char from[64], to[64];
+        FormatClockText(from, sizeof(from), 9 * 60 + 30);
+        FormatClockText(to, sizeof(to), 10 * 60 + 15);
+        if (std::string(line) == std::string("Study\tdaily\t") + from + "-" + to) PressButton(dialog, IDOK);
       });
   EXPECT_TRUE(schedules.found && schedules.closed);
   std::string text;

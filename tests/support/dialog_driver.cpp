@@ -32,7 +32,44 @@ const bool unmanagedWindows = UseUnmanagedWindows();
 
 }  // namespace
 
+namespace {
+
+struct DialogSearch {
+  HWND owner;  // null: any owner
+  HWND found;
+};
+
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<DialogSearch*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof(name));
+  if (process != GetCurrentProcessId() || strcmp(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  if (search->owner && GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindOwnDialogWindow(HWND owner) {
+  DialogSearch search = {owner, nullptr};
+  EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND found = FindOwnDialogWindow(owner)) return found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
 HWND WaitForDialog(const char* title, DWORD timeoutMs) {
+  if (!title) return WaitForOwnedDialog(nullptr, timeoutMs);
   DWORD start = GetTickCount();
   for (;;) {
     HWND found = FindWindowA("#32770", title);
