@@ -35,6 +35,10 @@ struct Pass {
   bool shown;
 
   char* out() const { return shown ? check->shown : check->text; }
+  // A fact's text: its twin in the language in use where there is one.
+  const char* Fact(const char* english, const char* inLanguage) const {
+    return shown && inLanguage[0] ? inLanguage : english;
+  }
   const char* Say(const char* english) const __attribute__((format_arg(2))) { return shown ? Tr(english) : english; }
 
   // A number of seconds as the menus show durations; beyond the milliseconds the duration
@@ -243,18 +247,18 @@ void JudgeDisabled(const DiagnosisFacts& facts, const Pass& check) {
 // The hold that holds now, then the clock's holds that are set but not the reason (an
 // until time behind a full-screen hold, a schedule behind an until time).
 void JudgeHeldOff(const DiagnosisFacts& facts, const Pass& check) {
+  const char* reason = check.Fact(facts.holdReason, facts.holdReasonShown);
   if (!facts.heldOff)
     Set(check, CheckState::kOk, TrNoop("No hold-off rule holds the saver off."));
   else if (facts.holdReason[0])
     // Translators: %s is the hold's reason, as the tray's tooltip gives it.
     SetF(check, CheckState::kProblem, FixKind::kOpenHoldOffSettings, TrNoop("A hold-off rule holds the saver off: %s."),
-         facts.holdReason);
+         reason);
   else
     Set(check, CheckState::kProblem, TrNoop("A hold-off rule holds the saver off."), FixKind::kOpenHoldOffSettings);
   char* text = check.out();
-  const char* holdUntil = check.shown && facts.holdUntilShown[0] ? facts.holdUntilShown : facts.holdUntil;
-  const char* scheduleUntil =
-      check.shown && facts.scheduleUntilShown[0] ? facts.scheduleUntilShown : facts.scheduleUntil;
+  const char* holdUntil = check.Fact(facts.holdUntil, facts.holdUntilShown);
+  const char* scheduleUntil = check.Fact(facts.scheduleUntil, facts.scheduleUntilShown);
   char more[kCheckTextSize];
   if (facts.holdUntil[0] && !strstr(facts.holdReason, "held until ")) {
     // Translators: a sentence added to the hold-off check's text; %s is a clock time.
@@ -276,10 +280,11 @@ void JudgeBattery(const DiagnosisFacts& facts, const Pass& check) {
   else if (facts.pausedReason[0])
     // Translators: the first %s says why ("on battery"), the second is the hold's reason.
     SetF(check, CheckState::kNote, FixKind::kNone, TrNoop("Holds are paused (%s); otherwise %s would hold the saver off."),
-         facts.batteryPause, facts.pausedReason);
+         check.Fact(facts.batteryPause, facts.batteryPauseShown), check.Fact(facts.pausedReason, facts.pausedReasonShown));
   else
     // Translators: %s says why ("on battery").
-    SetF(check, CheckState::kNote, FixKind::kNone, TrNoop("Holds are paused (%s)."), facts.batteryPause);
+    SetF(check, CheckState::kNote, FixKind::kNone, TrNoop("Holds are paused (%s)."),
+         check.Fact(facts.batteryPause, facts.batteryPauseShown));
 }
 
 void JudgeTimeout(const DiagnosisFacts& facts, const Pass& check) {

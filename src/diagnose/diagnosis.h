@@ -70,10 +70,15 @@ struct DiagnosisFacts {
   char holdUntil[8];                     // "17:30" while a hold until a time is set, else ""
   char scheduleLabel[kFactLabelSize];    // the schedule in force, else ""
   char scheduleUntil[8];                 // and the time it runs until
-  char holdUntilShown[32];               // the same two times in the user's format; "" to show the above
-  char scheduleUntilShown[32];
   char batteryPause[32];                 // why the battery pauses holds ("on battery"), else ""
   char pausedReason[kFactReasonSize];    // the hold it pauses
+  // For the dialog: the texts above in the language in use and the user's clock format;
+  // an empty one shows its English twin.
+  char holdReasonShown[kFactReasonSize * 2];
+  char holdUntilShown[32];
+  char scheduleUntilShown[32];
+  char batteryPauseShown[kFactReasonSize];
+  char pausedReasonShown[kFactReasonSize * 2];
 };
 
 struct CheckResult {

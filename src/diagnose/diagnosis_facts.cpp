@@ -203,7 +203,8 @@ void GatherDiagnosisFacts(DiagnosisFacts* facts) {
   ReadPower(facts);
   facts->disableSecondsLeft = DisableSecondsLeft();
   // Dozelite holds the display on exactly while a hold-off rule holds the saver.
-  facts->heldOff = GetHoldOffReason(facts->holdReason, sizeof(facts->holdReason));
+  facts->heldOff = GetHoldOffLogReason(facts->holdReason, sizeof(facts->holdReason));
+  GetHoldOffReason(facts->holdReasonShown, sizeof(facts->holdReasonShown));
   facts->ownHold = facts->heldOff;
   // A copy started only to diagnose has not followed the clock: it reads it now.
   LookAtClockHoldsOnce();
@@ -217,5 +218,7 @@ void GatherDiagnosisFacts(DiagnosisFacts* facts) {
     FormatClockText(facts->scheduleUntilShown, sizeof(facts->scheduleUntilShown), minute);
   }
   GetBatteryPause(facts->batteryPause, sizeof(facts->batteryPause));
-  GetHoldOffPause(nullptr, 0, facts->pausedReason, sizeof(facts->pausedReason));
+  GetBatteryPause(facts->batteryPauseShown, sizeof(facts->batteryPauseShown), true);
+  GetHoldOffLogPause(nullptr, 0, facts->pausedReason, sizeof(facts->pausedReason));
+  GetHoldOffPause(nullptr, 0, facts->pausedReasonShown, sizeof(facts->pausedReasonShown));
 }

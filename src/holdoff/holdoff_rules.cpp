@@ -12,6 +12,10 @@
 
 namespace {
 
+// The English text, or with `shown` its translation.
+const char* Say(bool shown, const char* english) __attribute__((format_arg(2)));
+const char* Say(bool shown, const char* english) { return shown ? Tr(english) : english; }
+
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameNameNoCase(const char* a, const char* b) {
@@ -132,17 +136,20 @@ static bool HasKind(const HoldOffRules& rules, HoldOffKind kind) {
 bool HasRunningRules(const HoldOffRules& rules) { return HasKind(rules, kHoldWhileRunning); }
 bool HasFrontRules(const HoldOffRules& rules) { return HasKind(rules, kHoldWhileInFront); }
 
-bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size) {
-  char text[kHoldOffReasonSize] = "";
+bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size,
+                         bool shown) {
+  char text[kHoldOffReasonTextSize] = "";
   if (rules.enabled) {
     int front = FindHoldOffRule(rules, kHoldWhileInFront, scene.frontProgram);
     int running = FindHoldOffRule(rules, kHoldWhileRunning, scene.runningProgram);
+    // Translators: why the saver is held off, in the tray's tooltip and menu; %s is a
+    // program's file name.
     if (rules.fullscreen && scene.fullScreenInFront)
-      CopyText(text, "a full-screen window is in front", sizeof(text));
+      CopyText(text, Say(shown, TrNoop("a full-screen window is in front")), sizeof(text));
     else if (front >= 0)
-      snprintf(text, sizeof(text), "%s is in front", rules.programs[front].name);
+      snprintf(text, sizeof(text), Say(shown, TrNoop("%s is in front")), rules.programs[front].name);
     else if (running >= 0)
-      snprintf(text, sizeof(text), "%s is running", rules.programs[running].name);
+      snprintf(text, sizeof(text), Say(shown, TrNoop("%s is running")), rules.programs[running].name);
   }
   if (reason && size > 0) CopyText(reason, text, size);
   return text[0] != 0;
