@@ -9,7 +9,8 @@ build="$1"
 seconds="${2:-60}"
 # FUZZ_TARGETS (words) picks some of the targets; all of them by default.
 targets=(fuzz_http_response fuzz_parse_url fuzz_form_encoding fuzz_compare_versions fuzz_command_line
-         fuzz_module_description fuzz_exe_header fuzz_holdoff_rule fuzz_catalog_cache fuzz_hold_schedule)
+         fuzz_module_description fuzz_exe_header fuzz_holdoff_rule fuzz_catalog_cache fuzz_hold_schedule
+         fuzz_translation)
 if [ -n "${FUZZ_TARGETS:-}" ]; then read -r -a targets <<< "$FUZZ_TARGETS"; fi
 
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1"

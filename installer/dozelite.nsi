@@ -57,8 +57,8 @@ RequestExecutionLevel user
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 BrandingText "${PRODUCT} ${VERSION}"
-Caption "${PRODUCT} ${VERSION} Setup"
-UninstallCaption "${PRODUCT} ${VERSION} Uninstall"
+Caption "$(SetupCaption)"
+UninstallCaption "$(UninstallCaption)"
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -82,12 +82,12 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !define MUI_UNICON "${SOURCE_DIR}\src\resources\art\dozelite.ico"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_WELCOMEPAGE_TEXT "This will install ${PRODUCT} ${VERSION} on your computer.$\r$\n$\r$\n${PRODUCT} lives in the notification area and puts your screen savers one click away: choose, start and configure them, switch the screen saver and its password on and off, pause it for a while, and pick random savers.$\r$\n$\r$\nA running ${PRODUCT} is ended before its files are replaced; your settings are kept.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)$\r$\n$\r$\n$_CLICK"
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunText)"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartDozelite
 !define MUI_FINISHPAGE_SHOWREADME
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the ${PRODUCT} help"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "$(HelpText)"
 !define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenHelp
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
@@ -102,7 +102,13 @@ Page custom ModePage ModePageLeave
 UninstPage custom un.SettingsPage un.SettingsPageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The languages the program speaks, English first; the setup program offers them at its
+; start, preselected from the system's, and passes nothing to the program.
 !insertmacro MUI_LANGUAGE "English"
+!include "${BUILD_DIR}\generated\translations\installer_languages.nsh"
+!insertmacro MUI_RESERVEFILE_LANGDLL
+!include "${SOURCE_DIR}\installer\strings.nsh"
+!include "${BUILD_DIR}\generated\translations\installer_strings.nsh"
 
 Var KeepSettings
 Var KeepSettingsBox
@@ -144,7 +150,7 @@ Function ${prefix}EndRunningDozelite
       ${Break}
     ${EndIf}
     ${If} $1 = 0
-      DetailPrint "Ending the running ${PRODUCT}"
+      DetailPrint "$(EndingProgram)"
     ${EndIf}
     IntOp $0 $1 % 10
     ${If} $0 = 0
@@ -212,7 +218,7 @@ Function ${prefix}ReadModeOptions
   ${GetOptions} $0 "/CURRENTUSER" $1
   ${IfNot} ${Errors}
     ${If} $ModeGiven = 1
-      MessageBox MB_ICONSTOP "Choose either /ALLUSERS or /CURRENTUSER, not both." /SD IDOK
+      MessageBox MB_ICONSTOP "$(BothModes)" /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -233,13 +239,13 @@ Function ${prefix}RestartElevated
   ${IfNot} ${Errors}
     Quit
   ${EndIf}
-  MessageBox MB_ICONEXCLAMATION "Installing or removing ${PRODUCT} for everyone needs administrator rights." /SD IDOK
+  MessageBox MB_ICONEXCLAMATION "$(NeedsAdmin)" /SD IDOK
 FunctionEnd
 !macroend
 !insertmacro DEFINE_ELEVATED ""
 !insertmacro DEFINE_ELEVATED "un."
 
-Section "${PRODUCT} (required)" SecProgram
+Section "$(RequiredSection)" SecProgram
   SectionIn RO
   Call EndRunningDozelite
   Call RemoveProgramFile
@@ -252,7 +258,7 @@ Section "${PRODUCT} (required)" SecProgram
 
   ; $SMPROGRAMS and SHCTX follow the mode: the user's or everyone's Start menu, HKCU or HKLM.
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0 \
-      SW_SHOWNORMAL "" "Screen savers one click away"
+      SW_SHOWNORMAL "" "$(ShortcutComment)"
 
   ; Commands are quoted: the folder may hold spaces. The program reads both this and the
   ; bare path older setups wrote.
@@ -272,7 +278,7 @@ SectionEnd
 
 ; The same value the program's "Run When Windows Starts" writes: the executable's full
 ; path, quoted and without arguments, so the menu shows it checked.
-Section "Start ${PRODUCT} when Windows starts" SecStartup
+Section "$(StartupSection)" SecStartup
   WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\${PRODUCT}.exe"'
 SectionEnd
 
@@ -338,9 +344,10 @@ Function RestartSetupElevated
 FunctionEnd
 
 Function .onInit
+  !insertmacro MUI_LANGDLL_DISPLAY
   ; The program asks for the UTF-8 code page, which Windows gives from 10 version 1903 on.
   ${IfNot} ${AtLeastBuild} 18362
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 10 version 1903 or later." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(OldWindows)" /SD IDOK
     SetErrorLevel 1150 ; ERROR_OLD_WIN_VERSION
     Quit
   ${EndIf}
@@ -365,19 +372,19 @@ Function ModePage
   ${If} $ModeGiven = 1
     Abort
   ${EndIf}
-  !insertmacro MUI_HEADER_TEXT "Choose Users" "Choose for whom ${PRODUCT} is installed."
+  !insertmacro MUI_HEADER_TEXT "$(UsersTitle)" "$(UsersSubtitle)"
   nsDialogs::Create 1018
   Pop $0
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${NSD_CreateRadioButton} 0 0 100% 12u "&Just for me"
+  ${NSD_CreateRadioButton} 0 0 100% 12u "$(JustForMe)"
   Pop $JustForMeButton
-  ${NSD_CreateLabel} 12u 14u -12u 20u "In your own profile, without administrator rights. Other users of this computer do not see it."
+  ${NSD_CreateLabel} 12u 14u -12u 20u "$(JustForMeText)"
   Pop $0
-  ${NSD_CreateRadioButton} 0 42u 100% 12u "For &everyone"
+  ${NSD_CreateRadioButton} 0 42u 100% 12u "$(ForEveryone)"
   Pop $1
-  ${NSD_CreateLabel} 12u 56u -12u 20u "In the program files folder, for every user of this computer. Needs administrator rights."
+  ${NSD_CreateLabel} 12u 56u -12u 20u "$(ForEveryoneText)"
   Pop $0
   ${If} $AllUsers = 1
     ${NSD_Check} $1
@@ -445,6 +452,7 @@ Function un.FindMode
 FunctionEnd
 
 Function un.onInit
+  !insertmacro MUI_UNGETLANGUAGE
   SetRegView 64
   StrCpy $KeepSettings 0
   ${GetParameters} $0
@@ -473,15 +481,15 @@ Function un.onInit
 FunctionEnd
 
 Function un.SettingsPage
-  !insertmacro MUI_HEADER_TEXT "Your settings" "Choose whether to keep your ${PRODUCT} settings."
+  !insertmacro MUI_HEADER_TEXT "$(SettingsTitle)" "$(SettingsSubtitle)"
   nsDialogs::Create 1018
   Pop $0
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${NSD_CreateLabel} 0 0 100% 40u "${PRODUCT} keeps your choices in your user profile: hot keys, click and corner actions, random savers, search folders and the other switches of its Settings menu. Keep them if you plan to install ${PRODUCT} again. Your screen saver itself stays as it is either way."
+  ${NSD_CreateLabel} 0 0 100% 40u "$(SettingsText)"
   Pop $0
-  ${NSD_CreateCheckbox} 0 48u 100% 12u "&Keep my ${PRODUCT} settings"
+  ${NSD_CreateCheckbox} 0 48u 100% 12u "$(KeepSettings)"
   Pop $KeepSettingsBox
   ${If} $KeepSettings = 1
     ${NSD_Check} $KeepSettingsBox
@@ -528,13 +536,13 @@ Section "Uninstall"
   ${EndIf}
 
   ${If} $KeepSettings = 0
-    DetailPrint "Removing your ${PRODUCT} settings"
+    DetailPrint "$(RemovingSettings)"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     ; The log and the crash reports written beside it.
     Delete "$TEMP\${PRODUCT}.log"
     Delete "$TEMP\${PRODUCT}-*.dmp"
   ${Else}
-    DetailPrint "Keeping your ${PRODUCT} settings"
+    DetailPrint "$(KeepingSettings)"
   ${EndIf}
 
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "build_config.h"
+#include "language/dialog_fit.h"
 #include "language/translate.h"
 #include "resources/splash_dialog_ids.h"
 #include "shell/dpi.h"
@@ -33,6 +34,7 @@ void OnInitDialog(HWND dialog, LPARAM displayMs) {
   SetItemFormatted(dialog, IDC_SPLASH_EMAIL, Tr("email: %s"), DOZELITE_SUPPORT_EMAIL);
   // Translators: %s is the web address.
   SetItemFormatted(dialog, IDC_SPLASH_WEBSITE, Tr("website: %s"), DOZELITE_WEB_URL);
+  FitDialogToTexts(dialog);  // the addresses' labels come after TranslateDialog's fit
   SetDlgItemTextA(dialog, IDC_SPLASH_VERSION, AppState.versionText);
   SetDlgItemTextA(dialog, IDC_SPLASH_LEGAL, AppState.legalText);
   CenterWindow(dialog);

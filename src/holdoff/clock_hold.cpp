@@ -23,8 +23,9 @@ bool ClockReason(const ClockHolds& holds, const char* untilClock, const char* en
   } else if (holds.scheduleLabel && holds.scheduleLabel[0]) {
     // Translators: why the saver is held off; the first %s is the schedule's name, the
     // second a clock time.
-    snprintf(text, sizeof(text), Say(shown, TrNoop("the schedule \"%.*s\" runs until %s")), kScheduleLabelSize,
-             holds.scheduleLabel, endClock);
+    char label[kScheduleLabelSize];
+    CopyText(label, holds.scheduleLabel, sizeof(label));
+    snprintf(text, sizeof(text), Say(shown, TrNoop("the schedule \"%s\" runs until %s")), label, endClock);
   }
   if (reason && size > 0) CopyText(reason, text, size);
   return text[0] != 0;

@@ -25,7 +25,7 @@ const LanguageInfo kLanguages[] = {
     {"ko", "\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4 (&K)", "Korean"},                        // 한국어
     {"zh-CN", "\xE7\xAE\x80\xE4\xBD\x93\xE4\xB8\xAD\xE6\x96\x87 (&C)", "Chinese (Simplified)"},   // 简体中文
     {"zh-TW", "\xE7\xB9\x81\xE9\xAB\x94\xE4\xB8\xAD\xE6\x96\x87 (&H)", "Chinese (Traditional)"},  // 繁體中文
-    {"qps-ploc", "[&Pseudo]", "Pseudo-language"},
+    {"qps-ploc", "[&Qps-ploc]", "Pseudo-language"},
 };
 constexpr int kLanguageCount = sizeof(kLanguages) / sizeof(kLanguages[0]);
 

@@ -180,14 +180,18 @@ uint64_t Evaluate(const PluralRule& rule, int index, uint64_t n) {
   }
 }
 
-// The text after `name` and an "=" in the header, or nullptr.
+// The text after the field `name` and its "=" in the header, or nullptr; "plural" is
+// not found inside "nplurals".
 const char* FieldValue(const char* header, const char* name) {
-  const char* found = strstr(header, name);
-  if (!found) return nullptr;
-  found += strlen(name);
-  while (*found == ' ') found++;
-  if (*found != '=') return nullptr;
-  return found + 1;
+  size_t length = strlen(name);
+  for (const char* found = strstr(header, name); found; found = strstr(found + 1, name)) {
+    if (found > header && ((found[-1] >= 'a' && found[-1] <= 'z') || (found[-1] >= 'A' && found[-1] <= 'Z')))
+      continue;
+    const char* value = found + length;
+    while (*value == ' ') value++;
+    if (*value == '=') return value + 1;
+  }
+  return nullptr;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "language/dialog_fit.h"
 #include "language/language_tags.h"
 #include "language/mo_catalog.h"
 
@@ -88,4 +89,5 @@ void TranslateDialog(HWND dialog) {
     if (translated != title) SetWindowTextA(dialog, translated);
   }
   EnumChildWindows(dialog, TranslateChild, 0);
+  FitDialogToTexts(dialog);
 }

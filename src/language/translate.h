@@ -15,5 +15,7 @@ const char* CurrentLanguageTag();
 int WindowsLanguage();
 
 // Translates a dialog's title and the texts of its static controls and buttons, as the
-// template gave them; call first in WM_INITDIALOG.
+// template gave them, and widens the dialog where they need more room (FitDialogToTexts);
+// call first in WM_INITDIALOG. A procedure that sets longer texts itself calls
+// FitDialogToTexts again once it has.
 void TranslateDialog(HWND dialog);

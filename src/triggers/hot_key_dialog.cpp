@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "language/dialog_fit.h"
 #include "language/translate.h"
 #include "log/log.h"
 #include "resources/hotkey_dialog_ids.h"
@@ -55,7 +56,10 @@ INT_PTR OnInitDialog(HWND dialog, HotKeyEntry* entry) {
   char title[256];
   snprintf(title, sizeof(title), Tr(kTitleFormat), kProductName);
   SetWindowTextA(dialog, title);
-  if (entry) SetDlgItemTextA(dialog, IDC_HOTKEY_PROMPT, Tr(entry->description));
+  if (entry) {
+    SetDlgItemTextA(dialog, IDC_HOTKEY_PROMPT, Tr(entry->description));
+    FitDialogToTexts(dialog);  // the prompt may be longer than the template's
+  }
   CenterWindow(dialog);
   SetTimer(dialog, kSampleTimer, kSamplePeriodMs, nullptr);
   SetFocus(GetDlgItem(dialog, IDC_HOTKEY_TEXT));

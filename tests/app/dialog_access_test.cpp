@@ -210,8 +210,8 @@ std::vector<std::string> CheckAccessibleNames(HWND dialog, const std::string& wh
     // The key of its own text, or of the label before a field.
     std::string keyed = NeedsLabel(control) && i > 0 && IsLabel(children[i - 1]) ? TextOf(children[i - 1])
                                                                                  : TextOf(control);
-    char key = AccessKeyOf(keyed);
-    if (key && _stricmp(keys.c_str(), (std::string("Alt+") + key).c_str()) != 0)
+    std::string key = AccessKeyOf(keyed);
+    if (!key.empty() && _stricmp(keys.c_str(), (std::string("Alt+") + key).c_str()) != 0)
       problems.push_back(where + ": " + Describe(control) + " is named \"" + spoken + "\" with the shortcut \"" +
                          keys + "\", not Alt+" + key);
   }

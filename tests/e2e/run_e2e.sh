@@ -502,6 +502,54 @@ step_exit() {
   shot after-exit
 }
 
+# po_text <language> <English text>: what the program shows for that text in that language.
+po_text() {
+  python3 - "$root/tools/po" "$root/po/$1.po" "$2" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+import po_file
+for entry in po_file.read(sys.argv[2]):
+    if entry.msgid == sys.argv[3] and entry.translated:
+        print(entry.msgstr[0])
+PY
+}
+
+# dialog_shows <text>: the open dialog of the running copy shows this text (title or control).
+dialog_shows() { wine "$ctl_exe" texts 5000 </dev/null 2>/dev/null | tr -d '\r' | grep -qxF -- "$1"; }
+
+# Dozelite in the user's language: German from the Windows display language (Wine takes
+# it from the C library's locale when the server starts), then Japanese and English again
+# chosen with the language option while it runs; the timeout dialog shows each.
+step_languages() {
+  dozelite_running && ctl close 10000
+  wineserver -k 2>/dev/null
+  local lines
+  lines="$(log_lines)"
+  LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 wine start "$shortcut_win" </dev/null >/dev/null 2>&1
+  check "Dozelite starts under German Windows" ctl wait 20000
+  check "the log says the language came from Windows" wait_until 10 log_has_since "$lines" "Language: de-DE (from Windows)"
+  ctl dismiss "Dozelite Tip of the Day" 3000
+  ctl command 40039
+  check "the timeout dialog's Cancel is German" dialog_shows "$(po_text de Cancel)"
+  check "its field label is German" dialog_shows "$(po_text de '&minutes')"
+  shot language-de-timeout
+  ctl postto "$(wine "$ctl_exe" texts 1000 </dev/null 2>/dev/null | head -n1 | tr -d '\r')" 0x0111 2 0
+  for language in ja en; do
+    LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 timeout 60 wine "$exe_win" language=$language </dev/null >/dev/null 2>&1
+    check "language=$language is saved" test "$(reg_value "$settings_key" language)" = "$language"
+    ctl command 40039
+    local cancel=Cancel
+    [ "$language" = en ] || cancel="$(po_text "$language" Cancel)"
+    check "the timeout dialog's Cancel follows language=$language" dialog_shows "$cancel"
+    shot "language-$language-timeout"
+    ctl postto "$(wine "$ctl_exe" texts 1000 </dev/null 2>/dev/null | head -n1 | tr -d '\r')" 0x0111 2 0
+  done
+  check "the log names the chosen language" log_has_since "$lines" "Language: en (chosen)"
+  wine reg delete "$settings_key" /v language /f </dev/null >/dev/null 2>&1
+  ctl close 10000
+  wineserver -k 2>/dev/null
+}
+
 # The portable copy beside the installation for everyone: its "Uninstall" asks, then
 # removes its settings and its own log-on entry, and never runs the installed uninstaller.
 step_portable_uninstall() {
@@ -818,6 +866,7 @@ step step_search_paths "edit the search paths"
 step step_update_check "check for updates"
 step step_uninstall_command "Uninstall from the menu"
 step step_exit "Exit"
+step step_languages "the user's language: from Windows, then chosen"
 step step_portable_uninstall "the portable copy's Uninstall removes only its own settings"
 step step_update_over_running_copy "setup over a running copy"
 step step_uninstall_keeping_settings "uninstall keeping the settings"

@@ -69,10 +69,10 @@ HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
 }
 
 HWND WaitForDialog(const char* title, DWORD timeoutMs) {
-  if (!title) return WaitForOwnedDialog(nullptr, timeoutMs);
   DWORD start = GetTickCount();
   for (;;) {
-    HWND found = FindWindowA("#32770", title);
+    // Without a title: the first visible dialog of this process (titles are translated).
+    HWND found = title ? FindWindowA("#32770", title) : FindOwnDialogWindow(nullptr);
     if (found && IsWindowVisible(found)) return found;
     if (GetTickCount() - start > timeoutMs) return found;
     Sleep(20);
@@ -213,7 +213,7 @@ bool SaveScreenshot(HWND window, const char* name) {
   return SaveScreenArea(area, name);
 }
 
-bool SaveScreenArea(RECT area, const char* name) {
+bool SaveScreenAreaTo(RECT area, const std::string& path) {
   int width = area.right - area.left;
   int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
@@ -246,7 +246,11 @@ bool SaveScreenArea(RECT area, const char* name) {
     rgb[j + 2] = bgra[i];
   }
   std::vector<uint8_t> png = EncodePng(width, height, rgb);
+  return WriteTextFile(path, std::string(png.begin(), png.end()));
+}
+
+bool SaveScreenArea(RECT area, const char* name) {
   std::string folder = ExeDirectory() + "\\..\\screenshots";
   CreateDirectoryA(folder.c_str(), nullptr);
-  return WriteTextFile(folder + "\\" + name + ".png", std::string(png.begin(), png.end()));
+  return SaveScreenAreaTo(area, folder + "\\" + name + ".png");
 }

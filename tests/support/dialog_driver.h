@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-// Waits until a dialog window ("#32770") with exactly this title exists; with a null
-// title, until a visible dialog window of this process exists (titles change with the
-// language in use).
+// Waits until a dialog window ("#32770") with exactly this title exists; with a null title,
+// until any dialog of this process is visible (titles change with the language).
 HWND WaitForDialog(const char* title, DWORD timeoutMs = 5000);
 // Waits until a visible dialog window owned by `owner` exists: a dialog opened from it.
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = 5000);
@@ -38,6 +37,8 @@ bool WaitGone(HWND window, DWORD timeoutMs = 3000);
 bool SaveScreenshot(HWND window, const char* name);
 // Saves an area of the screen the same way.
 bool SaveScreenArea(RECT area, const char* name);
+// The same, written to `path` (its folder must exist).
+bool SaveScreenAreaTo(RECT area, const std::string& path);
 
 // Popup menus on the screen: the visible menu windows, a wait until `count` are open (5 s
 // at most), and a key press posted to one (with time for the menu to act on it).

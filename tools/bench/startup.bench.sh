@@ -2,6 +2,8 @@
 # Start to tray icon and resident memory: Dozelite with 100 savers on its search path,
 # with no catalog cache (cold) and with one (warm), against the minimal tray program, in
 # the same run and the same Wine server. Also adds its target rows to $build/bench-targets.md.
+# With STARTUP_BASELINE set to another build's Dozelite.exe, that program is started in
+# every round too (warm), for a before-and-after comparison measured side by side.
 # Usage: startup.bench.sh <build folder>
 set -u
 build="$1"
@@ -37,6 +39,9 @@ for round in $(seq 1 "$runs"); do
   bench --delete "$cache" 1 DozeliteTrayIconClass "$dozelite" >> "$work/cold"
   bench 1 DozeliteIdleTrayClass "$idle" >> "$work/minimal"
   bench 1 DozeliteTrayIconClass "$dozelite" >> "$work/warm"
+  if [ -n "${STARTUP_BASELINE:-}" ]; then
+    bench 1 DozeliteTrayIconClass "$(winepath -w "$STARTUP_BASELINE")" >> "$work/baseline"
+  fi
 done
 # "<median ms> <min ms> <median private KiB> <median working set KiB>" of one file's rounds.
 medians() {
@@ -47,6 +52,7 @@ medians() {
 cold=$(medians "$work/cold")
 minimal=$(medians "$work/minimal")
 warm=$(medians "$work/warm")
+baseline=$(medians "$work/baseline")
 count=$(cat "$WINEPREFIX"/drive_c/users/*/Temp/Dozelite.log 2>/dev/null | grep -ao "processed [0-9]* savers ([0-9]* ms), [0-9]* from the cache" | tail -n1)
 wine reg delete "$settings" /f </dev/null >/dev/null 2>&1
 
@@ -69,6 +75,14 @@ echo "|---|---|---|---|---|---|---|"
 echo "| minimal tray program | ${m_med} ms (${m_min}) | 1.00 | ${m_priv} KiB | 1.00 | ${m_ws} KiB | 1.00 |"
 echo "| Dozelite, 100 savers, cold cache | ${c_med} ms (${c_min}) | $(ratio "$c_med" "$m_med") | ${c_priv} KiB | $(ratio "$c_priv" "$m_priv") | ${c_ws} KiB | $(ratio "$c_ws" "$m_ws") |"
 echo "| Dozelite, 100 savers, warm cache | ${w_med} ms (${w_min}) | $(ratio "$w_med" "$m_med") | ${w_priv} KiB | $(ratio "$w_priv" "$m_priv") | ${w_ws} KiB | $(ratio "$w_ws" "$m_ws") |"
+if [ -n "$baseline" ]; then
+  set -- $baseline
+  b_med=${1:-0} b_min=${2:-0} b_priv=${3:-0} b_ws=${4:-0}
+  echo "| baseline Dozelite ($(basename "$(dirname "$(dirname "$STARTUP_BASELINE")")")), 100 savers, warm cache | ${b_med} ms (${b_min}) | $(ratio "$b_med" "$m_med") | ${b_priv} KiB | $(ratio "$b_priv" "$m_priv") | ${b_ws} KiB | $(ratio "$b_ws" "$m_ws") |"
+  echo
+  echo "This build against the baseline (warm): start $(ratio "$w_med" "$b_med")x, private bytes $(ratio "$w_priv" "$b_priv")x;"
+  echo "program file $(stat -c %s "$win/Dozelite.exe") bytes against $(stat -c %s "$STARTUP_BASELINE") bytes."
+fi
 {
   echo "| Start to tray icon, 100 savers, cold cache, against the minimal tray program | at most 1.3x | $(ratio "$c_med" "$m_med")x |"
   echo "| Start to tray icon, 100 savers, warm cache, against the minimal tray program | at most 1.3x | $(ratio "$w_med" "$m_med")x |"

@@ -89,7 +89,8 @@ def installer_texts(root):
                 if match:
                     text = re.sub(r'\$\\(.)', lambda m: {'n': '\n', 'r': '\r', 't': '\t'}.get(m.group(1), m.group(1)),
                                   match.group(2))
-                    text = text.replace('$$', '$')
+                    # Line ends are plain "\n" in catalogues; the setup program's writer restores them.
+                    text = text.replace('$$', '$').replace('\r\n', '\n')
                     found.append((text, 'installer/' + name))
     return found
 

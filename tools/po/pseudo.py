@@ -27,6 +27,10 @@ def pseudo(text):
         letters += sum(c.isalnum() for c in plain)
         out.append(match.group(0))
         position = match.end()
+        # The access key itself stays as it is: the same keys as English, none lost or shared.
+        if match.group(0) == '&' and position < len(text):
+            out.append(text[position])
+            position += 1
     tail = text[position:]
     out.append(''.join(ACCENTED.get(c, c) for c in tail))
     letters += sum(c.isalnum() for c in tail)

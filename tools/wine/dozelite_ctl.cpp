@@ -11,6 +11,8 @@
 //   dozelite_ctl dismiss <title> <ms> post WM_CLOSE to that window and wait until it is gone
 //   dozelite_ctl postto <title> <msg> <wparam> <lparam>  post a message to the window with that title
 //   dozelite_ctl list                 print the visible top-level windows (class, title)
+//   dozelite_ctl texts <ms>           wait for a dialog of the running Dozelite and print its title
+//                                     and its controls' texts, one per line, as UTF-8
 //   dozelite_ctl hold <ms>            keep a hidden window for that long (holds Wine's desktop open)
 //   dozelite_ctl keys <vk> <mods>     type a key with modifiers (MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4)
 //                                     as keyboard input of this desktop, as a hot key press is
@@ -129,6 +131,51 @@ static int TypeKeys(WORD key, unsigned modifiers) {
   return SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT)) == static_cast<UINT>(count) ? 0 : 1;
 }
 
+// The first visible dialog ("#32770") of the process that owns Dozelite's main window.
+struct DialogQuery {
+  DWORD process;
+  HWND found;
+};
+
+static BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+  DialogQuery* query = reinterpret_cast<DialogQuery*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof(className));
+  if (process != query->process || !IsWindowVisible(window) || strcmp(className, "#32770") != 0) return TRUE;
+  query->found = window;
+  return FALSE;
+}
+
+static void PrintText(HWND window) {
+  wchar_t wide[1024] = L"";
+  GetWindowTextW(window, wide, 1024);
+  char text[4096] = "";
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+  if (text[0]) printf("%s\n", text);
+}
+
+// Texts are printed as UTF-8 whatever the code page, so that any language can be compared.
+static int PrintDialogTexts(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  DialogQuery query = {0, nullptr};
+  for (;;) {
+    HWND main = FindDozelite();
+    if (main) {
+      GetWindowThreadProcessId(main, &query.process);
+      EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&query));
+    }
+    if (query.found) break;
+    if (GetTickCount() - start > timeoutMs) return 1;
+    Sleep(50);
+  }
+  Sleep(300);  // the procedure's own texts are set during its first messages
+  PrintText(query.found);
+  for (HWND child = GetWindow(query.found, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) PrintText(child);
+  return 0;
+}
+
 static BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
   if (!IsWindowVisible(window)) return TRUE;
   char className[128] = "";
@@ -175,6 +222,7 @@ int main(int argc, char** argv) {
     if (holder) DestroyWindow(holder);
     return 0;
   }
+  if (!strcmp(verb, "texts")) return PrintDialogTexts(static_cast<DWORD>(value));
   if (!strcmp(verb, "wait")) return WaitForWindow(static_cast<DWORD>(value)) ? 0 : 1;
   HWND window = WaitForWindow(2000);
   if (!window) return 1;
