@@ -26,12 +26,13 @@ namespace {
 constexpr const char* kTitle = TrNoop("Screen Saver Search Paths");
 constexpr int kMaxFolders = kMaxSaverPaths - 1;  // the list keeps one entry for its end
 
+// Line breaks are "\n" alone, as the catalogues keep them; the box shows them the same.
 constexpr const char* kAddHelp = TrNoop(
-    "To add a folder, enter the path (or drag it from Explorer)\r\n"
-    "and then press the 'Add' button. You can use the Browse button\r\n"
+    "To add a folder, enter the path (or drag it from Explorer)\n"
+    "and then press the 'Add' button. You can use the Browse button\n"
     "to locate a screen saver, and its path will be entered for you.");
 constexpr const char* kRemoveHelp = TrNoop(
-    "To remove a folder, select the path from the list\r\n"
+    "To remove a folder, select the path from the list\n"
     "and then press the 'Remove' button.");
 constexpr const char* kInvalidFolder = TrNoop("The folder you entered is invalid.");
 constexpr const char* kListFull = TrNoop("The list is full: remove a folder before you add another.");
