@@ -53,8 +53,8 @@ struct Pass {
       else
         FormatDuration(duration.text, sizeof(duration.text), static_cast<uint32_t>(seconds) * 1000u);
     } else if (seconds < 0) {
-      snprintf(duration.text, sizeof(duration.text), TrN("%d Second", "%d Seconds", static_cast<uint64_t>(-(int64_t)seconds)),
-               seconds);
+      uint64_t count = static_cast<uint64_t>(-static_cast<int64_t>(seconds));
+      snprintf(duration.text, sizeof(duration.text), TrN("%d Second", "%d Seconds", count), seconds);
     } else if (seconds > kLongestFormattedSeconds) {
       snprintf(duration.text, sizeof(duration.text), TrN("%d Hour", "%d Hours", static_cast<uint64_t>(seconds / 3600)),
                seconds / 3600);
