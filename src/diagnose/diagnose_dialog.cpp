@@ -7,6 +7,7 @@
 
 #include "diagnose/diagnose.h"
 #include "dialogs/splash_dialog.h"
+#include "language/dialog_fit.h"
 #include "language/translate.h"
 #include "log/log.h"
 #include "resources/diagnose_dialog_ids.h"
@@ -90,8 +91,20 @@ void CopyReport(HWND dialog) {
   free(report);
 }
 
+// The dialog is laid out for the longest of the Fix button's captions in the language in
+// use, so that choosing another check never clips it.
+void FitFixCaptions(HWND dialog) {
+  const FixKind kinds[] = {FixKind::kSwitchSaverOn, FixKind::kPickRandomSaver, FixKind::kSetTimeoutBelowDisplay,
+                           FixKind::kEndDisablePeriod, FixKind::kOpenHoldOffSettings, FixKind::kFindDisplayRequests};
+  for (FixKind kind : kinds) {
+    SetDlgItemTextA(dialog, IDC_DIAGNOSE_FIX, Tr(FixLabel(kind)));
+    FitDialogToTexts(dialog);
+  }
+}
+
 void OnInitDialog(HWND dialog) {
   TranslateDialog(dialog);
+  FitFixCaptions(dialog);
   SetWindowTextA(dialog, Tr(kTitle));
   reportPending = false;  // a report for a dialog closed earlier is dropped on arrival
   SendList(dialog, LB_SETTABSTOPS, sizeof(kTabStops) / sizeof(kTabStops[0]),
