@@ -47,7 +47,7 @@ void CenterWindow(HWND window) {
 
 INT_PTR ShowDialogOnce(HINSTANCE module, HWND owner, const char* templateName, DLGPROC procedure,
                        const char* titleFormat, const char* titleArgument, LPARAM parameter) {
-  char title[100];
+  char title[512];  // a translated title in UTF-8: several bytes a character
   if (titleArgument) {
     char expanded[1024];
     wsprintfA(expanded, titleFormat, titleArgument);

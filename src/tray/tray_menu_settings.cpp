@@ -117,6 +117,8 @@ void AppendRadioItem(HMENU menu, int id, const char* text, bool checked) {
 HMENU BuildLanguageMenu(const MenuContext& context) {
   HMENU menu = CreatePopupMenu();
   bool followsWindows = GetLanguageSetting()[0] == 0;
+  // Translators: the languages' own names below take the keys E D S F I N P B T J K C H Q
+  // (and Cyrillic Р, У): keep this item's key off them, e.g. on the W of "Windows".
   AppendRadioItem(menu, kCmdLanguageWindowsDefault, Tr("&Windows Default"), followsWindows);
   AppendSeparator(menu);
   int count = 0;

@@ -211,6 +211,10 @@ step_fresh_prefix() {
 # without installing anything.
 step_setup_wizard() {
   wine "$setup" </dev/null >/dev/null 2>&1 &
+  # It first offers the program's languages, the system's preselected (English here).
+  check "setup asks for its language" ctl find "Installer Language" 20000
+  shot setup-language
+  xdotool key Return 2>/dev/null
   check "the setup wizard opens" ctl find "Dozelite $version Setup" 20000 || return
   sleep 1
   shot setup-welcome

@@ -12,7 +12,7 @@ import po_file
 ACCENTED = dict(zip('AEIOUYCNaeiouycnSZszDdGgLlRrTt',
                     'ÅÉÎÖÛÝÇÑàéîöûýçñŠŽšžĎďĞğĹĺŘřŤť'))
 # A format directive, an access key's "&", a doubled "&&" and the shortcut after a tab.
-KEEP = re.compile(r'%(?:\d+\$)?[-+ #0]*\d*(?:\.\d+)?(?:hh|h|ll|l|I64|z)?[diouxXsScpf%]|&&|&|\t.*$')
+KEEP = re.compile(r'%(?:\d+\$)?[-+ #0]*(?:\d+|\*)?(?:\.(?:\d+|\*))?(?:hh|h|ll|l|I64|z)?[diouxXsScpf%]|&&|&|\t.*$')
 
 
 def pseudo(text):
