@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "holdoff/holdoff_state.h"
 #include "language/language_tags.h"
 #include "language/translate.h"
 #include "log/log.h"
@@ -89,8 +90,9 @@ void ChooseLanguage(int index) {
   SetLanguageSetting(index < 0 ? "" : TagOf(index));
   SaveSettings();
   ApplyLanguageSetting();
-  // Every kept text is in the old language: the menu is built afresh at its next opening,
-  // and the tooltip now.
+  // Every kept text is in the old language: the hold-off's reason is worded again, the
+  // menu is built afresh at its next opening, and the tooltip now.
+  EvaluateHoldOff();
   ForgetTrayMenu();
   if (AppState.mainWindow) UpdateTrayIcon(NIM_MODIFY);
 }

@@ -8,7 +8,8 @@
 // with a bar at every multiple of the rows per column. When the next column would not
 // fit in the screen width, the list moves on into a new popup named "More"; all those
 // popups (the first part of the list among them) hang in one holder menu, which then
-// replaces the caller's menu.
+// replaces the caller's menu. They are numbered in order, "More &1", "More &2", so that
+// each has its own access key.
 //
 // A list shows at most the first 1000 savers: identifiers are base + index, and past
 // 1000 they would run into the next range (41000 + 1000 is "set the timeout to 0").
@@ -30,7 +31,17 @@ HBITMAP checkUnchecked = nullptr;
 HBITMAP checkChecked = nullptr;
 
 // Translators: the title of the next part of a saver list too long for the screen.
-constexpr const char* kMoreText = TrNoop("More");
+// Translators: one part of a saver list too wide for the screen; %s is its number (1, 2,
+// ...) with the access key on it.
+constexpr const char* kMoreText = TrNoop("More %s");
+
+void AppendMorePart(HMENU holder, HMENU part) {
+  char number[16];
+  snprintf(number, sizeof(number), "&%d", GetMenuItemCount(holder) + 1);
+  char text[128];
+  snprintf(text, sizeof(text), Tr(kMoreText), number);
+  AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(part), text);
+}
 constexpr const char* kLoadingText = TrNoop("Loading savers...");
 
 int ListedCount() { return AppState.saverCount < kRangeSize ? AppState.saverCount : kRangeSize; }
@@ -98,10 +109,10 @@ int ShowPopupMenu(HMENU* menu, int base, const SaverInfo* current, const MenuScr
         usedWidth = 0;
         if (!holder) {
           holder = CreatePopupMenu();
-          AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(list), Tr(kMoreText));
+          AppendMorePart(holder, list);
         }
         list = CreatePopupMenu();
-        AppendMenuA(holder, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(list), Tr(kMoreText));
+        AppendMorePart(holder, list);
       } else {
         flags = MF_MENUBARBREAK;
       }
