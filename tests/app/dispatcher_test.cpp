@@ -20,8 +20,8 @@
 #include "language/language_tags.h"
 #include "language/translate.h"
 #include "support/menu_walker.h"
-#include "tray/tray_icon.h"
 #include "support/saver_record.h"
+#include "tray/tray_icon.h"
 #include "update/update_check.h"
 
 namespace {
