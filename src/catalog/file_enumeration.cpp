@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "catalog/saver_names.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -53,7 +54,7 @@ int GetFileEnumeration(char* const* paths, const char* mask, SaverFileEntry** en
   if (!paths || !count || !entries || IsEmptyText(mask)) return 0;
   SaverFileEntry* list = static_cast<SaverFileEntry*>(calloc(kMaxSaverFiles, sizeof(SaverFileEntry)));
   if (!list) {
-    LogMessage(kLogError, "GetFileEnumeration: Memory Allocation Error");
+    LogMessage(kLogError, TrNoop("GetFileEnumeration: Memory Allocation Error"));
     return 0;
   }
   char extension[kPathSize];

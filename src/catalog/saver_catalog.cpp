@@ -20,6 +20,7 @@
 #include "catalog/catalog_store.h"
 #include "catalog/file_enumeration.h"
 #include "catalog/saver_names.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -304,13 +305,13 @@ int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int
   SaverFileEntry* listed = nullptr;
   int fileCount = 0;
   if (!GetFileEnumeration(paths, "*.scr", &listed, &fileCount)) {
-    LogMessage(kLogError, "Error - could'nt get saver file enumeration");
+    LogMessage(kLogError, TrNoop("Error - could'nt get saver file enumeration"));
     return 0;
   }
   SaverInfo* list = static_cast<SaverInfo*>(calloc(fileCount > 0 ? fileCount : 1, sizeof(SaverInfo)));
   if (!list) {
     FreeFileEntries(listed, fileCount);
-    LogMessage(kLogError, "GetSaverEnumeration: Memory Allocation Error");
+    LogMessage(kLogError, TrNoop("GetSaverEnumeration: Memory Allocation Error"));
     return 0;
   }
   std::vector<SaverFileEntry> files(listed, listed + fileCount);

@@ -7,6 +7,8 @@
 
 #include "diagnose/diagnose.h"
 #include "dialogs/splash_dialog.h"
+#include "language/dialog_fit.h"
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/diagnose_dialog_ids.h"
 #include "shell/text_helpers.h"
@@ -15,7 +17,8 @@
 
 namespace {
 
-constexpr const char* kTitle = "Dozelite - Why Isn't My Saver Starting?";
+// The report copied keeps the English title; the dialog shows it translated.
+constexpr const char* kTitle = TrNoop("Dozelite - Why Isn't My Saver Starting?");
 constexpr int kReportSize = kCheckCount * (kCheckTextSize + 64) + 128;
 // Tab stops of the list in dialog units: the id, the state, then the text.
 constexpr int kTabStops[] = {92, 130};
@@ -35,9 +38,9 @@ int SelectedCheck(HWND dialog) {
 void ShowSelected(HWND dialog) {
   int index = SelectedCheck(dialog);
   const CheckResult* check = index >= 0 ? &shown.checks[index] : nullptr;
-  SetDlgItemTextA(dialog, IDC_DIAGNOSE_DETAIL, check ? check->text : "");
+  SetDlgItemTextA(dialog, IDC_DIAGNOSE_DETAIL, check ? check->shown : "");
   const char* label = check ? FixLabel(check->fix) : nullptr;
-  SetDlgItemTextA(dialog, IDC_DIAGNOSE_FIX, label ? label : "&Fix");
+  SetDlgItemTextA(dialog, IDC_DIAGNOSE_FIX, Tr(label ? label : "&Fix"));
   EnableWindow(GetDlgItem(dialog, IDC_DIAGNOSE_FIX), label != nullptr && !reportPending);
 }
 
@@ -49,9 +52,12 @@ void Refresh(HWND dialog, int keep) {
   int first = -1;
   for (int i = 0; i < kCheckCount; i++) {
     const CheckResult& check = shown.checks[i];
-    char line[kCheckTextSize + 64];
-    wsprintfA(line, "%s\t%s\t", CheckIdName(check.id), CheckStateName(check.state));
-    AppendText(line, check.text, sizeof(line));
+    char line[kCheckTextSize + 256];
+    CopyText(line, Tr(CheckIdName(check.id)), sizeof(line));
+    AppendText(line, "\t", sizeof(line));
+    AppendText(line, Tr(CheckStateName(check.state)), sizeof(line));
+    AppendText(line, "\t", sizeof(line));
+    AppendText(line, check.shown, sizeof(line));
     SendList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
     if (first < 0 && check.state == CheckState::kProblem && check.fix != FixKind::kNone) first = i;
   }
@@ -85,8 +91,21 @@ void CopyReport(HWND dialog) {
   free(report);
 }
 
+// The dialog is laid out for the longest of the Fix button's captions in the language in
+// use, so that choosing another check never clips it.
+void FitFixCaptions(HWND dialog) {
+  const FixKind kinds[] = {FixKind::kSwitchSaverOn, FixKind::kPickRandomSaver, FixKind::kSetTimeoutBelowDisplay,
+                           FixKind::kEndDisablePeriod, FixKind::kOpenHoldOffSettings, FixKind::kFindDisplayRequests};
+  for (FixKind kind : kinds) {
+    SetDlgItemTextA(dialog, IDC_DIAGNOSE_FIX, Tr(FixLabel(kind)));
+    FitDialogToTexts(dialog);
+  }
+}
+
 void OnInitDialog(HWND dialog) {
-  SetWindowTextA(dialog, kTitle);
+  TranslateDialog(dialog);
+  FitFixCaptions(dialog);
+  SetWindowTextA(dialog, Tr(kTitle));
   reportPending = false;  // a report for a dialog closed earlier is dropped on arrival
   SendList(dialog, LB_SETTABSTOPS, sizeof(kTabStops) / sizeof(kTabStops[0]),
            reinterpret_cast<LPARAM>(kTabStops));
@@ -159,5 +178,5 @@ INT_PTR CALLBACK DiagnoseDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void ShowDiagnoseDialog(HWND owner) {
   HINSTANCE module = AppState.instance ? AppState.instance : GetModuleHandleA(nullptr);
-  ShowDialogOnce(module, owner, "DIAGNOSEDIALOG", DiagnoseDlgProc, kTitle, nullptr, 0);
+  ShowDialogOnce(module, owner, "DIAGNOSEDIALOG", DiagnoseDlgProc, Tr(kTitle), nullptr, 0);
 }

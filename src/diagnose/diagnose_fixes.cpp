@@ -7,8 +7,9 @@
 
 #include "diagnose/diagnose.h"
 #include "diagnose/power_report.h"
+#include "language/duration_text.h"
+#include "language/text.h"
 #include "log/log.h"
-#include "shell/duration.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
@@ -19,10 +20,12 @@ namespace {
 
 bool SetTimeoutBelowDisplay(HWND owner, int seconds) {
   if (seconds <= 0) return false;
-  char duration[48];
-  FormatDuration(duration, sizeof(duration), static_cast<uint32_t>(seconds) * 1000u);
-  char question[160];
-  snprintf(question, sizeof(question), "Set the saver timeout to %s, one minute before the display turns off?", duration);
+  char duration[96];
+  FormatDurationText(duration, sizeof(duration), static_cast<uint32_t>(seconds) * 1000u);
+  char question[512];
+  // Translators: %s is a duration.
+  snprintf(question, sizeof(question), Tr("Set the saver timeout to %s, one minute before the display turns off?"),
+           duration);
   if (MessageBoxEntry(owner, question, kProductName, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
   SetSaverTimeout(seconds);
   return true;
@@ -42,7 +45,7 @@ bool ApplyDiagnosisFix(HWND owner, const Diagnosis& diagnosis, CheckId id) {
       return EnableSaver(true) != 0;
     case FixKind::kPickRandomSaver:
       if (ChooseRandomSaver()) return true;
-      MessageBoxEntry(owner, "There is no screen saver to choose from.", kProductName, MB_OK | MB_ICONINFORMATION);
+      MessageBoxEntry(owner, Tr("There is no screen saver to choose from."), kProductName, MB_OK | MB_ICONINFORMATION);
       return false;
     case FixKind::kSetTimeoutBelowDisplay:
       return SetTimeoutBelowDisplay(owner, diagnosis.fixTimeoutSeconds);

@@ -72,13 +72,21 @@ struct DiagnosisFacts {
   char scheduleUntil[8];                 // and the time it runs until
   char batteryPause[32];                 // why the battery pauses holds ("on battery"), else ""
   char pausedReason[kFactReasonSize];    // the hold it pauses
+  // For the dialog: the texts above in the language in use and the user's clock format;
+  // an empty one shows its English twin.
+  char holdReasonShown[kFactReasonSize * 2];
+  char holdUntilShown[32];
+  char scheduleUntilShown[32];
+  char batteryPauseShown[kFactReasonSize];
+  char pausedReasonShown[kFactReasonSize * 2];
 };
 
 struct CheckResult {
   CheckId id;
   CheckState state;
   FixKind fix;
-  char text[kCheckTextSize];
+  char text[kCheckTextSize];   // English, for the log and the copied report
+  char shown[kCheckTextSize];  // the same in the language in use, for the dialog
 };
 
 struct Diagnosis {
@@ -90,6 +98,8 @@ struct Diagnosis {
 void ResetDiagnosisFacts(DiagnosisFacts* facts);
 void EvaluateDiagnosis(const DiagnosisFacts& facts, Diagnosis* diagnosis);
 
+// The names and the caption in English; each is in the catalogue, so the dialog shows
+// Tr() of it.
 const char* CheckIdName(CheckId id);           // "saver-off", ...
 const char* CheckStateName(CheckState state);  // "ok", "problem", "note", "unknown"
 const char* FixLabel(FixKind fix);             // the Fix button's caption; null for kNone

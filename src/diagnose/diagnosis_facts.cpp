@@ -15,6 +15,7 @@
 #include "diagnose/power_probe.h"
 #include "holdoff/clock_holds.h"
 #include "holdoff/holdoff_state.h"
+#include "language/clock_text.h"
 #include "shell/text_helpers.h"
 #include "state/app_state.h"
 
@@ -202,14 +203,22 @@ void GatherDiagnosisFacts(DiagnosisFacts* facts) {
   ReadPower(facts);
   facts->disableSecondsLeft = DisableSecondsLeft();
   // Dozelite holds the display on exactly while a hold-off rule holds the saver.
-  facts->heldOff = GetHoldOffReason(facts->holdReason, sizeof(facts->holdReason));
+  facts->heldOff = GetHoldOffLogReason(facts->holdReason, sizeof(facts->holdReason));
+  GetHoldOffReason(facts->holdReasonShown, sizeof(facts->holdReasonShown));
   facts->ownHold = facts->heldOff;
   // A copy started only to diagnose has not followed the clock: it reads it now.
   LookAtClockHoldsOnce();
   int minute = 0;
-  if (GetHoldUntil(&minute)) FormatClock(minute, facts->holdUntil, sizeof(facts->holdUntil));
-  if (GetScheduleInForce(facts->scheduleLabel, sizeof(facts->scheduleLabel), &minute))
+  if (GetHoldUntil(&minute)) {
+    FormatClock(minute, facts->holdUntil, sizeof(facts->holdUntil));
+    FormatClockText(facts->holdUntilShown, sizeof(facts->holdUntilShown), minute);
+  }
+  if (GetScheduleInForce(facts->scheduleLabel, sizeof(facts->scheduleLabel), &minute)) {
     FormatClock(minute, facts->scheduleUntil, sizeof(facts->scheduleUntil));
+    FormatClockText(facts->scheduleUntilShown, sizeof(facts->scheduleUntilShown), minute);
+  }
   GetBatteryPause(facts->batteryPause, sizeof(facts->batteryPause));
-  GetHoldOffPause(nullptr, 0, facts->pausedReason, sizeof(facts->pausedReason));
+  GetBatteryPause(facts->batteryPauseShown, sizeof(facts->batteryPauseShown), true);
+  GetHoldOffLogPause(nullptr, 0, facts->pausedReason, sizeof(facts->pausedReason));
+  GetHoldOffPause(nullptr, 0, facts->pausedReasonShown, sizeof(facts->pausedReasonShown));
 }

@@ -16,6 +16,7 @@
 
 #include "diagnose/diagnose.h"
 #include "diagnose/power_probe.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 
@@ -29,10 +30,10 @@ constexpr int kProgramSize = 1024;  // a path under the UTF-8 code page, in byte
 constexpr int kCommandSize = 2 * kProgramSize;
 constexpr DWORD kReadChunk = 4096;
 
-constexpr const char* kNoReport = "powercfg wrote no report.";
+constexpr const char* kNoReport = TrNoop("powercfg wrote no report.");
 constexpr const char* kDidNotRun =
-    "powercfg /requests did not run: the elevation was declined or the program could not start.";
-constexpr const char* kNoAnswer = "powercfg /requests did not report in time; it was ended.";
+    TrNoop("powercfg /requests did not run: the elevation was declined or the program could not start.");
+constexpr const char* kNoAnswer = TrNoop("powercfg /requests did not report in time; it was ended.");
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
 
@@ -208,11 +209,11 @@ bool WaitAnswering(HANDLE process, DWORD timeoutMs) {
 
 // The report is whatever the elevated copy handed back; blank output says so.
 char* ReportText(char* handedBack, bool ran) {
-  if (!handedBack) return DuplicateText(ran ? kNoAnswer : kDidNotRun);
+  if (!handedBack) return DuplicateText(Tr(ran ? kNoAnswer : kDidNotRun));
   for (const char* at = handedBack; *at; at++)
     if (*at != ' ' && *at != '\t' && *at != '\r' && *at != '\n') return handedBack;
   free(handedBack);
-  return DuplicateText(kNoReport);
+  return DuplicateText(Tr(kNoReport));
 }
 
 DWORD WINAPI PowerReportThread(void* parameter) {
@@ -288,13 +289,13 @@ bool StartPowerReport(HWND owner) {
   if (BCryptGenRandom(nullptr, reinterpret_cast<unsigned char*>(&job->nonce), sizeof(job->nonce),
                       BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0) {
     free(job);
-    LogMessage(kLogError, "The power report could not be started.");
+    LogMessage(kLogError, TrNoop("The power report could not be started."));
     return false;
   }
   HANDLE thread = CreateThread(nullptr, 0, PowerReportThread, job, 0, nullptr);
   if (!thread) {
     free(job);
-    LogMessage(kLogError, "The power report could not be started.");
+    LogMessage(kLogError, TrNoop("The power report could not be started."));
     return false;
   }
   CloseHandle(thread);

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/paths_dialog_ids.h"
 #include "settings/settings_store.h"
@@ -21,24 +23,25 @@
 
 namespace {
 
-constexpr const char* kTitle = "Screen Saver Search Paths";
+constexpr const char* kTitle = TrNoop("Screen Saver Search Paths");
 constexpr int kMaxFolders = kMaxSaverPaths - 1;  // the list keeps one entry for its end
 
-constexpr const char* kAddHelp =
-    "To add a folder, enter the path (or drag it from Explorer)\r\n"
-    "and then press the 'Add' button. You can use the Browse button\r\n"
-    "to locate a screen saver, and its path will be entered for you.";
-constexpr const char* kRemoveHelp =
-    "To remove a folder, select the path from the list\r\n"
-    "and then press the 'Remove' button.";
-constexpr const char* kInvalidFolder = "The folder you entered is invalid.";
-constexpr const char* kListFull = "The list is full: remove a folder before you add another.";
+// Line breaks are "\n" alone, as the catalogues keep them; the box shows them the same.
+constexpr const char* kAddHelp = TrNoop(
+    "To add a folder, enter the path (or drag it from Explorer)\n"
+    "and then press the 'Add' button. You can use the Browse button\n"
+    "to locate a screen saver, and its path will be entered for you.");
+constexpr const char* kRemoveHelp = TrNoop(
+    "To remove a folder, select the path from the list\n"
+    "and then press the 'Remove' button.");
+constexpr const char* kInvalidFolder = TrNoop("The folder you entered is invalid.");
+constexpr const char* kListFull = TrNoop("The list is full: remove a folder before you add another.");
 
 LRESULT SendList(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendDlgItemMessageA(dialog, IDC_PATHS_LIST, message, wParam, lParam);
 }
 
-void ShowNote(HWND dialog, const char* text, UINT type) { MessageBoxEntry(dialog, text, kProductName, type); }
+void ShowNote(HWND dialog, const char* text, UINT type) { MessageBoxEntry(dialog, Tr(text), kProductName, type); }
 
 // A folder is valid when a search for everything in it gets a handle and the system
 // does not report the path as missing.
@@ -74,6 +77,7 @@ int NormaliseFolder(char* folder) {
 }
 
 void OnInitDialog(HWND dialog) {
+  TranslateDialog(dialog);
   DragAcceptFiles(dialog, TRUE);
   CenterWindow(dialog);
   NameListsFromLabels(dialog);
@@ -128,11 +132,19 @@ void OnBrowse(HWND dialog) {
   OPENFILENAMEA choice = {};
   choice.lStructSize = sizeof(choice);
   choice.hwndOwner = dialog;
-  choice.lpstrFilter = "Screen Savers (*.scr)\0*.scr\0";
+  // The filter is its name and its pattern, each ended by a zero, and a zero after the last.
+  char filter[256];
+  const char* name = Tr("Screen Savers (*.scr)");
+  if (strlen(name) > sizeof(filter) - 16) name = "Screen Savers (*.scr)";
+  size_t named = strlen(name);
+  memcpy(filter, name, named + 1);
+  memcpy(filter + named + 1, "*.scr", 6);
+  filter[named + 7] = 0;
+  choice.lpstrFilter = filter;
   choice.nFilterIndex = 0;
   choice.lpstrFile = file;
   choice.nMaxFile = sizeof(file);
-  choice.lpstrTitle = "Screen Saver Path";
+  choice.lpstrTitle = Tr("Screen Saver Path");
   // The program's current folder stays as it was: relative names typed later resolve as
   // before, and the folder browsed to is not held open while the program runs.
   choice.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NONETWORKBUTTON | OFN_EXPLORER |
@@ -153,7 +165,7 @@ void StoreFolders(HWND dialog, int count) {
     if (length == LB_ERR) continue;
     char* folder = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
     if (!folder) {
-      LogMessage(kLogError, "ShowPathsDialog: out of memory, %d folders kept", stored);
+      LogMessage(kLogError, TrNoop("ShowPathsDialog: out of memory, %d folders kept"), stored);
       break;
     }
     folder[0] = 0;
@@ -218,5 +230,5 @@ INT_PTR CALLBACK PathsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 INT_PTR ShowPathsDialog(HWND owner) {
   LogMessage(kLogLogOnly, "ShowPathsDialog");
-  return ShowDialogOnce(AppState.instance, owner, "PATHSDIALOG", PathsDlgProc, kTitle, nullptr, 0);
+  return ShowDialogOnce(AppState.instance, owner, "PATHSDIALOG", PathsDlgProc, Tr(kTitle), nullptr, 0);
 }

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "build_config.h"
+#include "language/dialog_fit.h"
+#include "language/translate.h"
 #include "resources/splash_dialog_ids.h"
 #include "shell/dpi.h"
 #include "shell/window_helpers.h"
@@ -13,10 +16,25 @@ namespace {
 
 constexpr UINT_PTR kSplashTimer = 123;
 
+// The dialog's own text for id 0, else the control's.
+void SetItemFormatted(HWND dialog, int id, const char* format, const char* argument) {
+  char text[512];
+  snprintf(text, sizeof(text), format, argument);
+  if (id == 0)
+    SetWindowTextA(dialog, text);
+  else
+    SetDlgItemTextA(dialog, id, text);
+}
+
 void OnInitDialog(HWND dialog, LPARAM displayMs) {
-  char title[100];
-  snprintf(title, sizeof(title), "%s (splash)", kProductName);
-  SetWindowTextA(dialog, title);
+  TranslateDialog(dialog);
+  // Translators: the title of the splash window; %s is the product name.
+  SetItemFormatted(dialog, 0, Tr("%s (splash)"), kProductName);
+  // Translators: %s is the support e-mail address.
+  SetItemFormatted(dialog, IDC_SPLASH_EMAIL, Tr("email: %s"), DOZELITE_SUPPORT_EMAIL);
+  // Translators: %s is the web address.
+  SetItemFormatted(dialog, IDC_SPLASH_WEBSITE, Tr("website: %s"), DOZELITE_WEB_URL);
+  FitDialogToTexts(dialog);  // the addresses' labels come after TranslateDialog's fit
   SetDlgItemTextA(dialog, IDC_SPLASH_VERSION, AppState.versionText);
   SetDlgItemTextA(dialog, IDC_SPLASH_LEGAL, AppState.legalText);
   CenterWindow(dialog);

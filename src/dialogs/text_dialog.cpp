@@ -2,6 +2,7 @@
 // The caller owns the text and frees it after the dialog returns.
 #include "dialogs/splash_dialog.h"
 
+#include "language/translate.h"
 #include "resources/text_dialog_ids.h"
 #include "shell/dpi.h"
 #include "shell/window_helpers.h"
@@ -10,7 +11,7 @@
 namespace {
 
 void OnInitDialog(HWND dialog, const char* text) {
-  SetWindowTextA(dialog, kProductName);
+  TranslateDialog(dialog);
   SetDlgItemTextA(dialog, IDC_TEXT_VERSION, AppState.versionText);
   SetDlgItemTextA(dialog, IDC_TEXT_LEGAL, AppState.legalText);
   // The default limit is meant for typing; a long log must show whole.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/timeout_dialog_ids.h"
 #include "shell/dpi.h"
@@ -14,7 +15,8 @@
 
 namespace {
 
-constexpr const char* kTitleFormat = "%s Timer Setting";
+// Translators: the title of the timer dialog; %s is the product name.
+constexpr const char* kTitleFormat = TrNoop("%s Timer Setting");
 constexpr int kFieldSize = 20;  // characters read from each field, terminator included
 // The largest duration the 32-bit millisecond arithmetic can carry: longer totals are
 // limited to it rather than wrapped.
@@ -47,8 +49,9 @@ void SetField(HWND dialog, int id, int value) {
 }
 
 void OnInitDialog(HWND dialog, LPARAM parameter) {
-  char title[100];
-  snprintf(title, sizeof(title), kTitleFormat, kProductName);
+  TranslateDialog(dialog);
+  char title[256];
+  snprintf(title, sizeof(title), Tr(kTitleFormat), kProductName);
   SetWindowTextA(dialog, title);
 
   // A stored duration too long for the millisecond split is shown split in seconds, so
@@ -105,11 +108,11 @@ INT_PTR CALLBACK TimeOutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int ShowTimeOutDialog(HWND owner, int seconds) {
   LogMessage(kLogLogOnly, "ShowTimeOutDialog");
-  char title[100];
-  snprintf(title, sizeof(title), kTitleFormat, kProductName);
+  char title[256];
+  snprintf(title, sizeof(title), Tr(kTitleFormat), kProductName);
   // The open dialog answers the first request; this one only brings it to the front.
   bool alreadyOpen = FindWindowA("#32770", title) != nullptr;
-  INT_PTR result = ShowDialogOnce(AppState.instance, owner, "TIMEOUTDIALOG", TimeOutDlgProc, kTitleFormat,
+  INT_PTR result = ShowDialogOnce(AppState.instance, owner, "TIMEOUTDIALOG", TimeOutDlgProc, Tr(kTitleFormat),
                                   kProductName, seconds);
   if (alreadyOpen || result < 0) return 0;
   return static_cast<int>(result);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/tips_dialog_ids.h"
 #include "settings/settings_store.h"
@@ -14,8 +15,9 @@
 
 namespace {
 
-constexpr const char* kTitleFormat = "%s Tip of the Day";
-constexpr int kTipSize = 300;
+// Translators: the title of the tips dialog; %s is the product name.
+constexpr const char* kTitleFormat = TrNoop("%s Tip of the Day");
+constexpr int kTipSize = 1024;  // a tip in bytes, as the string table gives it in UTF-8
 // Tip numbers beyond the string table's id range are taken as "none shown yet".
 constexpr int kMaxTipNumber = 0xFFFF;
 
@@ -65,19 +67,21 @@ void ShowNextTip(HWND dialog) {
     LoadStringA(AppState.instance, IDS_FIRST_TIP, tip, sizeof(tip));
   }
   ++AppState.tipnumber;
-  SetDlgItemTextA(dialog, IDC_TIPS_TEXT, tip);
+  // The string table holds the English tips; the catalogue has them too.
+  SetDlgItemTextA(dialog, IDC_TIPS_TEXT, Tr(tip));
 }
 
 void OnInitDialog(HWND dialog, LPARAM parameter) {
+  TranslateDialog(dialog);
   tipsParameter = static_cast<int>(parameter);
-  char title[100];
-  snprintf(title, sizeof(title), kTitleFormat, kProductName);
+  char title[256];
+  snprintf(title, sizeof(title), Tr(kTitleFormat), kProductName);
   SetWindowTextA(dialog, title);
   CenterWindow(dialog);
 
   GiveFonts(dialog);
 
-  SetDlgItemTextA(dialog, IDC_TIPS_SHOW_AT_STARTUP, "&Show tips at startup");
+  SetDlgItemTextA(dialog, IDC_TIPS_SHOW_AT_STARTUP, Tr("&Show tips at startup"));
   CheckDlgButton(dialog, IDC_TIPS_SHOW_AT_STARTUP, AppState.notips == 0 ? BST_CHECKED : BST_UNCHECKED);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_TIPS_NEXT, BN_CLICKED), 0);
   ShowWindow(GetDlgItem(dialog, IDC_TIPS_NEXT), SW_SHOW);
@@ -148,5 +152,5 @@ INT_PTR CALLBACK TipsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 INT_PTR ShowTipsDialog(HWND owner, int tip) {
   LogMessage(kLogLogOnly, "ShowTipsDialog");
-  return ShowDialogOnce(AppState.instance, owner, "TIPSDIALOG", TipsDlgProc, kTitleFormat, kProductName, tip);
+  return ShowDialogOnce(AppState.instance, owner, "TIPSDIALOG", TipsDlgProc, Tr(kTitleFormat), kProductName, tip);
 }

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "holdoff/time_picker.h"
+#include "language/clock_text.h"
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/clock_dialogs_ids.h"
 #include "shell/entry_points.h"
@@ -23,13 +25,14 @@ unsigned DayBitOfBox(int box) { return 1u << ((box + 1) % 7); }
 
 HINSTANCE Module() { return AppState.instance ? AppState.instance : GetModuleHandleA(nullptr); }
 
-void Warn(HWND dialog, const char* text) { MessageBoxEntry(dialog, text, kProductName, MB_OK | MB_ICONWARNING); }
+void Warn(HWND dialog, const char* text) { MessageBoxEntry(dialog, Tr(text), kProductName, MB_OK | MB_ICONWARNING); }
 
 // ---------------------------------------------------------------- hold until
 
 INT_PTR CALLBACK HoldUntilDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      TranslateDialog(dialog);
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       SetUpTimePicker(GetDlgItem(dialog, IDC_UNTIL_TIME), *reinterpret_cast<int*>(lParam));
       return TRUE;
@@ -80,13 +83,13 @@ bool ReadSchedule(HWND dialog, const ScheduleEdit& edit, HoldSchedule* schedule)
     if (IsDlgButtonChecked(dialog, IDC_SCHEDULE_DAY + box) == BST_CHECKED) days |= DayBitOfBox(box);
   int other = FindHoldSchedule(*edit.all, trimmed);
   if (trimmed[0] == 0) {
-    Warn(dialog, "Give the schedule a name.");
+    Warn(dialog, TrNoop("Give the schedule a name."));
   } else if (strlen(trimmed) >= static_cast<size_t>(kScheduleLabelSize)) {
-    Warn(dialog, "The name is too long: 63 characters at most.");
+    Warn(dialog, TrNoop("The name is too long: 63 characters at most."));
   } else if (other >= 0 && other != edit.index) {
-    Warn(dialog, "Another schedule has this name.");
+    Warn(dialog, TrNoop("Another schedule has this name."));
   } else if (days == 0) {
-    Warn(dialog, "Choose at least one day.");
+    Warn(dialog, TrNoop("Choose at least one day."));
   } else {
     CopyText(schedule->label, trimmed, sizeof(schedule->label));
     schedule->days = days;
@@ -101,6 +104,7 @@ bool ReadSchedule(HWND dialog, const ScheduleEdit& edit, HoldSchedule* schedule)
 INT_PTR CALLBACK ScheduleDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      TranslateDialog(dialog);
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       ShowSchedule(dialog, reinterpret_cast<ScheduleEdit*>(lParam)->schedule);
       return TRUE;
@@ -145,12 +149,14 @@ void FillSchedules(HWND dialog, int select) {
   SendList(dialog, LB_RESETCONTENT);
   for (int n = 0; n < schedules->count; n++) {
     const HoldSchedule& schedule = schedules->items[n];
-    char days[48];
-    char span[16];
-    FormatScheduleDays(schedule.days, days, sizeof(days));
-    FormatScheduleSpan(schedule, span, sizeof(span));
-    char line[kScheduleLabelSize + 80];
-    snprintf(line, sizeof(line), "%s\t%s\t%s", schedule.label, days, span);
+    char days[256];
+    char start[64];
+    char end[64];
+    FormatScheduleDaysText(schedule.days, days, sizeof(days));
+    FormatClockText(start, sizeof(start), schedule.startMinute);
+    FormatClockText(end, sizeof(end), schedule.endMinute);
+    char line[kScheduleLabelSize + sizeof(days) + sizeof(start) + sizeof(end)];
+    snprintf(line, sizeof(line), "%s\t%s\t%s-%s", schedule.label, days, start, end);
     SendList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
   }
   if (select >= schedules->count) select = schedules->count - 1;
@@ -161,7 +167,7 @@ void FillSchedules(HWND dialog, int select) {
 void EditSchedule(HWND dialog, int index) {
   HoldSchedules* schedules = EditedSchedules(dialog);
   if (index < 0 && schedules->count >= kMaxHoldSchedules) {
-    Warn(dialog, "The list is full: remove a schedule before you add another.");
+    Warn(dialog, TrNoop("The list is full: remove a schedule before you add another."));
     return;
   }
   static ScheduleEdit edit;  // main thread only; the dialogs are modal
@@ -185,6 +191,7 @@ void EditSchedule(HWND dialog, int index) {
 INT_PTR CALLBACK SchedulesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
+      TranslateDialog(dialog);
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       int tabStops[2] = {80, 140};  // dialog units
       SendList(dialog, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(tabStops));

@@ -15,6 +15,10 @@ struct ClockHolds {
 // "held until 17:30", else "the schedule "<label>" runs until 17:30", cut to size; false
 // with an empty reason when the clock holds nothing. An until hold wins over a schedule.
 bool ChooseClockReason(const ClockHolds& holds, char* reason, int size);
+// The same in the language in use, with the until time and the schedule's end as the
+// caller wrote them (the user's clock format).
+bool ChooseClockReasonText(const ClockHolds& holds, const char* untilClock, const char* endClock, char* reason,
+                           int size);
 
 // The battery settings: onBattery 0 pauses every hold on battery; limit 1..99 pauses them
 // on battery at or below that percentage (0: no limit).
@@ -30,6 +34,8 @@ struct PowerReading {
 constexpr BatteryRules kDefaultBatteryRules = {1, 0};
 
 // Whether the battery pauses holds, with why ("on battery", "battery at 18%") cut to size.
-bool BatteryPausesHolds(const BatteryRules& rules, const PowerReading& power, char* why, int size);
+// In English for the log, or with `shown` in the language in use.
+bool BatteryPausesHolds(const BatteryRules& rules, const PowerReading& power, char* why, int size,
+                        bool shown = false);
 // The limit as stored: anything outside 0..99 is no limit.
 int BatteryLimitOf(unsigned long stored);

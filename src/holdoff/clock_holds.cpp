@@ -12,6 +12,8 @@
 #include "holdoff/clock_store.h"
 #include "holdoff/holdoff_state.h"
 #include "holdoff/system_clock.h"
+#include "language/clock_text.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 
@@ -26,6 +28,7 @@ PowerReading power = {false, -1};
 
 char clockReason[kHoldOffReasonSize] = "";
 int inForce = -1;
+char inForceLabel[kScheduleLabelSize] = "";  // its label as the last refresh found it
 int inForceEndMinute = 0;
 
 void ArmTimer(UtcMs now, UtcMs next) {
@@ -80,6 +83,7 @@ void RefreshClockHolds() {
   inForceEndMinute = moment.endMinute;
   ClockHolds holds = {untilMinute, inForce >= 0 ? schedules.items[inForce].label : nullptr, inForceEndMinute};
   ChooseClockReason(holds, clockReason, sizeof(clockReason));
+  CopyText(inForceLabel, inForce >= 0 ? schedules.items[inForce].label : "", sizeof(inForceLabel));
   UtcMs next = moment.nextChange;
   if (until && (next == 0 || until < next)) next = until;
   ArmTimer(now, next);
@@ -104,18 +108,29 @@ void OnHoldOffPowerBroadcast(WPARAM event) {
     OnClockChanged();
 }
 
-bool GetClockReason(char* reason, int size) {
-  CopyText(reason, clockReason, size);
-  return clockReason[0] != 0;
+// The text in the language in use is made at each call, so it follows a change of the
+// language or of the user's clock format at the next evaluation.
+bool GetClockReason(char* reason, int size, bool shown) {
+  if (!shown || !clockReason[0]) {
+    CopyText(reason, clockReason, size);
+    return clockReason[0] != 0;
+  }
+  ClockHolds holds = {untilMinute, inForceLabel[0] ? inForceLabel : nullptr, inForceEndMinute};
+  char untilClock[64] = "";
+  char endClock[64] = "";
+  if (untilMinute >= 0) FormatClockText(untilClock, sizeof(untilClock), untilMinute);
+  FormatClockText(endClock, sizeof(endClock), inForceEndMinute);
+  ChooseClockReasonText(holds, untilClock, endClock, reason, size);
+  return true;
 }
 
-bool GetBatteryPause(char* why, int size) { return BatteryPausesHolds(battery, power, why, size); }
+bool GetBatteryPause(char* why, int size, bool shown) { return BatteryPausesHolds(battery, power, why, size, shown); }
 
 bool StartHoldUntil(int minuteOfDay) {
   if (minuteOfDay < 0 || minuteOfDay >= kDayMinutes) return false;
   UtcMs end = NextLocalTime(ClockEntry(), minuteOfDay, SystemZone());
   if (!SaveHoldUntil(end)) {
-    LogMessage(kLogError, "Error saving settings to registry");
+    LogMessage(kLogError, TrNoop("Error saving settings to registry"));
     return false;
   }
   until = end;

@@ -27,10 +27,11 @@ void OnPowerStatusChanged();
 // WM_POWERBROADCAST: a change of the power source, or a resume (as OnClockChanged).
 void OnHoldOffPowerBroadcast(WPARAM event);
 
-// The reason the clock holds now ("" none), as the last refresh found it.
-bool GetClockReason(char* reason, int size);
-// Why the battery pauses holds now ("" not).
-bool GetBatteryPause(char* why, int size);
+// The reason the clock holds now ("" none), as the last refresh found it: in English for
+// the log, or with `shown` in the language in use with the user's clock format.
+bool GetClockReason(char* reason, int size, bool shown = false);
+// Why the battery pauses holds now ("" not), the same way.
+bool GetBatteryPause(char* why, int size, bool shown = false);
 
 // The until hold: starts it at the next `minuteOfDay` in local time (stored at once) or
 // ends it; GetHoldUntil tells its local minute, false when none runs.

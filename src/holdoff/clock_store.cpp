@@ -8,6 +8,7 @@
 
 #include "holdoff/holdoff_store.h"
 #include "holdoff/system_clock.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/text_helpers.h"
 
@@ -112,7 +113,7 @@ bool SaveHoldSchedules(const HoldSchedules& previous, const HoldSchedules& sched
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kSchedulesKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                       &key, nullptr) != ERROR_SUCCESS) {
-    LogMessage(kLogError, "Error saving settings to registry");
+    LogMessage(kLogError, TrNoop("Error saving settings to registry"));
     return false;
   }
   for (int n = 0; n < previous.count; n++)

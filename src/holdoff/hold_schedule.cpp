@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "language/text.h"
 #include "shell/text_helpers.h"
 
 namespace {
@@ -120,13 +121,23 @@ bool ParseHoldSchedule(const char* text, HoldSchedule* schedule, const char** pr
   return true;
 }
 
-void FormatScheduleDays(unsigned days, char* text, int size) {
+namespace {
+
+// Translators: the days of a schedule in the schedules list, as "mon-fri" or "tue,thu"
+// (three letters, lower case as the schedules are typed) or the words for every day,
+// Monday to Friday, and Saturday with Sunday.
+const char* const kShortDayNames[7] = {TrNoop("sun"), TrNoop("mon"), TrNoop("tue"), TrNoop("wed"),
+                                       TrNoop("thu"), TrNoop("fri"), TrNoop("sat")};
+const char* const kDayWords[3] = {TrNoop("daily"), TrNoop("weekdays"), TrNoop("weekends")};
+
+void FormatDays(unsigned days, char* text, int size, bool shown) {
   if (!text || size <= 0) return;
+  auto word = [shown](const char* english) { return shown ? Tr(english) : english; };
   days &= kEveryDay;
   text[0] = 0;
-  if (days == kEveryDay) return CopyText(text, "daily", size);
-  if (days == kWorkDays) return CopyText(text, "weekdays", size);
-  if (days == kWeekendDays) return CopyText(text, "weekends", size);
+  if (days == kEveryDay) return CopyText(text, word(kDayWords[0]), size);
+  if (days == kWorkDays) return CopyText(text, word(kDayWords[1]), size);
+  if (days == kWeekendDays) return CopyText(text, word(kDayWords[2]), size);
   // Monday first, as a week is read; Sunday last.
   static const int kOrder[7] = {1, 2, 3, 4, 5, 6, 0};
   for (int n = 0; n < 7;) {
@@ -136,18 +147,25 @@ void FormatScheduleDays(unsigned days, char* text, int size) {
     }
     int last = n;
     while (last + 1 < 7 && (days & (1u << kOrder[last + 1]))) last++;
-    char part[16];
+    char part[96];
+    const char* first = word(kShortDayNames[kOrder[n]]);
+    const char* final = word(kShortDayNames[kOrder[last]]);
     if (last - n >= 2)
-      snprintf(part, sizeof(part), "%.3s-%.3s", kDayNames[kOrder[n]], kDayNames[kOrder[last]]);
+      snprintf(part, sizeof(part), "%.40s-%.40s", first, final);
     else if (last > n)
-      snprintf(part, sizeof(part), "%.3s,%.3s", kDayNames[kOrder[n]], kDayNames[kOrder[last]]);
+      snprintf(part, sizeof(part), "%.40s,%.40s", first, final);
     else
-      snprintf(part, sizeof(part), "%.3s", kDayNames[kOrder[n]]);
+      snprintf(part, sizeof(part), "%.40s", first);
     if (text[0]) AppendText(text, ",", size);
     AppendText(text, part, size);
     n = last + 1;
   }
 }
+
+}  // namespace
+
+void FormatScheduleDays(unsigned days, char* text, int size) { FormatDays(days, text, size, false); }
+void FormatScheduleDaysText(unsigned days, char* text, int size) { FormatDays(days, text, size, true); }
 
 void FormatScheduleSpan(const HoldSchedule& schedule, char* text, int size) {
   char start[8];

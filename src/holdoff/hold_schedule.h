@@ -32,6 +32,8 @@ bool ParseHoldSchedule(const char* text, HoldSchedule* schedule, const char** pr
 // The days as a schedule's text has them: "daily", "weekdays", "weekends", runs of three
 // or more as ranges ("mon-fri"), other days by comma ("tue,thu"); "" for no day.
 void FormatScheduleDays(unsigned days, char* text, int size);
+// The same in the language in use, for the schedules list.
+void FormatScheduleDaysText(unsigned days, char* text, int size);
 // The whole text ParseHoldSchedule reads back to the same days and span.
 void FormatHoldSchedule(const HoldSchedule& schedule, char* text, int size);
 // "08:30-17:30".

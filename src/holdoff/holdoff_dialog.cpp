@@ -12,10 +12,12 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
 #include "holdoff/process_image.h"
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/holdoff_dialog_ids.h"
 #include "shell/entry_points.h"
@@ -25,7 +27,7 @@
 
 namespace {
 
-constexpr const char* kListFull = "The list is full: remove a program before you add another.";
+constexpr const char* kListFull = TrNoop("The list is full: remove a program before you add another.");
 
 HWND openDialog = nullptr;  // the programs dialog while it is open (main thread only)
 
@@ -56,9 +58,11 @@ void FillRules(HWND dialog, int select) {
   const HoldOffRules* rules = EditedRules(dialog);
   SendList(dialog, LB_RESETCONTENT);
   for (int n = 0; n < rules->count; n++) {
-    char line[kProgramNameSize + 16];
-    snprintf(line, sizeof(line), "%s\t%s", rules->programs[n].name,
-             rules->programs[n].kind == kHoldWhileInFront ? "in front" : "running");
+    char line[kProgramNameSize + 128];
+    // Translators: the kinds of a hold-off rule in the programs list: it holds while the
+    // program is in front, or while it is running.
+    const char* kind = rules->programs[n].kind == kHoldWhileInFront ? Tr("in front") : Tr("running");
+    snprintf(line, sizeof(line), "%s\t%s", rules->programs[n].name, kind);
     SendList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
   }
   if (select >= rules->count) select = rules->count - 1;
@@ -72,13 +76,13 @@ void AddProgram(HWND dialog, const char* name) {
   HoldOffRule rule;
   const char* problem = nullptr;
   if (!ParseHoldOffRule(ProgramFileName(name), "running", &rule, &problem)) {
-    MessageBoxEntry(dialog, problem, kProductName, MB_OK | MB_ICONWARNING);
+    MessageBoxEntry(dialog, Tr(problem), kProductName, MB_OK | MB_ICONWARNING);
     return;
   }
   int existing = FindHoldOffRule(*rules, kHoldWhileRunning, rule.name);
   if (existing < 0) existing = FindHoldOffRule(*rules, kHoldWhileInFront, rule.name);
   if (existing < 0 && !PutHoldOffRule(rules, rule)) {
-    MessageBoxEntry(dialog, kListFull, kProductName, MB_OK | MB_ICONWARNING);
+    MessageBoxEntry(dialog, Tr(kListFull), kProductName, MB_OK | MB_ICONWARNING);
     return;
   }
   FillRules(dialog, existing >= 0 ? existing : rules->count - 1);
@@ -118,10 +122,18 @@ void BrowseForProgram(HWND dialog) {
   OPENFILENAMEA choice = {};
   choice.lStructSize = sizeof(choice);
   choice.hwndOwner = dialog;
-  choice.lpstrFilter = "Programs (*.exe)\0*.exe\0";
+  // The filter is its name and its pattern, each ended by a zero, and a zero after the last.
+  char filter[256];
+  const char* filterName = Tr("Programs (*.exe)");
+  if (strlen(filterName) > sizeof(filter) - 16) filterName = "Programs (*.exe)";
+  size_t named = strlen(filterName);
+  memcpy(filter, filterName, named + 1);
+  memcpy(filter + named + 1, "*.exe", 6);
+  filter[named + 7] = 0;
+  choice.lpstrFilter = filter;
   choice.lpstrFile = file.get();
   choice.nMaxFile = kLongPathBytes;
-  choice.lpstrTitle = "Program That Holds the Saver Off";
+  choice.lpstrTitle = Tr("Program That Holds the Saver Off");
   choice.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_NOCHANGEDIR;
   if (GetOpenFileNameA(&choice))
     AddProgram(dialog, file.get());
@@ -160,7 +172,7 @@ void FillRunningPrograms(HWND list) {
   // The column is named (its header is hidden) so that screen readers can name the list's items.
   LVCOLUMNA column = {};
   column.mask = LVCF_WIDTH | LVCF_TEXT;
-  column.pszText = const_cast<char*>("Program");
+  column.pszText = const_cast<char*>(Tr("Program"));
   RECT area;
   GetClientRect(list, &area);
   column.cx = area.right - GetSystemMetrics(SM_CXVSCROLL);
@@ -196,6 +208,7 @@ void FillRunningPrograms(HWND list) {
 INT_PTR CALLBACK PickDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      TranslateDialog(dialog);
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       FillRunningPrograms(GetDlgItem(dialog, IDC_HOLDOFF_PICK_LIST));
       NameListsFromLabels(dialog);
@@ -248,6 +261,7 @@ void AddRunningProgram(HWND dialog) {
 INT_PTR CALLBACK ProgramsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
+      TranslateDialog(dialog);
       openDialog = dialog;
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       int tabStop = 100;  // dialog units

@@ -7,9 +7,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "language/text.h"
 #include "shell/text_helpers.h"
 
 namespace {
+
+// The English text, or with `shown` its translation.
+const char* Say(bool shown, const char* english) __attribute__((format_arg(2)));
+const char* Say(bool shown, const char* english) { return shown ? Tr(english) : english; }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -22,14 +27,14 @@ bool SameNameNoCase(const char* a, const char* b) {
 // A program name is a bare file name: no folder, drive, wildcard or control character,
 // and not "." or "..".
 const char* NameProblem(const char* name) {
-  if (!name || name[0] == 0) return "empty program name";
-  if (strlen(name) >= static_cast<size_t>(kProgramNameSize)) return "program name too long";
-  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return "not a program name";
+  if (!name || name[0] == 0) return TrNoop("empty program name");
+  if (strlen(name) >= static_cast<size_t>(kProgramNameSize)) return TrNoop("program name too long");
+  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return TrNoop("not a program name");
   for (const char* p = name; *p; p++) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '\\' || c == '/' || c == ':') return "a program name cannot hold a path";
-    if (c == '*' || c == '?') return "a program name cannot hold a wildcard";
-    if (c < 32 || c == '"' || c == '<' || c == '>' || c == '|') return "a program name cannot hold that character";
+    if (c == '\\' || c == '/' || c == ':') return TrNoop("a program name cannot hold a path");
+    if (c == '*' || c == '?') return TrNoop("a program name cannot hold a wildcard");
+    if (c < 32 || c == '"' || c == '<' || c == '>' || c == '|') return TrNoop("a program name cannot hold that character");
   }
   return nullptr;
 }
@@ -51,7 +56,7 @@ bool ParseHoldOffRule(const char* name, const char* data, HoldOffRule* rule, con
     else if (data && SameNameNoCase(data, "front"))
       kind = kHoldWhileInFront;
     else
-      found = "the data must be running or front";
+      found = TrNoop("the data must be running or front");
   }
   if (found) {
     if (problem) *problem = found;
@@ -131,17 +136,20 @@ static bool HasKind(const HoldOffRules& rules, HoldOffKind kind) {
 bool HasRunningRules(const HoldOffRules& rules) { return HasKind(rules, kHoldWhileRunning); }
 bool HasFrontRules(const HoldOffRules& rules) { return HasKind(rules, kHoldWhileInFront); }
 
-bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size) {
-  char text[kHoldOffReasonSize] = "";
+bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size,
+                         bool shown) {
+  char text[kHoldOffReasonTextSize] = "";
   if (rules.enabled) {
     int front = FindHoldOffRule(rules, kHoldWhileInFront, scene.frontProgram);
     int running = FindHoldOffRule(rules, kHoldWhileRunning, scene.runningProgram);
+    // Translators: why the saver is held off, in the tray's tooltip and menu; %s is a
+    // program's file name.
     if (rules.fullscreen && scene.fullScreenInFront)
-      CopyText(text, "a full-screen window is in front", sizeof(text));
+      CopyText(text, Say(shown, TrNoop("a full-screen window is in front")), sizeof(text));
     else if (front >= 0)
-      snprintf(text, sizeof(text), "%s is in front", rules.programs[front].name);
+      snprintf(text, sizeof(text), Say(shown, TrNoop("%s is in front")), rules.programs[front].name);
     else if (running >= 0)
-      snprintf(text, sizeof(text), "%s is running", rules.programs[running].name);
+      snprintf(text, sizeof(text), Say(shown, TrNoop("%s is running")), rules.programs[running].name);
   }
   if (reason && size > 0) CopyText(reason, text, size);
   return text[0] != 0;

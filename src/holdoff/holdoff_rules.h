@@ -5,6 +5,7 @@
 constexpr int kMaxHoldOffPrograms = 256;
 constexpr int kProgramNameSize = 128;  // a file name such as "vlc.exe" and its terminator
 constexpr int kHoldOffReasonSize = 160;
+constexpr int kHoldOffReasonTextSize = 480;  // a reason in the language in use, in bytes
 
 enum HoldOffKind : int {
   kHoldWhileRunning = 0,  // "running": while any process of that name runs
@@ -59,5 +60,7 @@ bool HasFrontRules(const HoldOffRules& rules);
 const char* ProgramFileName(const char* path);
 
 // The reason the saver is held off, cut to size, or false with an empty reason. A full
-// screen wins over a program in front, which wins over a program running.
-bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size);
+// screen wins over a program in front, which wins over a program running. In English for
+// the log, or with `shown` in the language in use.
+bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size,
+                         bool shown = false);

@@ -60,6 +60,10 @@ char heldReason[kHoldOffReasonSize] = "";
 // While the battery pauses the hold: why, and the reason that would hold.
 char pausedWhy[kHoldOffReasonSize] = "";
 char pausedReason[kHoldOffReasonSize] = "";
+// The same three in the language in use, for the tooltip and the menu.
+char heldReasonText[kHoldOffReasonTextSize] = "";
+char pausedWhyText[kHoldOffReasonTextSize] = "";
+char pausedReasonText[kHoldOffReasonTextSize] = "";
 
 bool FollowsForeground() { return rules.enabled && (rules.fullscreen || HasFrontRules(rules)); }
 
@@ -171,12 +175,16 @@ void ArmLook() {
 
 // Takes, changes or releases the hold. A pause by the battery releases the request and
 // the return of mains power takes it again: one release, one request.
-void ApplyReason(const char* reason, const char* pause) {
+// `reasonText` and `pauseText` are the two in the language in use.
+void ApplyReason(const char* reason, const char* pause, const char* reasonText, const char* pauseText) {
   const char* pausedBy = reason[0] ? pause : "";
   const char* held = pausedBy[0] ? "" : reason;
+  const char* pausedByText = pausedBy[0] ? pauseText : "";
+  const char* heldText = pausedBy[0] ? "" : reasonText;
   AcquireSRWLockShared(&reasonLock);
   bool same = strcmp(held, heldReason) == 0 && strcmp(pausedBy, pausedWhy) == 0 &&
-              strcmp(pausedBy[0] ? reason : "", pausedReason) == 0;
+              strcmp(pausedBy[0] ? reason : "", pausedReason) == 0 && strcmp(heldText, heldReasonText) == 0 &&
+              strcmp(pausedByText, pausedWhyText) == 0 && strcmp(pausedBy[0] ? reasonText : "", pausedReasonText) == 0;
   bool wasPaused = pausedWhy[0] != 0;
   bool wasHeld = heldReason[0] != 0;
   bool sameHold = strcmp(held, heldReason) == 0;
@@ -198,6 +206,9 @@ void ApplyReason(const char* reason, const char* pause) {
   CopyText(heldReason, held, sizeof(heldReason));
   CopyText(pausedWhy, pausedBy, sizeof(pausedWhy));
   CopyText(pausedReason, pausedBy[0] ? reason : "", sizeof(pausedReason));
+  CopyText(heldReasonText, heldText, sizeof(heldReasonText));
+  CopyText(pausedWhyText, pausedByText, sizeof(pausedWhyText));
+  CopyText(pausedReasonText, pausedBy[0] ? reasonText : "", sizeof(pausedReasonText));
   ReleaseSRWLockExclusive(&reasonLock);
   if (started) AnnounceChange(kChangedHoldOff);
 }
@@ -212,13 +223,33 @@ void ApplyRules() {
 
 }  // namespace
 
-bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize) {
+namespace {
+
+bool ReadPause(const char* whyKept, const char* reasonKept, char* why, int whySize, char* reason, int reasonSize) {
   AcquireSRWLockShared(&reasonLock);
   bool paused = pausedWhy[0] != 0;
-  if (why && whySize > 0) CopyText(why, pausedWhy, whySize);
-  if (reason && reasonSize > 0) CopyText(reason, pausedReason, reasonSize);
+  if (why && whySize > 0) CopyText(why, whyKept, whySize);
+  if (reason && reasonSize > 0) CopyText(reason, reasonKept, reasonSize);
   ReleaseSRWLockShared(&reasonLock);
   return paused;
+}
+
+bool ReadReason(const char* kept, char* reason, int size) {
+  AcquireSRWLockShared(&reasonLock);
+  bool held = heldReason[0] != 0;
+  if (reason && size > 0) CopyText(reason, kept, size);
+  ReleaseSRWLockShared(&reasonLock);
+  return held;
+}
+
+}  // namespace
+
+bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize) {
+  return ReadPause(pausedWhyText, pausedReasonText, why, whySize, reason, reasonSize);
+}
+
+bool GetHoldOffLogPause(char* why, int whySize, char* reason, int reasonSize) {
+  return ReadPause(pausedWhy, pausedReason, why, whySize, reason, reasonSize);
 }
 
 HWINEVENTHOOK RealSetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC procedure, DWORD processId,
@@ -228,13 +259,8 @@ HWINEVENTHOOK RealSetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC p
 
 SetWinEventHookEntryFn SetWinEventHookEntry = RealSetWinEventHook;
 
-bool GetHoldOffReason(char* reason, int size) {
-  AcquireSRWLockShared(&reasonLock);
-  bool held = heldReason[0] != 0;
-  if (reason && size > 0) CopyText(reason, heldReason, size);
-  ReleaseSRWLockShared(&reasonLock);
-  return held;
-}
+bool GetHoldOffReason(char* reason, int size) { return ReadReason(heldReasonText, reason, size); }
+bool GetHoldOffLogReason(char* reason, int size) { return ReadReason(heldReason, reason, size); }
 
 void EvaluateHoldOff() {
   if (!started) return;
@@ -242,12 +268,17 @@ void EvaluateHoldOff() {
   HoldOffScene scene = {fullScreenInFront, frontProgram[0] ? frontProgram : nullptr,
                         runningProgram[0] ? runningProgram : nullptr};
   char reason[kHoldOffReasonSize];
+  char reasonText[kHoldOffReasonTextSize];
   // The clock's holds come after every rule that looks at programs and windows.
   if (!ChooseHoldOffReason(rules, scene, reason, sizeof(reason)) && rules.enabled)
     GetClockReason(reason, sizeof(reason));
+  if (!ChooseHoldOffReason(rules, scene, reasonText, sizeof(reasonText), true) && rules.enabled)
+    GetClockReason(reasonText, sizeof(reasonText), true);
   char pause[kHoldOffReasonSize];
+  char pauseText[kHoldOffReasonTextSize];
   GetBatteryPause(pause, sizeof(pause));
-  ApplyReason(reason, pause);
+  GetBatteryPause(pauseText, sizeof(pauseText), true);
+  ApplyReason(reason, pause, reasonText, pauseText);
   ArmLook();
 }
 
@@ -266,7 +297,7 @@ void StopHoldOff() {
   Unhook();
   StopProcessWatcher();
   StopClockHolds();
-  ApplyReason("", "");
+  ApplyReason("", "", "", "");
   started = false;
   ArmLook();
   owner = nullptr;

@@ -12,11 +12,15 @@ constexpr UINT kHoldOffRunningMessage = WM_APP + 460;  // the process watcher sa
 constexpr UINT_PTR kTimerHoldOffLook = 940;
 
 // True while a hold-off rule holds the saver off; reason receives its text ("a full-screen
-// window is in front", "<name> is running", "<name> is in front"), cut to size.
+// window is in front", "<name> is running", "<name> is in front"), cut to size, in the
+// language in use for the tooltip and the menu.
 bool GetHoldOffReason(char* reason, int size);
 // True while the battery pauses the hold that would be held: why ("on battery", "battery
 // at 18%") and the reason held off otherwise, each cut to size. Any thread.
 bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize);
+// The same two in English, for the log and the diagnosis.
+bool GetHoldOffLogReason(char* reason, int size);
+bool GetHoldOffLogPause(char* why, int whySize, char* reason, int reasonSize);
 
 // Reads the rules, starts following the foreground and the processes; the window gets
 // kHoldOffRunningMessage. StopHoldOff undoes it all and releases any hold.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "holdoff/clock_store.h"
+#include "language/text.h"
 #include "log/log.h"
 
 namespace {
@@ -115,7 +116,7 @@ bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules) {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS) {
-    LogMessage(kLogError, "Error saving settings to registry");
+    LogMessage(kLogError, TrNoop("Error saving settings to registry"));
     return false;
   }
   for (int n = 0; n < previous.count; n++) {

@@ -1,8 +1,7 @@
-// Clock times as the user reads them, for menus, lists and dialogs; the log keeps the
-// 24-hour "HH:MM" of holdoff/local_time.
+// Clock times for menus and tooltips in the user's own format ("17:30", "5:30 PM").
 #pragma once
 
-// The minute of the day (0..1439; 1440 is midnight at the end of the day) in the user's
-// short time format without seconds ("5:30 PM", "17:30"); "HH:MM" when the system cannot
-// format it. Returns the length written, 0 for a missing destination.
+// The time `minuteOfDay` (0..1439; others are taken modulo a day) as the user's locale
+// writes hours and minutes, as UTF-8; returns the length written, 0 for a missing
+// destination. Falls back to "17:30" where the system gives no format.
 int FormatClockText(char* destination, int capacity, int minuteOfDay);

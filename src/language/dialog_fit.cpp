@@ -74,7 +74,8 @@ SIZE TextSize(HDC dc, const wchar_t* text, const TextRoom& room, int width) {
 
 // How many percent of its width a control needs to hold its text; 100 when it fits.
 int NeededPercent(HWND control, int dpi) {
-  if (!IsWindowVisible(control)) return 100;
+  // The control's own style: during WM_INITDIALOG the dialog itself is not shown yet.
+  if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE)) return 100;
   wchar_t text[1024] = L"";
   if (GetWindowTextW(control, text, 1024) <= 0) return 100;
   TextRoom room = RoomOf(control, dpi);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/policy_store.h"
 #include "shell/text_helpers.h"
@@ -250,7 +251,7 @@ LONG SaveRegValue(HKEY key, const char* name, DWORD type, const void* data, DWOR
                             static_cast<DWORD>(strlen(text) + 1));
     }
     default:
-      LogMessage(kLogError, "SaveRegValue: invalid dwType");
+      LogMessage(kLogError, TrNoop("SaveRegValue: invalid dwType"));
       return ERROR_INVALID_PARAMETER;
   }
 }
@@ -295,7 +296,7 @@ int SaveSettings() {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS) {
-    LogMessage(kLogError, "Error saving settings to registry");
+    LogMessage(kLogError, TrNoop("Error saving settings to registry"));
     return 0;
   }
   const HotKeyEntry& activate = AppState.hotKeys[0];

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "language/text.h"
+
 ApplicationState AppState;
 
 static void SetHotKey(HotKeyEntry* entry, int id, const char* description, const char* keyValueName,
@@ -65,8 +67,10 @@ void ResetAppState(HINSTANCE instance) {
   // even read), so the untouched part of the 4096 costs no memory.
   for (int n = 0; n < kMaxSaverPaths && AppState.saverpath[n]; n++) AppState.saverpath[n] = nullptr;
   memset(AppState.id, 0, sizeof(AppState.id));
-  SetHotKey(&AppState.hotKeys[0], 0, "activate your screen saver", "hotkey", "hotkeymodifiers");
-  SetHotKey(&AppState.hotKeys[1], 1, "power off you monitor", "hotkeypoweroff", "hotkeypoweroffmodifiers");
+  // Translators: the second line of the hot key dialog, after "Press the key combination that will".
+  SetHotKey(&AppState.hotKeys[0], 0, TrNoop("activate your screen saver"), "hotkey", "hotkeymodifiers");
+  // Translators: the second line of the hot key dialog, after "Press the key combination that will".
+  SetHotKey(&AppState.hotKeys[1], 1, TrNoop("power off you monitor"), "hotkeypoweroff", "hotkeypoweroffmodifiers");
 
   AppState.kill = 0;
   AppState.help = 0;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
@@ -88,11 +89,12 @@ bool StartUninstaller(const char* command) {
 // has agreed: its settings and a log-on entry that starts this very copy. Another copy's
 // log-on entry and any installation stay. False when the user said no.
 bool RemoveUninstalledCopy(const char* ownPath) {
-  char question[1200];
+  char question[2400];  // a translated question and a path of up to 780 bytes
+  // Translators: the first two %s are the product name, the last the program's path.
   snprintf(question, sizeof(question),
-           "This copy of %s is not installed, so there is no uninstaller to run.\n\n"
-           "Remove its settings and its log-on entry from this computer? Its folder stays: delete it "
-           "yourself once %s has ended.\n\n%s",
+           Tr("This copy of %s is not installed, so there is no uninstaller to run.\n\n"
+              "Remove its settings and its log-on entry from this computer? Its folder stays: delete it "
+              "yourself once %s has ended.\n\n%s"),
            kProductName, kProductName, ownPath);
   if (MessageBoxEntry(AppState.mainWindow, question, kProductName, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
     LogMessage(kLogLogOnly, "UninstallDozelite: not installed; the settings are kept");
@@ -114,7 +116,7 @@ int SaveDefaultUserSettings() {
   LogMessage(kLogLogOnly, "SaveDefaultUserSettings()");
   HKEY defaultUser;
   if (RegOpenKeyExA(HKEY_USERS, ".DEFAULT", 0, KEY_READ, &defaultUser) != ERROR_SUCCESS) {
-    LogMessage(kLogError, "Error Saving default user settings");
+    LogMessage(kLogError, TrNoop("Error Saving default user settings"));
     return 0;
   }
 
@@ -147,7 +149,7 @@ int RunElevated(const char* parameters) {
       if (reinterpret_cast<INT_PTR>(started) > 32) return 1;
     }
   }
-  LogMessage(kLogError, "This action requires administrator privileges.");
+  LogMessage(kLogError, TrNoop("This action requires administrator privileges."));
   return 0;
 }
 

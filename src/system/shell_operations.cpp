@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "build_config.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
@@ -35,7 +36,9 @@ bool ExecuteFile(const char* command) {
     folder[0] = 0;
   HINSTANCE result = ShellExecuteEntry(GetDesktopWindow(), nullptr, name, parameters, folder, SW_SHOWNORMAL);
   if (ShellSucceeded(result)) return true;
-  LogMessage(kLogError, "Unable to open %s: Error=%d", file, static_cast<int>(reinterpret_cast<INT_PTR>(result)));
+  // Translators: %s is a file name, %d a Windows error number.
+  LogMessage(kLogError, TrNoop("Unable to open %s: Error=%d"), file,
+             static_cast<int>(reinterpret_cast<INT_PTR>(result)));
   return false;
 }
 
@@ -43,7 +46,9 @@ bool BrowseWebSite(const char* address) {
   LogMessage(kLogLogOnly, "BrowseWebSite");
   HINSTANCE result = ShellExecuteEntry(GetDesktopWindow(), nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
   if (ShellSucceeded(result)) return true;
-  LogMessage(kLogError, "Unable to launch default web browser.\nPlease visit the Dozelite website at " DOZELITE_WEB_URL);
+  // Translators: %s is the web address.
+  LogMessage(kLogError, TrNoop("Unable to launch default web browser.\nPlease visit the Dozelite website at %s"),
+             DOZELITE_WEB_URL);
   return false;
 }
 
@@ -67,8 +72,9 @@ bool SendMail(const char* recipient, const char* subject, const char* body) {
   }
   HINSTANCE result = ShellExecuteEntry(GetDesktopWindow(), nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
   if (ShellSucceeded(result)) return true;
-  LogMessage(kLogError,
-             "Unable to launch default mail client.\nPlease send your feedback to " DOZELITE_SUPPORT_EMAIL);
+  // Translators: %s is the support e-mail address.
+  LogMessage(kLogError, TrNoop("Unable to launch default mail client.\nPlease send your feedback to %s"),
+             DOZELITE_SUPPORT_EMAIL);
   return false;
 }
 

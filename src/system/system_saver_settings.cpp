@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "catalog/saver_info.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "shell/text_helpers.h"
@@ -90,7 +91,7 @@ bool operator==(const SaverSettingsValues& a, const SaverSettingsValues& b) {
 int ReadWindowsSaverSettings(SaverSettingsValues* values) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    LogMessage(kLogError, "LoadWindowsSaverSettings: Error accessing HKEY_CURRENT_USER\\Control Panel\\desktop");
+    LogMessage(kLogError, TrNoop("LoadWindowsSaverSettings: Error accessing HKEY_CURRENT_USER\\Control Panel\\desktop"));
     return 0;
   }
   ReadSetting(key, "ScreenSaveActive", false, &values->saverActive);
@@ -142,7 +143,7 @@ int SaveWindowsSaverSettings(HKEY root, const SaverSettingsValues& values) {
     }
     RegCloseKey(key);
   }
-  if (!ok) LogMessage(kLogError, "SaveWindowsSaverSettings: Error writing to registry");
+  if (!ok) LogMessage(kLogError, TrNoop("SaveWindowsSaverSettings: Error writing to registry"));
   // The running system follows in every case; these act on the current user.
   const UINT flags = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, values.saverActive, nullptr, flags);
@@ -198,7 +199,7 @@ int SetCurrentSaver(const char* path, HKEY root) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
                               nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-      LogMessage(kLogError, "Error setting screen saver\nCan't open file: %s\nRefreshing savers list...", path);
+      LogMessage(kLogError, TrNoop("Error setting screen saver\nCan't open file: %s\nRefreshing savers list..."), path);
       HWND window = AppState.mainWindow;
       if (window) SendMessageA(window, WM_COMMAND, kCmdRefreshSavers, 0);
       return 0;
@@ -220,7 +221,7 @@ int SetCurrentSaver(const char* path, HKEY root) {
   } else {
     ok = WritePrivateProfileStringA("boot", kSaverValue, empty ? nullptr : path, "system.ini") != 0;
   }
-  if (!ok) LogMessage(kLogError, "Error setting screen saver");
+  if (!ok) LogMessage(kLogError, TrNoop("Error setting screen saver"));
   AnnounceChange(kChangedCurrentSaver);
   return ok ? 1 : 0;
 }

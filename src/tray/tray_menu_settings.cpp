@@ -166,6 +166,7 @@ HMENU BuildSettingsMenu(const MenuContext& context) {
 
 HMENU BuildHelpMenu(const MenuContext&) {
   HMENU menu = CreatePopupMenu();
+  // Translators: the help is in English only: say so in the item, e.g. "&Hilfe (Englisch)...".
   AppendItem(menu, kCmdHelp, Tr("&Help..."));
   AppendItem(menu, kCmdTipOfTheDay, Tr("&Tip of the Day"));
   AppendItem(menu, kCmdDiagnose, Tr("&Why Isn't My Saver Starting?..."));

@@ -2,16 +2,19 @@
 // corner watcher, which reads them (all atomic) and never writes them.
 #include "triggers/corner_options.h"
 
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/settings_store.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "triggers/corner_watcher.h"
 
+// Translators: the items of the corner delay submenu, how long the cursor stays in a
+// corner before its action runs; each needs its own access key.
 const CornerDelayChoice kCornerDelayChoices[kCornerDelayChoiceCount] = {
-    {kCmdCornerDelayNone, 0, "&None"},        {kCmdCornerDelay150, 150, "&150 ms"},
-    {kCmdCornerDelay300, 300, "&300 ms"},     {kCmdCornerDelay500, 500, "&500 ms"},
-    {kCmdCornerDelay1000, 1000, "1 &s"},
+    {kCmdCornerDelayNone, 0, TrNoop("&None")},         {kCmdCornerDelay150, 150, TrNoop("&150 ms")},
+    {kCmdCornerDelay300, 300, TrNoop("&300 ms")},      {kCmdCornerDelay500, 500, TrNoop("&500 ms")},
+    {kCmdCornerDelay1000, 1000, TrNoop("1 &s")},
 };
 
 bool IsCornerOptionCommand(int command) {

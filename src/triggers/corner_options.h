@@ -4,7 +4,7 @@
 struct CornerDelayChoice {
   int command;
   int milliseconds;
-  const char* text;
+  const char* text;  // English, in the catalogue: the menu shows Tr(text)
 };
 
 constexpr int kCornerDelayChoiceCount = 5;

@@ -1,8 +1,11 @@
 // "HOTKEYDIALOG": sets one of the two hot keys. It uses no hot key control: ten times a
 // second it samples the whole keyboard and shows the combination being held; OK makes
 // that combination the hot key and registers it on the main window.
+#include <cstdio>
 #include <cstring>
 
+#include "language/dialog_fit.h"
+#include "language/translate.h"
 #include "log/log.h"
 #include "resources/hotkey_dialog_ids.h"
 #include "shell/dpi.h"
@@ -14,7 +17,8 @@ namespace {
 
 constexpr UINT_PTR kSampleTimer = 335;
 constexpr UINT kSamplePeriodMs = 100;
-constexpr const char* kTitleFormat = "%s Hotkey Setting";
+// Translators: the title of the hot key dialog; %s is the product name.
+constexpr const char* kTitleFormat = TrNoop("%s Hotkey Setting");
 constexpr int kHotKeyTextSize = 100;
 
 // The entry of the open dialog; only one hot key dialog works at a time.
@@ -42,16 +46,20 @@ void OnSample(HWND dialog) {
 }
 
 INT_PTR OnInitDialog(HWND dialog, HotKeyEntry* entry) {
+  TranslateDialog(dialog);
   openEntry = entry;
   if (entry) {
     entry->editVirtualKey = entry->virtualKey;
     entry->editModifiers = entry->modifiers;
   }
   SendMessageA(dialog, WM_TIMER, kSampleTimer, 0);
-  char title[100];
-  wsprintfA(title, kTitleFormat, kProductName);
+  char title[256];
+  snprintf(title, sizeof(title), Tr(kTitleFormat), kProductName);
   SetWindowTextA(dialog, title);
-  if (entry) SetDlgItemTextA(dialog, IDC_HOTKEY_PROMPT, entry->description);
+  if (entry) {
+    SetDlgItemTextA(dialog, IDC_HOTKEY_PROMPT, Tr(entry->description));
+    FitDialogToTexts(dialog);  // the prompt may be longer than the template's
+  }
   CenterWindow(dialog);
   SetTimer(dialog, kSampleTimer, kSamplePeriodMs, nullptr);
   SetFocus(GetDlgItem(dialog, IDC_HOTKEY_TEXT));
@@ -68,7 +76,7 @@ void OnOk(HotKeyEntry* entry) {
   entry->virtualKey = entry->editVirtualKey;
   entry->modifiers = entry->editModifiers;
   if (entry->virtualKey != 0 && !RegisterHotKey(mainWindow, entry->id, entry->modifiers, entry->virtualKey))
-    LogLastError(kLogError, "HotKeyDlgProc: error registering hot key");
+    LogLastError(kLogError, TrNoop("HotKeyDlgProc: error registering hot key"));
 }
 
 void EndHotKeyDialog(HWND dialog, INT_PTR result) {
@@ -106,6 +114,6 @@ INT_PTR CALLBACK HotKeyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 INT_PTR ShowHotKeyDialog(HWND owner, HotKeyEntry* entry) {
   LogMessage(kLogLogOnly, "ShowHotKeyDialog");
-  return ShowDialogOnce(AppState.instance, owner, "HOTKEYDIALOG", HotKeyDlgProc, kTitleFormat, kProductName,
+  return ShowDialogOnce(AppState.instance, owner, "HOTKEYDIALOG", HotKeyDlgProc, Tr(kTitleFormat), kProductName,
                         reinterpret_cast<LPARAM>(entry));
 }

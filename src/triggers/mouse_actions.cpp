@@ -4,7 +4,9 @@
 #include "triggers/mouse_actions.h"
 
 #include <atomic>
+#include <cstdio>
 
+#include "language/text.h"
 #include "log/log.h"
 #include "shell/entry_points.h"
 #include "shell/text_helpers.h"
@@ -27,24 +29,26 @@ struct Trigger {
 
 Trigger FindTrigger(int command) {
   switch (command) {
+    // Translators: what the user does to a trigger; it follows "whenever you" in the
+    // messages about setting its action.
     case kCmdSetLeftClick:
-      return {command, &AppState.singleLeftActionMessage, nullptr, "Click the Left mouse button"};
+      return {command, &AppState.singleLeftActionMessage, nullptr, TrNoop("Click the Left mouse button")};
     case kCmdSetLeftDoubleClick:
-      return {command, &AppState.doubleLeftActionMessage, nullptr, "Double-Click the Left mouse button"};
+      return {command, &AppState.doubleLeftActionMessage, nullptr, TrNoop("Double-Click the Left mouse button")};
     case kCmdSetRightClick:
-      return {command, &AppState.singleRightActionMessage, nullptr, "Click the Right mouse button"};
+      return {command, &AppState.singleRightActionMessage, nullptr, TrNoop("Click the Right mouse button")};
     case kCmdSetRightDoubleClick:
-      return {command, &AppState.doubleRightActionMessage, nullptr, "Double-Click the Right mouse button"};
+      return {command, &AppState.doubleRightActionMessage, nullptr, TrNoop("Double-Click the Right mouse button")};
     case kCmdSetTopLeftCorner:
-      return {command, nullptr, &AppState.topLeftActionMessage, "Move the cursor to the Top-Left screen corner"};
+      return {command, nullptr, &AppState.topLeftActionMessage, TrNoop("Move the cursor to the Top-Left screen corner")};
     case kCmdSetBottomLeftCorner:
       return {command, nullptr, &AppState.bottomLeftActionMessage,
-              "Move the cursor to the Bottom-Left screen corner"};
+              TrNoop("Move the cursor to the Bottom-Left screen corner")};
     case kCmdSetTopRightCorner:
-      return {command, nullptr, &AppState.topRightActionMessage, "Move the cursor to the Top-Right screen corner"};
+      return {command, nullptr, &AppState.topRightActionMessage, TrNoop("Move the cursor to the Top-Right screen corner")};
     case kCmdSetBottomRightCorner:
       return {command, nullptr, &AppState.bottomRightActionMessage,
-              "Move the cursor to the Bottom-Right screen corner"};
+              TrNoop("Move the cursor to the Bottom-Right screen corner")};
     default:
       return {0, nullptr, nullptr, nullptr};
   }
@@ -90,28 +94,27 @@ int SetMouseAction(int command) {
   Trigger trigger = FindTrigger(command);
   if (!trigger.description) return 0;
 
-  char text[1000];
-  CopyText(text, "You have chosen to set the action that will occur whenever you ", sizeof(text));
-  AppendText(text, trigger.description, sizeof(text));
+  char text[4000];  // a translated text with the description three times
+  const char* does = Tr(trigger.description);
   if (CountMenuClicks(trigger.clickField) == 0) {
-    AppendText(text,
-               ".\n\nYou cannot change this setting, becuase it is the only click combination that can access the "
-               "Menu. To change this, you must first set one of the other click combinations to perform no action. "
-               "This will cause it to display the Menu.",
-               sizeof(text));
+    // Translators: %s is what the user does, as "Click the Left mouse button".
+    snprintf(text, sizeof(text),
+             Tr("You have chosen to set the action that will occur whenever you %s.\n\nYou cannot change this "
+                "setting, becuase it is the only click combination that can access the Menu. To change this, you "
+                "must first set one of the other click combinations to perform no action. This will cause it to "
+                "display the Menu."),
+             does);
     MessageBoxEntry(AppState.mainWindow, text, kProductName, MB_OK | MB_ICONWARNING);
     AppState.recordedCommand = 0;
     return 0;
   }
-  AppendText(text,
-             ".\n\nSelect now any action from the Menu as you would normally, and then press OK (below).\nYour "
-             "selected action will then occur every time you ",
-             sizeof(text));
-  AppendText(text, trigger.description, sizeof(text));
-  AppendText(text, ".\n\nTo perform no action when you ", sizeof(text));
-  AppendText(text, trigger.description, sizeof(text));
-  AppendText(text, ", click OK right now.", sizeof(text));
-  AppendText(text, "\n\nClick Cancel to leave the settings as they are.", sizeof(text));
+  // Translators: each %s is what the user does, as "Click the Left mouse button".
+  snprintf(text, sizeof(text),
+           Tr("You have chosen to set the action that will occur whenever you %s.\n\nSelect now any action from "
+              "the Menu as you would normally, and then press OK (below).\nYour selected action will then occur "
+              "every time you %s.\n\nTo perform no action when you %s, click OK right now.\n\nClick Cancel to "
+              "leave the settings as they are."),
+           does, does, does);
 
   AppState.recordedCommand = kNothingRecorded;
   // The box is modal but the main window keeps running: the user gives commands from

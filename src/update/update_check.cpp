@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "build_config.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/policy_store.h"
 #include "shell/entry_points.h"
@@ -21,10 +22,12 @@ constexpr int kTrackedUrlSize = 1024;
 LONG checkRunning = 0;
 
 void ShowUpdateError(const char* message) {
-  char caption[64];
-  char text[256];
-  snprintf(caption, sizeof(caption), "%s Update", kProductName);
-  snprintf(text, sizeof(text), "Error: %s", message);
+  char caption[256];
+  char text[1024];
+  // Translators: the title of the update check's box; %s is the product name.
+  snprintf(caption, sizeof(caption), Tr("%s Update"), kProductName);
+  // Translators: %s is why the update check failed.
+  snprintf(text, sizeof(text), Tr("Error: %s"), Tr(message));
   MessageBoxEntry(nullptr, text, caption, MB_OK);
 }
 
@@ -42,7 +45,7 @@ void RunUpdateExchange(const char* endpoint, const char* publicKeyHex, UpdateChe
   // Every check passes here: with the check turned off by the organisation nothing is sent.
   if (!UpdateCheckAllowed()) {
     outcome->result = -1;
-    outcome->failure = "update checks are turned off by your organisation";
+    outcome->failure = TrNoop("update checks are turned off by your organisation");
     outcome->latestVersion[0] = 0;
     return;
   }
@@ -77,11 +80,12 @@ int ShowUpdateOutcome(const UpdateCheckOutcome& outcome, bool interactive) {
     return -1;
   }
   HWND owner = AppState.mainWindow;
-  char text[512];
+  char text[1024];
   if (outcome.result > 0) {
     LogMessage(kLogLogOnly, "CheckForServerUpdates: version %s is available", outcome.latestVersion);
     snprintf(text, sizeof(text),
-             "A new version of %s is available!\nWould you like to download version %s from the website now?",
+             // Translators: the first %s is the product name, the second a version number.
+             Tr("A new version of %s is available!\nWould you like to download version %s from the website now?"),
              kProductName, outcome.latestVersion);
     if (MessageBoxEntry(owner, text, kProductName, MB_YESNO) == IDYES && owner)
       SendMessageA(owner, WM_COMMAND, kCmdBrowseWebsite, 0);
@@ -89,7 +93,8 @@ int ShowUpdateOutcome(const UpdateCheckOutcome& outcome, bool interactive) {
   }
   LogMessage(kLogLogOnly, "CheckForServerUpdates: no updates");
   if (interactive) {
-    snprintf(text, sizeof(text), "You already have the latest version of %s installed.", kProductName);
+    // Translators: %s is the product name.
+    snprintf(text, sizeof(text), Tr("You already have the latest version of %s installed."), kProductName);
     MessageBoxEntry(owner, text, kProductName, MB_OK);
   }
   return 0;

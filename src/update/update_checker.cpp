@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "language/text.h"
 #include "shell/text_helpers.h"
 #include "shell/url_encoding.h"
 #include "update/http_client.h"
@@ -14,15 +15,16 @@
 
 namespace {
 
-constexpr const char* kInvalidUrl = "invalid update check URL";
-constexpr const char* kConnectFailed = "error connecting to server";
-constexpr const char* kSendFailed = "error sending request to server";
-constexpr const char* kReceiveFailed = "error receiving server response";
-constexpr const char* kInvalidResponse = "received invalid response from server";
-constexpr const char* kReadFailed = "error reading server response";
-constexpr const char* kBodyTooLong = "response body too long";
-constexpr const char* kNoVersion = "error getting latest version from server";
-constexpr const char* kCorrupt = "the data received from the server appears to be corrupt";
+// The failures, shown after "Error: " when the user asked for the check.
+constexpr const char* kInvalidUrl = TrNoop("invalid update check URL");
+constexpr const char* kConnectFailed = TrNoop("error connecting to server");
+constexpr const char* kSendFailed = TrNoop("error sending request to server");
+constexpr const char* kReceiveFailed = TrNoop("error receiving server response");
+constexpr const char* kInvalidResponse = TrNoop("received invalid response from server");
+constexpr const char* kReadFailed = TrNoop("error reading server response");
+constexpr const char* kBodyTooLong = TrNoop("response body too long");
+constexpr const char* kNoVersion = TrNoop("error getting latest version from server");
+constexpr const char* kCorrupt = TrNoop("the data received from the server appears to be corrupt");
 
 constexpr int kSignatureDigits = 2 * kSignatureSize;
 

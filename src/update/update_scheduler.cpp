@@ -14,6 +14,7 @@
 #include <new>
 
 #include "build_config.h"
+#include "language/text.h"
 #include "log/log.h"
 #include "settings/policy_store.h"
 #include "shell/text_helpers.h"
@@ -27,7 +28,7 @@ constexpr int kEndpointSize = 1024;
 constexpr int kKeySize = 129;
 constexpr DWORD kJoinGraceMs = 5000;      // the worker's post and the main thread's turn
 constexpr DWORD kNoDeadlineJoinMs = 150000;  // when exchanges have no deadline at all
-constexpr const char* kJoinTimedOut = "the server did not answer in time";
+constexpr const char* kJoinTimedOut = TrNoop("the server did not answer in time");
 
 struct ScheduledCheck {
   HWND window = nullptr;
@@ -50,7 +51,7 @@ DWORD WINAPI UpdateCheckWorker(LPVOID parameter) {
     EndUpdateCheck();
   } else {
     check->outcome.result = -1;  // another check runs: this turn is skipped
-    check->outcome.failure = "another update check is running";
+    check->outcome.failure = TrNoop("another update check is running");
   }
   if (!PostMessageA(check->window, kUpdateCheckedMessage, 0, reinterpret_cast<LPARAM>(check))) delete check;
   return 0;

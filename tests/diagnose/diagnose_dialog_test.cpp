@@ -3,6 +3,8 @@
 // in the text dialog, or word that it did not run.
 #include "app/dispatcher.h"
 #include "diagnose_fixture.h"
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "resources/diagnose_dialog_ids.h"
 #include "resources/text_dialog_ids.h"
 #include "support/dialog_driver.h"
@@ -104,6 +106,45 @@ TEST_F(DiagnoseDialogTest, FindWhichShowsThePowerReportElevated) {
     EXPECT_EQ(elevated.parameters.rfind("powerreport=", 0), 0u) << elevated.parameters;
     EXPECT_EQ(numbers.find_first_not_of("0123456789."), std::string::npos) << elevated.parameters;
   }
+}
+
+// In another language the dialog shows the checks, their texts and the fix in it, while
+// the log and the copied report keep the English lines a support request quotes.
+TEST_F(DiagnoseDialogTest, TheDialogSpeaksTheLanguageInUseAndTheLogStaysEnglish) {
+  ASSERT_TRUE(UseLanguage(PseudoLanguage()));
+  SetDesktopValue("ScreenSaveActive", "0");
+  ClearLogBuffer();
+  std::string line, detail, fix, title;
+  DriveResult run = DriveDialog(
+      nullptr, [&] { DispatchCommand(window_, kCmdDiagnose); return static_cast<INT_PTR>(0); },
+      [&](HWND dialog) {
+        char text[256] = "";
+        GetWindowTextA(dialog, text, sizeof(text));
+        title = text;
+        line = Selected(dialog), detail = GetItemText(dialog, IDC_DIAGNOSE_DETAIL);
+        fix = GetItemText(dialog, IDC_DIAGNOSE_FIX);
+        PressButton(dialog, IDC_DIAGNOSE_COPY);
+        PressButton(dialog, IDOK);
+      });
+  UseLanguage(0);
+  ASSERT_TRUE(run.found && run.closed);
+  const char* english = "The screen saver is switched off, so it never starts by itself.";
+  char log[kLogBufferSize] = "";
+  GetLogBufferedText(log, sizeof(log));
+  EXPECT_TRUE(Contains(log, std::string("Diagnose: saver-off: problem: ") + english + "\r\n")) << log;
+  EXPECT_EQ(title.rfind('[', 0), 0u) << title;
+  EXPECT_EQ(detail.rfind('[', 0), 0u) << detail;
+  EXPECT_NE(detail, english);
+  EXPECT_EQ(fix.rfind("[&", 0), 0u) << fix;
+  // The list line: the check's name, its state and its text, each translated.
+  size_t tabs[2] = {line.find('\t'), line.find('\t', line.find('\t') + 1)};
+  ASSERT_NE(tabs[1], std::string::npos) << line;
+  EXPECT_EQ(line[0], '[') << line;
+  EXPECT_EQ(line[tabs[0] + 1], '[') << line;
+  EXPECT_EQ(line.substr(tabs[1] + 1), detail);
+  std::string copied = ClipboardText();
+  EXPECT_TRUE(Contains(copied, std::string("\r\nsaver-off: problem: ") + english + "\r\n")) << copied;
+  EXPECT_EQ(copied.find('['), std::string::npos) << copied;
 }
 
 }  // namespace

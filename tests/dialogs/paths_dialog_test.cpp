@@ -229,11 +229,11 @@ TEST_F(PathsDialogTest, EmptyAddAndRemoveWithoutSelectionExplainThemselves) {
   });
   EXPECT_EQ(items.size(), 1u);
   ASSERT_EQ(boxes.boxes().size(), 3u);
-  EXPECT_EQ(boxes.boxes()[0].text.rfind("To add a folder, enter the path (or drag it from Explorer)\r\n", 0), 0u);
+  EXPECT_EQ(boxes.boxes()[0].text.rfind("To add a folder, enter the path (or drag it from Explorer)\n", 0), 0u);
   EXPECT_EQ(boxes.boxes()[0].type, static_cast<UINT>(MB_SYSTEMMODAL));
   EXPECT_EQ(boxes.boxes()[1].text, boxes.boxes()[0].text);
   EXPECT_EQ(boxes.boxes()[2].text,
-            "To remove a folder, select the path from the list\r\nand then press the 'Remove' button.");
+            "To remove a folder, select the path from the list\nand then press the 'Remove' button.");
 }
 
 TEST_F(PathsDialogTest, RemoveDeletesEverySelectedFolder) {

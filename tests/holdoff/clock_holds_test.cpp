@@ -22,6 +22,8 @@
 #include "holdoff/holdoff_store.h"
 #include "holdoff/system_clock.h"
 #include "language/clock_text.h"
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "resources/clock_dialogs_ids.h"
 #include "shell/entry_points.h"
 #include "support/app_fixture.h"
@@ -55,10 +57,24 @@ void SetClock(int minute, int ms) {
   tickBase = GetTickCount();
 }
 
+// The reason as the log has it; the tooltip and the menu show it in the language in use
+// with the user's clock format.
 std::string Reason() {
   char reason[kHoldOffReasonSize];
+  GetHoldOffLogReason(reason, sizeof(reason));
+  return reason;
+}
+
+std::string ShownReason() {
+  char reason[kHoldOffReasonTextSize];
   GetHoldOffReason(reason, sizeof(reason));
   return reason;
+}
+
+std::string Clock(int minute) {
+  char text[64];
+  FormatClockText(text, sizeof(text), minute);
+  return text;
 }
 
 std::string MenuItemText(HMENU menu, int id) {
@@ -145,7 +161,7 @@ TEST_F(ClockHoldsTest, SchedulesStartAndEndWhileRunning) {
   EXPECT_EQ(requests, (std::vector<std::string>{"Dozelite: the schedule \"Morning\" runs until 12:00",
                                                 "Dozelite: the schedule \"Noon\" runs until 12:01"}));
   EXPECT_TRUE(Contains(BufferedLog(), "HoldOff: start (the schedule \"Noon\" runs until 12:01)"));
-  EXPECT_TRUE(Contains(tooltip, "\nHeld off: the schedule \"Noon\" runs until 12:01")) << tooltip;
+  EXPECT_TRUE(Contains(tooltip, "\nHeld off: the schedule \"Noon\" runs until " + Clock(12 * 60 + 1))) << tooltip;
 
   SetClock(12 * 60, 59300);
   SendMessageA(window_, WM_TIMECHANGE, 0, 0);
@@ -221,6 +237,26 @@ TEST_F(ClockHoldsTest, AResumeAfterTheEndEndsAtOnceAndStartsWhatBegan) {
   EXPECT_FALSE(StoredUntil(&stored));
 }
 
+// The tooltip and the menu show the reason in the language in use, with the time as the
+// user's clock shows it; the log and the display request keep the English "HH:MM" line.
+TEST_F(ClockHoldsTest, TheShownReasonFollowsTheLanguageWhileTheLogStaysEnglish) {
+  const char* logged = "the schedule \"Desk\" runs until 18:00";
+  Schedule("Desk", "daily 08:00-18:00");
+  StartHoldOff(window_);
+  ASSERT_EQ(Reason(), logged);
+  EXPECT_EQ(ShownReason(), "the schedule \"Desk\" runs until " + Clock(18 * 60));
+  ASSERT_TRUE(UseLanguage(PseudoLanguage()));
+  EvaluateHoldOff();
+  std::string shown = ShownReason();
+  std::string reason = Reason();
+  UseLanguage(0);
+  EXPECT_EQ(shown.rfind('[', 0), 0u) << shown;
+  EXPECT_TRUE(Contains(shown, "\"Desk\"") && Contains(shown, Clock(18 * 60))) << shown;
+  EXPECT_EQ(reason, logged);
+  EXPECT_EQ(requests, std::vector<std::string>{std::string("Dozelite: ") + logged}) << "no new request for a new language";
+  EXPECT_EQ(CountLines(BufferedLog(), "HoldOff: start ("), 1) << BufferedLog();
+}
+
 // The battery pauses the hold with one release and mains power takes it again with one
 // request; a limit pauses at or below it only.
 TEST_F(ClockHoldsTest, APowerChangePausesAndResumesTheHold) {
@@ -240,7 +276,7 @@ TEST_F(ClockHoldsTest, APowerChangePausesAndResumesTheHold) {
   EXPECT_EQ(requests, (std::vector<std::string>{std::string("Dozelite: ") + held, ""}));
   EXPECT_TRUE(Contains(BufferedLog(), "HoldOff: paused (battery at 18%)"));
   EXPECT_TRUE(Contains(tooltip, "\nHeld off: paused (battery at 18%)")) << tooltip;
-  EXPECT_EQ(NowLine(), std::string("Now: paused (battery at 18%): ") + held);
+  EXPECT_EQ(NowLine(), "Now: paused (battery at 18%): the schedule \"Desk\" runs until " + Clock(18 * 60));
   power = {true, 17};
   SendMessageA(window_, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
   EXPECT_EQ(requests.size(), 2u);
@@ -322,7 +358,11 @@ TEST_F(ClockHoldsTest, TheDialogsSetTheHoldAndTheSchedules) {
         WaitGone(one);
         char line[128] = "";
         SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
-        if (std::string(line) == "Study\tdaily\t09:30-10:15") PressButton(dialog, IDOK);
+        // The list shows the times as the user's clock does; the registry keeps "HH:MM".
+        char from[64], to[64];
+        FormatClockText(from, sizeof(from), 9 * 60 + 30);
+        FormatClockText(to, sizeof(to), 10 * 60 + 15);
+        if (std::string(line) == std::string("Study\tdaily\t") + from + "-" + to) PressButton(dialog, IDOK);
       });
   EXPECT_TRUE(schedules.found && schedules.closed);
   std::string text;

@@ -150,6 +150,21 @@ class LogPixels {
   bool had_ = false;
 };
 
+// Links the dialog fonts to the font with Japanese, Korean and Chinese glyphs that setup
+// installs, as Windows links its UI fonts to its own. Wine writes its own links again
+// whenever a process starts with another code page than the last one; this program and its
+// children share the program's (UTF-8), so links written here hold for the children.
+void LinkDialogFontsToCjkFont() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
+                      nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  const char link[] = "wqy-microhei.ttc,WenQuanYi Micro Hei\0";  // a list: two zeros end it
+  for (const char* face : {"Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif", "MS Sans Serif"})
+    RegSetValueExA(key, face, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(link), sizeof(link));
+  RegCloseKey(key);
+}
+
 std::string ScreenshotFolder(const char* tag) {
   std::string folder = ExeDirectory() + "\\..\\screenshots";  // build/screenshots
   CreateDirectoryA(folder.c_str(), nullptr);
@@ -166,6 +181,7 @@ TEST(DialogFit, EveryDialogHoldsItsTextsInEveryLanguageAtEachDpi) {
   if (ChildDpi()) GTEST_SKIP() << "the child runs only its own test";
   char self[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, self, sizeof(self));
+  LinkDialogFontsToCjkFont();
   for (int dpi : {96, 144, 192}) {
     LogPixels pixels(static_cast<DWORD>(dpi));
     std::string command = std::string("\"") + self + "\" --gtest_filter=DialogFitChild.*";

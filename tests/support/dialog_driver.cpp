@@ -34,28 +34,45 @@ const bool unmanagedWindows = UseUnmanagedWindows();
 
 namespace {
 
-// The first visible dialog of this process, whatever its title (titles are translated).
-BOOL CALLBACK FindOwnDialog(HWND window, LPARAM found) {
-  char className[16] = "";
+struct DialogSearch {
+  HWND owner;  // null: any owner
+  HWND found;
+};
+
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<DialogSearch*>(parameter);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  GetClassNameA(window, className, sizeof(className));
-  if (strcmp(className, "#32770") != 0) return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof(name));
+  if (process != GetCurrentProcessId() || strcmp(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  if (search->owner && GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+  search->found = window;
   return FALSE;
+}
+
+HWND FindOwnDialogWindow(HWND owner) {
+  DialogSearch search = {owner, nullptr};
+  EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace
 
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND found = FindOwnDialogWindow(owner)) return found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
 HWND WaitForDialog(const char* title, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
-    HWND found = nullptr;
-    if (title)
-      found = FindWindowA("#32770", title);
-    else
-      EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&found));
+    // Without a title: the first visible dialog of this process (titles are translated).
+    HWND found = title ? FindWindowA("#32770", title) : FindOwnDialogWindow(nullptr);
     if (found && IsWindowVisible(found)) return found;
     if (GetTickCount() - start > timeoutMs) return found;
     Sleep(20);

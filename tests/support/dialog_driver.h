@@ -11,6 +11,8 @@
 // Waits until a dialog window ("#32770") with exactly this title exists; with a null title,
 // until any dialog of this process is visible (titles change with the language).
 HWND WaitForDialog(const char* title, DWORD timeoutMs = 5000);
+// Waits until a visible dialog window owned by `owner` exists: a dialog opened from it.
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = 5000);
 
 struct DriveResult {
   INT_PTR result = -1;  // what `open` returned
