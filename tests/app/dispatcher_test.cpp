@@ -10,6 +10,8 @@
 #include <functional>
 
 #include "build_config.h"
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "resources/timeout_dialog_ids.h"
 #include "settings/policy_store.h"
 #include "settings/settings_store.h"
@@ -17,11 +19,9 @@
 #include "state/commands.h"
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
-#include "language/language_tags.h"
-#include "language/translate.h"
 #include "support/menu_walker.h"
-#include "tray/tray_icon.h"
 #include "support/saver_record.h"
+#include "tray/tray_icon.h"
 #include "update/update_check.h"
 
 namespace {

@@ -59,12 +59,10 @@ std::vector<std::string> menuProblems;
 
 // In the pseudo-language every text from the catalogue is in brackets: an item without
 // them was never passed through it. Saver names and the languages' own names are shown
-// as they are; the corner delays' texts come from the corner options, which mark them.
+// as they are.
 bool ShownAsItIs(UINT id) {
   if (IsSaverItem(id)) return true;
-  if (id >= static_cast<UINT>(kRangeLanguage) && id < static_cast<UINT>(kRangeLanguage + kLanguageRangeSize))
-    return true;
-  return id >= static_cast<UINT>(kCmdCornerDelayNone) && id <= static_cast<UINT>(kCmdCornerDelay1000);
+  return id >= static_cast<UINT>(kRangeLanguage) && id < static_cast<UINT>(kRangeLanguage + kLanguageRangeSize);
 }
 
 void WalkUntranslated(HMENU menu, const std::string& where, std::vector<std::string>* problems) {
