@@ -21,3 +21,6 @@ __attribute__((format_arg(2)));
 // The catalogue in use; nullptr for English. Set by the main thread before any window
 // shows a text; `catalog` must outlive its use.
 void SetTranslation(const MoCatalog* catalog);
+// While on, Tr and TrN give English on the calling thread only: for a log line built by
+// the same code that builds the text shown.
+void SetEnglishOnThisThread(bool english);

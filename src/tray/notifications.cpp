@@ -163,7 +163,11 @@ bool TellCommandOutcome(int command, LPARAM source) {
   if (!AppState.notifications || !AppState.mainWindow) return false;
   NOTIFYICONDATAA data = {};
   if (!DescribeCommandOutcome(command, source, data.szInfo, sizeof(data.szInfo))) return false;
-  LogMessage(kLogLogOnly, "Notification: %s", data.szInfo);
+  char english[sizeof(data.szInfo)] = "";
+  SetEnglishOnThisThread(true);  // the log stays English
+  DescribeCommandOutcome(command, source, english, sizeof(english));
+  SetEnglishOnThisThread(false);
+  LogMessage(kLogLogOnly, "Notification: %s", english);
   data.cbSize = sizeof(data);
   data.hWnd = AppState.mainWindow;
   data.uID = 1;

@@ -7,10 +7,13 @@
 #include <shellapi.h>
 
 #include "app/dispatcher.h"
+#include "language/language_tags.h"
+#include "language/translate.h"
 #include "settings/settings_store.h"
 #include "shell/entry_points.h"
 #include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/log_capture.h"
 #include "support/menu_walker.h"
 #include "system/system_saver_settings.h"
 #include "tray/tray_icon.h"
@@ -69,6 +72,19 @@ TEST_F(NotificationsTest, EverySourceButTheMenuIsTold) {
     Post(kCmdToggleSaver, c.source);
     EXPECT_EQ(Texts(), c.told ? Lines{"Screen saver switched off"} : Lines{}) << "source " << c.source;
   }
+}
+
+// The balloon speaks the language in use; its log line stays English for support.
+TEST_F(NotificationsTest, TheBalloonIsTranslatedAndItsLogLineIsEnglish) {
+  LogCapture log("notification-language");
+  ASSERT_TRUE(UseLanguage(PseudoLanguage()));
+  SetDesktopValue("ScreenSaveActive", "1");
+  LoadWindowsSaverSettings();
+  Post(kCmdToggleSaver, kSourceHotKey);
+  UseLanguage(0);
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(Texts()[0].front(), '[');
+  EXPECT_TRUE(log.Has("Notification: Screen saver switched off\r\n")) << log.Text();
 }
 
 TEST_F(NotificationsTest, TheTextSaysWhatIsTrueAfterTheCommand) {
