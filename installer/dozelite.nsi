@@ -452,7 +452,7 @@ Function un.FindMode
 FunctionEnd
 
 Function un.onInit
-  !insertmacro MUI_UNGETLANGUAGE
+  ; The uninstaller speaks the system's language (English where it has none of them).
   SetRegView 64
   StrCpy $KeepSettings 0
   ${GetParameters} $0

@@ -23,6 +23,7 @@
 #include "support/app_fixture.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
+#include "tray/tray_images.h"
 #include "tray/tray_menu.h"
 
 namespace {
@@ -175,6 +176,29 @@ std::string ScreenshotFolder(const char* tag) {
   return folder;
 }
 
+// The tray menu with its Settings submenu open, saved for review.
+bool SaveTrayMenu(HWND window, const std::string& path) {
+  bool saved = false;
+  std::thread driver([&] {
+    if (!WaitMenus(1)) return;
+    HWND top = MenuWindows()[0];
+    for (UINT key : {VK_UP, VK_UP, VK_UP, VK_RIGHT}) PressKey(top, key);  // up from Exit to Settings
+    if (WaitMenus(2)) {
+      RECT all = {};
+      for (HWND menu : MenuWindows()) {
+        RECT area;
+        GetWindowRect(menu, &area);
+        UnionRect(&all, &all, &area);
+      }
+      saved = SaveScreenAreaTo(all, path);
+    }
+    PostMessageA(window, WM_CANCELMODE, 0, 0);
+  });
+  ShowTrayMenu(window, 0);
+  driver.join();
+  return saved;
+}
+
 }  // namespace
 
 TEST(DialogFit, EveryDialogHoldsItsTextsInEveryLanguageAtEachDpi) {
@@ -208,6 +232,11 @@ class DialogFitChild : public AppFixture {
 
 TEST_F(DialogFitChild, TextsFitAndKeysAreUnique) {
   int dpi = ChildDpi();
+  InstallSavers({{"Aurora Ribbons", "C:\\Savers\\aurora.scr"}, {"Zebra Lines", "C:\\Savers\\zebra.scr"}});
+  SetWindowPos(window_, HWND_TOP, 0, 0, 10, 10, SWP_SHOWWINDOW);
+  AppState.clickPoint = POINT{40, 40};
+  LoadIcons();  // the menu's check marks
+  SetMenuCheckBitmaps(AppState.uncheckedBitmap, AppState.checkedBitmap);
   int count = 0;
   const LanguageInfo* languages = Languages(&count);
   std::vector<std::string> problems;
@@ -235,6 +264,8 @@ TEST_F(DialogFitChild, TextsFitAndKeysAreUnique) {
       });
       EXPECT_TRUE(run.found && checked) << where;
     }
+    if (!folder.empty()) EXPECT_TRUE(SaveTrayMenu(window_, folder + "\\tray_menu.png")) << languages[language].tag;
   }
+  FreeIcons();
   EXPECT_TRUE(problems.empty()) << problems.size() << " problems:\n" << JoinLines(problems);
 }
