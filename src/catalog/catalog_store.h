@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "catalog/catalog_cache.h"
@@ -14,6 +16,11 @@ int LoadCatalogCache(std::vector<unsigned char>* bytes, SaverCache* cache);
 // What identifies the file at `path` now (size, times, volume and file identifier); false
 // when it cannot be opened.
 bool ReadSaverFileStamp(const char* path, SaverFileStamp* stamp);
+// The same stamps for every file of `folder` (ending with a backslash), keyed by the name as
+// listed, read in one pass over the folder's listing; false when the folder cannot be
+// listed so (the caller then stamps its files one by one).
+using FolderStamps = std::unordered_map<std::string, SaverFileStamp>;
+bool ReadFolderStamps(const char* folder, FolderStamps* stamps);
 // Writes a temporary file beside the cache and moves it over the cache, so a crash
 // never leaves half a cache behind. 1 on success.
 int StoreCatalogCache(const SaverCache& cache);

@@ -336,11 +336,26 @@ int BuildSaverCatalog(char* const* paths, bool useCache, SaverInfo** savers, int
   int hint = 0;
   std::vector<SaverFileStamp> stamps(static_cast<size_t>(fileCount));
   std::vector<bool> stamped(static_cast<size_t>(fileCount));
+  // The listing gives each folder's files together: each folder's stamps are read once.
+  const char* stampedFolder = nullptr;
+  FolderStamps folderStamps;
+  bool folderListed = false;
   for (int i = 0; i < fileCount; i++) {
     SaverInfo& saver = list[i];
     saver.fullPath = BuildFullPath(saver.folder, saver.shortName, saver.longName);
+    if (saver.folder && (!stampedFolder || strcmp(stampedFolder, saver.folder) != 0)) {
+      stampedFolder = saver.folder;
+      folderListed = ReadFolderStamps(saver.folder, &folderStamps);
+    }
     SaverFileStamp stamp = {};
-    stamped[i] = ReadSaverFileStamp(saver.fullPath, &stamp);
+    const char* listedName = !IsEmptyText(saver.longName) ? saver.longName : saver.shortName;
+    auto listed = folderListed && listedName ? folderStamps.find(listedName) : folderStamps.end();
+    if (listed != folderStamps.end()) {
+      stamp = listed->second;
+      stamped[i] = true;
+    } else {
+      stamped[i] = ReadSaverFileStamp(saver.fullPath, &stamp);
+    }
     stamps[i] = stamp;
     int found = stamped[i] ? FindCachedSaver(cache, saver.fullPath, stamp, hint) : -1;
     if (found >= 0) {

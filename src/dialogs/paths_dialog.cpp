@@ -132,14 +132,8 @@ void OnBrowse(HWND dialog) {
   OPENFILENAMEA choice = {};
   choice.lStructSize = sizeof(choice);
   choice.hwndOwner = dialog;
-  // The filter is its name and its pattern, each ended by a zero, and a zero after the last.
   char filter[256];
-  const char* name = Tr("Screen Savers (*.scr)");
-  if (strlen(name) > sizeof(filter) - 16) name = "Screen Savers (*.scr)";
-  size_t named = strlen(name);
-  memcpy(filter, name, named + 1);
-  memcpy(filter + named + 1, "*.scr", 6);
-  filter[named + 7] = 0;
+  MakeFileFilter(filter, sizeof(filter), Tr("Screen Savers (*.scr)"), "*.scr");
   choice.lpstrFilter = filter;
   choice.nFilterIndex = 0;
   choice.lpstrFile = file;

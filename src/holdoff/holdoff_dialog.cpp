@@ -122,14 +122,8 @@ void BrowseForProgram(HWND dialog) {
   OPENFILENAMEA choice = {};
   choice.lStructSize = sizeof(choice);
   choice.hwndOwner = dialog;
-  // The filter is its name and its pattern, each ended by a zero, and a zero after the last.
   char filter[256];
-  const char* filterName = Tr("Programs (*.exe)");
-  if (strlen(filterName) > sizeof(filter) - 16) filterName = "Programs (*.exe)";
-  size_t named = strlen(filterName);
-  memcpy(filter, filterName, named + 1);
-  memcpy(filter + named + 1, "*.exe", 6);
-  filter[named + 7] = 0;
+  MakeFileFilter(filter, sizeof(filter), Tr("Programs (*.exe)"), "*.exe");
   choice.lpstrFilter = filter;
   choice.lpstrFile = file.get();
   choice.nMaxFile = kLongPathBytes;

@@ -181,3 +181,18 @@ const char* SplitProgramCommand(const char* command, char* file, int size) {
   while (*arguments == ' ' || *arguments == '\t') arguments++;
   return arguments;
 }
+
+void MakeFileFilter(char* filter, int size, const char* name, const char* pattern) {
+  if (!filter || size <= 0) return;
+  size_t patternBytes = strlen(pattern ? pattern : "");
+  if (static_cast<size_t>(size) < patternBytes + 4) {  // room for neither: an empty list
+    filter[0] = 0;
+    if (size > 1) filter[1] = 0;
+    return;
+  }
+  int nameRoom = size - static_cast<int>(patternBytes) - 2;  // the pattern and the last two zeros
+  CopyText(filter, name ? name : "", nameRoom);
+  size_t named = strlen(filter);
+  memcpy(filter + named + 1, pattern ? pattern : "", patternBytes + 1);
+  filter[named + patternBytes + 2] = 0;
+}

@@ -34,3 +34,7 @@ int GetExtension(const char* source, char* destination, int size = kPathSize);
 // all, with no arguments. Copies the program path into `file` (cut to `size`) and
 // returns the arguments with the blanks before them skipped ("" when there are none).
 const char* SplitProgramCommand(const char* command, char* file, int size);
+
+// An open dialog's filter: `name` and `pattern`, each ended by a zero, and a zero after
+// the last. A name too long for `size` is cut at a character's end; the pattern never is.
+void MakeFileFilter(char* filter, int size, const char* name, const char* pattern);

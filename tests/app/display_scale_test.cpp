@@ -23,6 +23,7 @@
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "support/app_fixture.h"
+#include "support/log_pixels.h"
 #include "support/dialog_driver.h"
 #include "system/system_saver_settings.h"
 #include "tray/tray_images.h"
@@ -91,31 +92,6 @@ std::string CheckTrayImage(const char* name, HICON loaded, int size) {
   DestroyIcon(drawn);
   return same ? "" : std::string(name) + " differs from its drawn image of " + std::to_string(size);
 }
-
-// The LogPixels value of the prefix, put back when this goes out of scope.
-class LogPixelsOverride {
- public:
-  explicit LogPixelsOverride(DWORD dpi) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                    nullptr);
-    DWORD size = sizeof(old_);
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
-           ERROR_SUCCESS;
-    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-  }
-  ~LogPixelsOverride() {
-    if (had_)
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
-    else
-      RegDeleteValueA(key_, "LogPixels");
-    RegCloseKey(key_);
-  }
-
- private:
-  HKEY key_ = nullptr;
-  DWORD old_ = 0;
-  bool had_ = false;
-};
 
 int ChildDpi() {
   const char* value = getenv(kChildDpiVariable);

@@ -266,3 +266,29 @@ TEST_F(CatalogLoaderTest, CommandsAndStepsWaitForTheListInOrder) {
 }
 
 }  // namespace
+
+// A folder's listing stamps each file as opening it alone does: otherwise every start
+// would miss the cache (a field taken from another source), and one file's change would
+// go unseen (a stamp kept from the listing before).
+TEST(FolderStamps, TheListingStampsEachFileAsOpeningItDoes) {
+  std::string folder = MakeTempFolder("stamped savers \xC3\xA4") + "\\";
+  for (const char* name : {"one.scr", "two words.scr", "\xE7\xA6\x85.scr"})
+    WriteTextFile(folder + name, std::string("MZ saver ") + name);
+  CreateDirectoryA((folder + "inner.scr").c_str(), nullptr);  // a folder is no file
+  FolderStamps stamps;
+  ASSERT_TRUE(ReadFolderStamps(folder.c_str(), &stamps));
+  EXPECT_EQ(stamps.size(), 3u);
+  EXPECT_EQ(stamps.count("inner.scr"), 0u);
+  for (const auto& listed : stamps) {
+    SaverFileStamp alone;
+    ASSERT_TRUE(ReadSaverFileStamp((folder + listed.first).c_str(), &alone)) << listed.first;
+    EXPECT_TRUE(SameStamp(alone, listed.second)) << listed.first;
+    EXPECT_NE(listed.second.fileIdLow, 0u) << listed.first;
+  }
+  SaverFileStamp before = stamps["one.scr"];
+  WriteTextFile(folder + "one.scr", "MZ saver one, longer now");
+  ASSERT_TRUE(ReadFolderStamps(folder.c_str(), &stamps));
+  EXPECT_FALSE(SameStamp(before, stamps["one.scr"]));
+  EXPECT_FALSE(ReadFolderStamps((folder + "absent\\").c_str(), &stamps));
+  RemoveTree(folder);
+}

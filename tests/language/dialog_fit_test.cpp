@@ -21,6 +21,7 @@
 #include "state/app_state.h"
 #include "support/access_keys.h"
 #include "support/app_fixture.h"
+#include "support/log_pixels.h"
 #include "support/dialog_driver.h"
 #include "support/test_support.h"
 #include "tray/tray_images.h"
@@ -126,31 +127,6 @@ std::vector<std::string> CheckDialog(HWND dialog, const std::string& where, int 
   return problems;
 }
 
-// The LogPixels value of the prefix, put back when this goes out of scope.
-class LogPixels {
- public:
-  explicit LogPixels(DWORD dpi) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                    nullptr);
-    DWORD size = sizeof(old_);
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
-           ERROR_SUCCESS;
-    RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-  }
-  ~LogPixels() {
-    if (had_)
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
-    else
-      RegDeleteValueA(key_, "LogPixels");
-    RegCloseKey(key_);
-  }
-
- private:
-  HKEY key_ = nullptr;
-  DWORD old_ = 0;
-  bool had_ = false;
-};
-
 // Links the dialog fonts to the font with Japanese, Korean and Chinese glyphs that setup
 // installs, as Windows links its UI fonts to its own. Wine writes its own links again
 // whenever a process starts with another code page than the last one; this program and its
@@ -207,7 +183,7 @@ TEST(DialogFit, EveryDialogHoldsItsTextsInEveryLanguageAtEachDpi) {
   GetModuleFileNameA(nullptr, self, sizeof(self));
   LinkDialogFontsToCjkFont();
   for (int dpi : {96, 144, 192}) {
-    LogPixels pixels(static_cast<DWORD>(dpi));
+    LogPixelsOverride pixels(static_cast<DWORD>(dpi));
     std::string command = std::string("\"") + self + "\" --gtest_filter=DialogFitChild.*";
     ProcessResult child = RunProcess(command, {std::string(kChildDpiVariable) + "=" + std::to_string(dpi)}, 600000);
     EXPECT_TRUE(child.finished) << dpi << " DPI";
@@ -264,7 +240,9 @@ TEST_F(DialogFitChild, TextsFitAndKeysAreUnique) {
       });
       EXPECT_TRUE(run.found && checked) << where;
     }
-    if (!folder.empty()) EXPECT_TRUE(SaveTrayMenu(window_, folder + "\\tray_menu.png")) << languages[language].tag;
+    if (!folder.empty()) {
+      EXPECT_TRUE(SaveTrayMenu(window_, folder + "\\tray_menu.png")) << languages[language].tag;
+    }
   }
   FreeIcons();
   EXPECT_TRUE(problems.empty()) << problems.size() << " problems:\n" << JoinLines(problems);

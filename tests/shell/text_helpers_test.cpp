@@ -190,3 +190,21 @@ TEST(SplitProgramCommand, QuotedOrBarePaths) {
   EXPECT_STREQ(SplitProgramCommand("\"C:\\long folder\\x.exe\" /S", small, sizeof(small)), "/S");
   EXPECT_STREQ(small, "C:\\long");
 }
+
+// A translated filter name of any length: the pattern and the closing zeros always stay.
+TEST(MakeFileFilter, KeepsThePatternAndTheClosingZerosWhateverTheName) {
+  char filter[24];
+  MakeFileFilter(filter, sizeof(filter), "Savers (*.scr)", "*.scr");
+  EXPECT_EQ(std::string(filter, 22), std::string("Savers (*.scr)\0*.scr\0\0", 22));
+  std::string longName(100, 'x');
+  memset(filter, 'z', sizeof(filter));
+  MakeFileFilter(filter, sizeof(filter), longName.c_str(), "*.scr");
+  size_t named = strlen(filter);
+  EXPECT_EQ(named, sizeof(filter) - 8);  // the rest holds the pattern and three zeros
+  EXPECT_STREQ(filter + named + 1, "*.scr");
+  EXPECT_EQ(filter[named + 7], 0);
+  memset(filter, 'z', sizeof(filter));
+  MakeFileFilter(filter, 6, "Savers", "*.scr");  // too small for the pattern: an empty list
+  EXPECT_EQ(filter[0], 0);
+  EXPECT_EQ(filter[1], 0);
+}
