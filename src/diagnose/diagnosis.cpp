@@ -257,6 +257,13 @@ void JudgeHeldOff(const DiagnosisFacts& facts, const Pass& check) {
   else
     Set(check, CheckState::kProblem, TrNoop("A hold-off rule holds the saver off."), FixKind::kOpenHoldOffSettings);
   char* text = check.out();
+  if (facts.heldOff && facts.heldByPolicy) {
+    // The settings cannot change it: no Fix is offered.
+    check.check->fix = FixKind::kNone;
+    // Translators: a sentence added to the hold-off check's text.
+    AppendText(text, check.Say(TrNoop(" The rule is set by your organisation: only its policy can change it.")),
+               kCheckTextSize);
+  }
   const char* holdUntil = check.Fact(facts.holdUntil, facts.holdUntilShown);
   const char* scheduleUntil = check.Fact(facts.scheduleUntil, facts.scheduleUntilShown);
   char more[kCheckTextSize];
