@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "holdoff/clock_store.h"
 #include "language/text.h"
@@ -126,7 +127,30 @@ bool LoadHoldOffRules(HoldOffRules* rules) {
   return ReadKey(rules, HKEY_CURRENT_USER, kHoldOffKey, Source{nullptr});
 }
 
+namespace {
+
+// A DWORD of that name in either hive's policy key.
+bool SwitchSetByPolicy(const char* name) {
+  for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(hive, kHoldOffPolicyKey, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    DWORD type = REG_NONE;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(DWORD)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool SaveHoldOffSwitch(const char* name, bool on) {
+  if (SwitchSetByPolicy(name)) {
+    LogMessage(kLogLogOnly, "Policy: HoldOff\\%s is set by your organisation", name);
+    return false;
+  }
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)

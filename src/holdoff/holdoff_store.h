@@ -19,5 +19,6 @@ bool LoadHoldOffRules(HoldOffRules* rules);
 // missing from `rules` are removed. Values that were never read as rules (bad data,
 // programs past the limit) are left for the user to see.
 bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules);
-// Writes one switch only (the command line's hand-over).
+// Writes one switch only (the command line's hand-over). When a policy sets the switch,
+// logs "Policy: HoldOff\\<name> is set by your organisation" and writes nothing.
 bool SaveHoldOffSwitch(const char* name, bool on);

@@ -226,10 +226,15 @@ TEST_F(HoldOffStoreTest, SavingNeverWritesWhatThePolicyGivesIntoTheUsersKey) {
   DWORD fullscreen = 7;
   ASSERT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "fullscreen", &fullscreen));
   EXPECT_EQ(fullscreen, 1u) << "the policy's switch was written over the user's";
+  EXPECT_FALSE(SaveHoldOffSwitch(kHoldOffFullScreenValue, false)) << "the command line's hand-over went through";
+  EXPECT_TRUE(SaveHoldOffSwitch(kHoldOffEnabledValue, false)) << "a switch the policy leaves is the user's";
+  ASSERT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, "fullscreen", &fullscreen));
+  EXPECT_EQ(fullscreen, 1u);
 
   DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffPolicyKey);
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, kHoldOffPolicyKey);
   LoadHoldOffRules(&rules_);
   EXPECT_EQ(rules_.count, 2) << "without the policy the user's own rules are back";
   EXPECT_EQ(rules_.fullscreen, 1);
+  EXPECT_EQ(rules_.enabled, 0);
 }
