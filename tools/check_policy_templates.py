@@ -5,13 +5,15 @@ Reads policy/Dozelite.admx and every policy/<language>/Dozelite.adml and fails, 
 is wrong, when:
 - a file is not well-formed XML or its root, namespace or required parts are missing;
 - a policy lacks its category, its supportedOn, its explainText or a known class, writes
-  outside Software\\Policies\\Dozelite, or its presentation refers to no element of it;
+  outside Software\\Policies\\Dozelite and its HoldOff subkey, or its presentation refers to
+  no element of it;
 - the ADMX uses a comboBox (endpoint managers refuse them);
 - a $(string.X) or $(presentation.X) of the ADMX, or an item a presentation shows, is
   missing from an ADML, or a presentation refers to an element id the policy lacks;
 - a registry value the templates write is not one the program reads with that type (the
-  program reads the DWORD values named in src/settings/policy_store.cpp's table), or one the
-  program reads has no template.
+  program reads the DWORD values named in src/settings/policy_store.cpp's table, and under
+  HoldOff the two switches of src/holdoff/holdoff_store.h and one text value per program,
+  written by a list of explicit values), or one the program reads has no template.
 This checks structure, not the published PolicyDefinitions schema (not available here).
 Usage: check_policy_templates.py [repository root]
 """
@@ -22,6 +24,9 @@ import xml.etree.ElementTree as ET
 
 NS = "{http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions}"
 KEY = "Software\\Policies\\Dozelite"
+HOLDOFF = "HoldOff"
+KEYS = {KEY: "", KEY + "\\" + HOLDOFF: HOLDOFF + "\\"}
+PROGRAMS = HOLDOFF + "\\<program>"
 REFERENCE = re.compile(r"^\$\((string|presentation)\.([A-Za-z0-9_]+)\)$")
 PRESENTATION_ELEMENTS = {"decimalTextBox", "textBox", "checkBox", "dropdownList", "listBox", "longDecimalTextBox",
                          "multiTextBox", "text"}
@@ -33,12 +38,20 @@ def program_values(root):
     table = re.search(r"Policy programPolicies\[\] = \{(.*?)\n\};", source, re.S)
     if not table:
         return None
-    return {name: "REG_DWORD" for name in re.findall(r'\{"([A-Za-z]+)", false, 0\}', table.group(1))}
+    values = {name: "REG_DWORD" for name in re.findall(r'\{"([A-Za-z]+)", false, 0\}', table.group(1))}
+    holdoff = open(os.path.join(root, "src", "holdoff", "holdoff_store.h"), encoding="utf-8").read()
+    if 'kHoldOffPolicyKey = "Software\\\\Policies\\\\Dozelite\\\\HoldOff"' not in holdoff:
+        return None
+    for switch in re.findall(r'kHoldOff(?:Enabled|FullScreen)Value = "([a-z]+)"', holdoff):
+        values[HOLDOFF + "\\" + switch] = "REG_DWORD"
+    values[PROGRAMS] = "REG_SZ per program"
+    return values
 
 
 def written_values(policy, faults):
     """(value name, registry type) pairs one ADMX policy writes."""
     name = policy.get("name")
+    prefix = KEYS.get(policy.get("key"), "")
     found = []
     if policy.get("valueName"):
         for part in ("enabledValue", "disabledValue"):
@@ -48,12 +61,16 @@ def written_values(policy, faults):
             kinds = [child.tag[len(NS):] for child in value]
             if kinds != ["decimal"]:
                 faults.append(f"{name}: {part} is {kinds}, the program reads a DWORD")
-            found.append((policy.get("valueName"), "REG_DWORD"))
+            found.append((prefix + policy.get("valueName"), "REG_DWORD"))
     elements = policy.find(NS + "elements")
     for element in (elements if elements is not None else []):
         kind = element.tag[len(NS):]
-        value_name = element.get("valueName")
-        if kind == "decimal":
+        value_name = prefix + (element.get("valueName") or "")
+        if kind == "list":
+            if element.get("explicitValue") != "true" or prefix != HOLDOFF + "\\":
+                faults.append(f"{name}: list {element.get('id')} must give explicit values under HoldOff")
+            found.append((PROGRAMS, "REG_SZ per program"))
+        elif kind == "decimal":
             found.append((value_name, "REG_DWORD"))
         elif kind == "boolean":
             found.append((value_name, "REG_DWORD"))
@@ -107,7 +124,7 @@ def check(root, program):
         name = policy.get("name")
         if policy.get("class") not in ("Machine", "User", "Both"):
             faults.append(f"{name}: class {policy.get('class')}")
-        if policy.get("key") != KEY:
+        if policy.get("key") not in KEYS:
             faults.append(f"{name}: key {policy.get('key')}")
         if not policy.get("explainText"):
             faults.append(f"{name}: no explainText")

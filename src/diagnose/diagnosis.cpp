@@ -79,6 +79,18 @@ void SetF(const Pass& pass, CheckState state, FixKind fix, const char* format, A
   snprintf(pass.out(), kCheckTextSize, pass.Say(format), args...);
 }
 
+// When a policy of either hive sets the value kPolicyNames[index], the check's Fix could
+// not change it: the check offers none and names the value instead.
+void NamePolicyReason(const DiagnosisFacts& facts, const Pass& check, int index) {
+  if (!((facts.userPolicy.setMask | facts.machinePolicy.setMask) & (1u << index))) return;
+  check.check->fix = FixKind::kNone;
+  char more[kCheckTextSize];
+  // Translators: a sentence added to a check's text; %s is a registry value's name.
+  snprintf(more, sizeof(more), check.Say(TrNoop(" A policy sets %s: only the organisation can change it.")),
+           kPolicyNames[index]);
+  AppendText(check.out(), more, kCheckTextSize);
+}
+
 void JudgeSaverOff(const DiagnosisFacts& facts, const Pass& check) {
   if (facts.saverActive == kFactUnknown)
     Set(check, CheckState::kUnknown, TrNoop("The system does not say whether the screen saver is switched on."));
@@ -87,6 +99,7 @@ void JudgeSaverOff(const DiagnosisFacts& facts, const Pass& check) {
         FixKind::kSwitchSaverOn);
   else
     Set(check, CheckState::kOk, TrNoop("The screen saver is switched on."));
+  if (facts.saverActive == 0) NamePolicyReason(facts, check, 0);
 }
 
 void JudgeNoSaver(const DiagnosisFacts& facts, const Pass& check) {
@@ -212,6 +225,8 @@ void JudgeDisplayOffFirst(const DiagnosisFacts& facts, const Pass& check, int* f
            TrNoop("The power plan turns the display off after %s on battery, at or before the saver's %s, so the saver "
                   "never shows."),
            check.Seconds(earliest).text, saver.text);
+    NamePolicyReason(facts, check, 1);
+    if (check.check->fix == FixKind::kNone) *fixTimeout = 0;
   } else if (timeout == kFactUnknown || facts.displayOffAcSeconds == kFactUnknown ||
              facts.displayOffDcSeconds == kFactUnknown) {
     Set(check, CheckState::kUnknown, TrNoop("The power plan's display time-out or the saver timeout could not be read."));
@@ -257,6 +272,13 @@ void JudgeHeldOff(const DiagnosisFacts& facts, const Pass& check) {
   else
     Set(check, CheckState::kProblem, TrNoop("A hold-off rule holds the saver off."), FixKind::kOpenHoldOffSettings);
   char* text = check.out();
+  if (facts.heldOff && facts.heldByPolicy) {
+    // The settings cannot change it: no Fix is offered.
+    check.check->fix = FixKind::kNone;
+    // Translators: a sentence added to the hold-off check's text.
+    AppendText(text, check.Say(TrNoop(" The rule is set by your organisation: only its policy can change it.")),
+               kCheckTextSize);
+  }
   const char* holdUntil = check.Fact(facts.holdUntil, facts.holdUntilShown);
   const char* scheduleUntil = check.Fact(facts.scheduleUntil, facts.scheduleUntilShown);
   char more[kCheckTextSize];

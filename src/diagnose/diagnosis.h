@@ -66,6 +66,7 @@ struct DiagnosisFacts {
   bool ownHold;              // Dozelite's own hold-off holds the display on
   int disableSecondsLeft;    // 0 when no disable period runs
   bool heldOff;
+  bool heldByPolicy;  // the rule that holds is the organisation's
   char holdReason[kFactReasonSize];
   char holdUntil[8];                     // "17:30" while a hold until a time is set, else ""
   char scheduleLabel[kFactLabelSize];    // the schedule in force, else ""

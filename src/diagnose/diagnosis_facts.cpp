@@ -206,6 +206,7 @@ void GatherDiagnosisFacts(DiagnosisFacts* facts) {
   facts->heldOff = GetHoldOffLogReason(facts->holdReason, sizeof(facts->holdReason));
   GetHoldOffReason(facts->holdReasonShown, sizeof(facts->holdReasonShown));
   facts->ownHold = facts->heldOff;
+  facts->heldByPolicy = facts->heldOff && IsHoldOffByPolicy();
   // A copy started only to diagnose has not followed the clock: it reads it now.
   LookAtClockHoldsOnce();
   int minute = 0;

@@ -48,7 +48,10 @@ void ShowSelectedKind(HWND dialog) {
   const HoldOffRules* rules = EditedRules(dialog);
   int selected = SelectedRule(dialog);
   bool any = selected >= 0 && selected < rules->count;
-  for (int id : {IDC_HOLDOFF_RUNNING, IDC_HOLDOFF_FRONT, IDC_HOLDOFF_REMOVE}) EnableWindow(GetDlgItem(dialog, id), any);
+  // A rule the organisation gives is shown, not changed.
+  bool changeable = any && !rules->programs[selected].fromPolicy;
+  for (int id : {IDC_HOLDOFF_RUNNING, IDC_HOLDOFF_FRONT, IDC_HOLDOFF_REMOVE})
+    EnableWindow(GetDlgItem(dialog, id), changeable);
   bool front = any && rules->programs[selected].kind == kHoldWhileInFront;
   CheckDlgButton(dialog, IDC_HOLDOFF_RUNNING, any && !front ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_HOLDOFF_FRONT, front ? BST_CHECKED : BST_UNCHECKED);
@@ -62,6 +65,11 @@ void FillRules(HWND dialog, int select) {
     // Translators: the kinds of a hold-off rule in the programs list: it holds while the
     // program is in front, or while it is running.
     const char* kind = rules->programs[n].kind == kHoldWhileInFront ? Tr("in front") : Tr("running");
+    char shown[128];
+    if (rules->programs[n].fromPolicy) {
+      snprintf(shown, sizeof(shown), Tr("%s (set by your organisation)"), kind);
+      kind = shown;
+    }
     snprintf(line, sizeof(line), "%s\t%s", rules->programs[n].name, kind);
     SendList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
   }
@@ -91,15 +99,15 @@ void AddProgram(HWND dialog, const char* name) {
 void SetSelectedKind(HWND dialog, HoldOffKind kind) {
   HoldOffRules* rules = EditedRules(dialog);
   int selected = SelectedRule(dialog);
-  if (selected < 0 || selected >= rules->count) return;
+  if (selected < 0 || selected >= rules->count || rules->programs[selected].fromPolicy) return;
   rules->programs[selected].kind = kind;
   FillRules(dialog, selected);
 }
 
 void RemoveSelected(HWND dialog) {
   int selected = SelectedRule(dialog);
-  if (selected < 0) return;
-  RemoveHoldOffRule(EditedRules(dialog), selected);
+  // A rule given by policy is refused: it stays, selected.
+  if (selected < 0 || !RemoveHoldOffRule(EditedRules(dialog), selected)) return;
   FillRules(dialog, selected);
 }
 

@@ -44,6 +44,7 @@ const char* NameProblem(const char* name) {
 void ResetHoldOffRules(HoldOffRules* rules) {
   rules->enabled = 1;
   rules->fullscreen = 1;
+  rules->policySwitches = 0;
   rules->count = 0;
 }
 
@@ -65,6 +66,7 @@ bool ParseHoldOffRule(const char* name, const char* data, HoldOffRule* rule, con
   CopyText(rule->name, name, sizeof(rule->name));
   for (char* p = rule->name; *p; p++) *p = LowerAscii(*p);
   rule->kind = kind;
+  rule->fromPolicy = false;
   return true;
 }
 
@@ -73,7 +75,7 @@ const char* HoldOffKindText(HoldOffKind kind) { return kind == kHoldWhileInFront
 bool PutHoldOffRule(HoldOffRules* rules, const HoldOffRule& rule) {
   for (int n = 0; n < rules->count; n++) {
     if (SameNameNoCase(rules->programs[n].name, rule.name)) {
-      rules->programs[n].kind = rule.kind;
+      if (!rules->programs[n].fromPolicy) rules->programs[n].kind = rule.kind;
       return true;
     }
   }
@@ -82,11 +84,12 @@ bool PutHoldOffRule(HoldOffRules* rules, const HoldOffRule& rule) {
   return true;
 }
 
-void RemoveHoldOffRule(HoldOffRules* rules, int index) {
-  if (index < 0 || index >= rules->count) return;
+bool RemoveHoldOffRule(HoldOffRules* rules, int index) {
+  if (index < 0 || index >= rules->count || rules->programs[index].fromPolicy) return false;
   memmove(&rules->programs[index], &rules->programs[index + 1],
           static_cast<size_t>(rules->count - index - 1) * sizeof(HoldOffRule));
   rules->count--;
+  return true;
 }
 
 const char* ProgramFileName(const char* path) {
@@ -153,4 +156,13 @@ bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, c
   }
   if (reason && size > 0) CopyText(reason, text, size);
   return text[0] != 0;
+}
+
+bool HoldOffReasonIsPolicy(const HoldOffRules& rules, const HoldOffScene& scene) {
+  if (!rules.enabled) return false;
+  if (rules.fullscreen && scene.fullScreenInFront) return (rules.policySwitches & kHoldOffFullScreenByPolicy) != 0;
+  int front = FindHoldOffRule(rules, kHoldWhileInFront, scene.frontProgram);
+  if (front >= 0) return rules.programs[front].fromPolicy;
+  int running = FindHoldOffRule(rules, kHoldWhileRunning, scene.runningProgram);
+  return running >= 0 && rules.programs[running].fromPolicy;
 }

@@ -15,11 +15,17 @@ enum HoldOffKind : int {
 struct HoldOffRule {
   char name[kProgramNameSize];  // lower case, no path
   HoldOffKind kind;
+  bool fromPolicy;  // given by the organisation: kept as it is, never saved with the user's
 };
+
+// The switches an organisation's policy sets (HoldOffRules::policySwitches).
+constexpr int kHoldOffEnabledByPolicy = 1;
+constexpr int kHoldOffFullScreenByPolicy = 2;
 
 struct HoldOffRules {
   int enabled;     // the master switch
   int fullscreen;  // hold while a full-screen window is in front
+  int policySwitches;  // kHoldOff...ByPolicy: the switches the user cannot change
   int count;
   HoldOffRule programs[kMaxHoldOffPrograms];
 };
@@ -34,17 +40,19 @@ struct HoldOffScene {
 // The defaults: enabled, full screen on, no programs.
 void ResetHoldOffRules(HoldOffRules* rules);
 
-// Reads one registry value of a program rule into *rule. On failure returns false and
+// Reads one registry value of a program rule into *rule (not from policy). On failure returns false and
 // points *problem at a short description for the log; *rule is then untouched.
 bool ParseHoldOffRule(const char* name, const char* data, HoldOffRule* rule, const char** problem);
 
 // "running" or "front".
 const char* HoldOffKindText(HoldOffKind kind);
 
-// Adds a rule, or changes the kind of the rule of the same name. False when the list is full.
+// Adds a rule, or changes the kind of the rule of the same name; a rule given by policy
+// is kept as it is (and true returned). False when the list is full.
 bool PutHoldOffRule(HoldOffRules* rules, const HoldOffRule& rule);
-// Removes the rule at index (out-of-range indexes are ignored).
-void RemoveHoldOffRule(HoldOffRules* rules, int index);
+// Removes the rule at index. False, changing nothing, for an index out of range or a
+// rule given by policy.
+bool RemoveHoldOffRule(HoldOffRules* rules, int index);
 
 // Carries what an editor changed from `before` to `after` (rules added, removed, or of
 // another kind) into *current, the rules as they are now, leaving every other rule and
@@ -64,3 +72,7 @@ const char* ProgramFileName(const char* path);
 // the log, or with `shown` in the language in use.
 bool ChooseHoldOffReason(const HoldOffRules& rules, const HoldOffScene& scene, char* reason, int size,
                          bool shown = false);
+
+// True when the rule ChooseHoldOffReason names is the organisation's: a program rule given
+// by policy, or the full-screen rule while a policy sets its switch.
+bool HoldOffReasonIsPolicy(const HoldOffRules& rules, const HoldOffScene& scene);

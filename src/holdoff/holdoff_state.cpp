@@ -21,6 +21,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -34,13 +35,15 @@
 #include "log/log.h"
 #include "shell/text_helpers.h"
 #include "state/announce.h"
+#include "state/commands.h"
 
 namespace {
 
 constexpr int kFileNameSize = 256 * 3;  // a file name of 255 UTF-16 units in UTF-8
 
-HoldOffRules rules = {1, 1, 0, {}};
+HoldOffRules rules = {1, 1, 0, 0, {}};
 bool started = false;
+std::atomic<bool> heldByPolicy{false};  // the rule that holds is the organisation's
 HWND owner = nullptr;
 HWINEVENTHOOK foregroundHook = nullptr;
 HWINEVENTHOOK locationHook = nullptr;
@@ -259,6 +262,8 @@ HWINEVENTHOOK RealSetWinEventHook(DWORD eventMin, DWORD eventMax, WINEVENTPROC p
 
 SetWinEventHookEntryFn SetWinEventHookEntry = RealSetWinEventHook;
 
+bool IsHoldOffByPolicy() { return heldByPolicy; }
+
 bool GetHoldOffReason(char* reason, int size) { return ReadReason(heldReasonText, reason, size); }
 bool GetHoldOffLogReason(char* reason, int size) { return ReadReason(heldReason, reason, size); }
 
@@ -274,6 +279,7 @@ void EvaluateHoldOff() {
     GetClockReason(reason, sizeof(reason));
   if (!ChooseHoldOffReason(rules, scene, reasonText, sizeof(reasonText), true) && rules.enabled)
     GetClockReason(reasonText, sizeof(reasonText), true);
+  heldByPolicy = HoldOffReasonIsPolicy(rules, scene);
   char pause[kHoldOffReasonSize];
   char pauseText[kHoldOffReasonTextSize];
   GetBatteryPause(pause, sizeof(pause));
@@ -297,6 +303,7 @@ void StopHoldOff() {
   Unhook();
   StopProcessWatcher();
   StopClockHolds();
+  heldByPolicy = false;
   ApplyReason("", "", "", "");
   started = false;
   ArmLook();
@@ -317,6 +324,19 @@ void ReloadHoldOff() {
 }
 
 void GetHoldOffRules(HoldOffRules* copy) { *copy = rules; }
+
+const char* HoldOffPolicyLocking(int command) {
+  if (command == kCmdToggleHoldOff && (rules.policySwitches & kHoldOffEnabledByPolicy)) return "HoldOff\\enabled";
+  if (command == kCmdToggleFullScreenHoldOff && (rules.policySwitches & kHoldOffFullScreenByPolicy))
+    return "HoldOff\\fullscreen";
+  return nullptr;
+}
+
+bool RefuseHoldOffByPolicy(int command) {
+  const char* policy = HoldOffPolicyLocking(command);
+  if (policy) LogMessage(kLogLogOnly, "Policy: %s is set by your organisation", policy);
+  return policy != nullptr;
+}
 
 bool SetHoldOffRules(const HoldOffRules& next) {
   bool saved = SaveHoldOffRules(rules, next);

@@ -22,6 +22,9 @@ bool GetHoldOffPause(char* why, int whySize, char* reason, int reasonSize);
 bool GetHoldOffLogReason(char* reason, int size);
 bool GetHoldOffLogPause(char* why, int whySize, char* reason, int reasonSize);
 
+// True while the rule that holds is the organisation's (given by policy). Any thread.
+bool IsHoldOffByPolicy();
+
 // Reads the rules, starts following the foreground and the processes; the window gets
 // kHoldOffRunningMessage. StopHoldOff undoes it all and releases any hold.
 void StartHoldOff(HWND window);
@@ -31,6 +34,12 @@ void ReloadHoldOff();
 // A copy of the rules in force; SetHoldOffRules saves new rules and applies them.
 void GetHoldOffRules(HoldOffRules* rules);
 bool SetHoldOffRules(const HoldOffRules& rules);
+// The hold-off switch an organisation's policy sets that command `command` would change
+// ("HoldOff\\enabled" or "HoldOff\\fullscreen"), or null when it is the user's to change.
+const char* HoldOffPolicyLocking(int command);
+// When a policy locks `command`, logs "Policy: <name> is set by your organisation" and
+// returns true: the caller leaves the switch alone.
+bool RefuseHoldOffByPolicy(int command);
 // The process watcher's report arrived (kHoldOffRunningMessage).
 void OnHoldOffRunningChanged();
 // Looks at the foreground and the watcher's report again and takes or releases the hold.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "holdoff/clock_store.h"
 #include "language/text.h"
@@ -19,26 +20,37 @@ bool IsSwitchName(const char* name) {
   return lstrcmpiA(name, kHoldOffEnabledValue) == 0 || lstrcmpiA(name, kHoldOffFullScreenValue) == 0;
 }
 
-void Ignore(const char* name, const char* problem) {
-  LogMessage(kLogLogOnly, "HoldOff: value \"%.100s\" ignored: %s", name, problem);
+// Where a value is read from: the user's key, or the policy key of one hive ("HKLM", "HKCU").
+struct Source {
+  const char* policyHive;  // null for the user's own key
+};
+
+void Ignore(const Source& source, const char* name, const char* problem) {
+  if (source.policyHive)
+    LogMessage(kLogLogOnly, "Policy: HoldOff value \"%.100s\" under %s ignored: %s", name, source.policyHive, problem);
+  else
+    LogMessage(kLogLogOnly, "HoldOff: value \"%.100s\" ignored: %s", name, problem);
 }
 
-void ReadSwitch(HoldOffRules* rules, const char* name, DWORD type, const BYTE* data, DWORD size) {
+void ReadSwitch(HoldOffRules* rules, const Source& source, const char* name, DWORD type, const BYTE* data,
+                DWORD size) {
   if (type != REG_DWORD || size != sizeof(DWORD)) {
-    Ignore(name, "a switch must be a REG_DWORD");
+    Ignore(source, name, "a switch must be a REG_DWORD");
     return;
   }
+  bool enabled = lstrcmpiA(name, kHoldOffEnabledValue) == 0;
+  int bit = enabled ? kHoldOffEnabledByPolicy : kHoldOffFullScreenByPolicy;
+  if (rules->policySwitches & bit) return;  // a stronger policy has set it
   DWORD value;
   memcpy(&value, data, sizeof(value));
-  if (lstrcmpiA(name, kHoldOffEnabledValue) == 0)
-    rules->enabled = value != 0;
-  else
-    rules->fullscreen = value != 0;
+  (enabled ? rules->enabled : rules->fullscreen) = value != 0;
+  if (source.policyHive) rules->policySwitches |= bit;
 }
 
-void ReadProgram(HoldOffRules* rules, const char* name, DWORD type, BYTE* data, DWORD size, LONG status) {
+void ReadProgram(HoldOffRules* rules, const Source& source, const char* name, DWORD type, BYTE* data, DWORD size,
+                 LONG status) {
   if (type != REG_SZ || status != ERROR_SUCCESS) {
-    Ignore(name, type != REG_SZ ? "a program must be a REG_SZ" : "the data must be running or front");
+    Ignore(source, name, type != REG_SZ ? "a program must be a REG_SZ" : "the data must be running or front");
     return;
   }
   char text[kValueDataSize];
@@ -48,10 +60,12 @@ void ReadProgram(HoldOffRules* rules, const char* name, DWORD type, BYTE* data, 
   HoldOffRule rule;
   const char* problem = nullptr;
   if (!ParseHoldOffRule(name, text, &rule, &problem)) {
-    Ignore(name, problem);
+    Ignore(source, name, problem);
     return;
   }
-  if (!PutHoldOffRule(rules, rule)) Ignore(name, "more than 256 programs");
+  rule.fromPolicy = source.policyHive != nullptr;
+  // The organisation's rule of the same program stays as it is (PutHoldOffRule keeps it).
+  if (!PutHoldOffRule(rules, rule)) Ignore(source, name, "more than 256 programs");
 }
 
 // Walks the key's values. The name is asked for first without the data, so a name too
@@ -83,25 +97,60 @@ void ForEachValue(HKEY key, Visit visit) {
 
 }  // namespace
 
-bool LoadHoldOffRules(HoldOffRules* rules) {
-  ResetHoldOffRules(rules);
+namespace {
+
+// Reads one key's values into *rules; false when the key cannot be opened.
+bool ReadKey(HoldOffRules* rules, HKEY hive, const char* path, const Source& source) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   ForEachValue(key, [&](const char* name, DWORD type, BYTE* data, DWORD size, LONG status) {
     if (name[0] == 0)
-      Ignore("", "a program name cannot be empty or that long");
+      Ignore(source, "", "a program name cannot be empty or that long");
     else if (IsClockValueName(name))
       return;  // read by the clock's store
     else if (IsSwitchName(name))
-      ReadSwitch(rules, name, type, data, status == ERROR_SUCCESS ? size : 0);
+      ReadSwitch(rules, source, name, type, data, status == ERROR_SUCCESS ? size : 0);
     else
-      ReadProgram(rules, name, type, data, size, status);
+      ReadProgram(rules, source, name, type, data, size, status);
   });
   RegCloseKey(key);
   return true;
 }
 
+}  // namespace
+
+bool LoadHoldOffRules(HoldOffRules* rules) {
+  ResetHoldOffRules(rules);
+  // The strongest first: what it sets, a weaker key cannot change.
+  ReadKey(rules, HKEY_LOCAL_MACHINE, kHoldOffPolicyKey, Source{"HKLM"});
+  ReadKey(rules, HKEY_CURRENT_USER, kHoldOffPolicyKey, Source{"HKCU"});
+  return ReadKey(rules, HKEY_CURRENT_USER, kHoldOffKey, Source{nullptr});
+}
+
+namespace {
+
+// A DWORD of that name in either hive's policy key.
+bool SwitchSetByPolicy(const char* name) {
+  for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(hive, kHoldOffPolicyKey, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    DWORD type = REG_NONE;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(DWORD)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool SaveHoldOffSwitch(const char* name, bool on) {
+  if (SwitchSetByPolicy(name)) {
+    LogMessage(kLogLogOnly, "Policy: HoldOff\\%s is set by your organisation", name);
+    return false;
+  }
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, kHoldOffKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)
@@ -121,6 +170,7 @@ bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules) {
   }
   for (int n = 0; n < previous.count; n++) {
     const HoldOffRule& old = previous.programs[n];
+    if (old.fromPolicy) continue;  // never the user's: a value of that name is the user's to keep
     if (FindHoldOffRule(rules, kHoldWhileRunning, old.name) < 0 &&
         FindHoldOffRule(rules, kHoldWhileInFront, old.name) < 0)
       RegDeleteValueA(key, old.name);
@@ -128,11 +178,15 @@ bool SaveHoldOffRules(const HoldOffRules& previous, const HoldOffRules& rules) {
   bool saved = true;
   DWORD enabled = rules.enabled ? 1 : 0;
   DWORD fullscreen = rules.fullscreen ? 1 : 0;
-  saved &= RegSetValueExA(key, kHoldOffEnabledValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled),
-                          sizeof(enabled)) == ERROR_SUCCESS;
-  saved &= RegSetValueExA(key, kHoldOffFullScreenValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&fullscreen),
-                          sizeof(fullscreen)) == ERROR_SUCCESS;
+  // A switch the policy sets holds the policy's value: the user's own stays as it was.
+  if (!(rules.policySwitches & kHoldOffEnabledByPolicy))
+    saved &= RegSetValueExA(key, kHoldOffEnabledValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled),
+                            sizeof(enabled)) == ERROR_SUCCESS;
+  if (!(rules.policySwitches & kHoldOffFullScreenByPolicy))
+    saved &= RegSetValueExA(key, kHoldOffFullScreenValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&fullscreen),
+                            sizeof(fullscreen)) == ERROR_SUCCESS;
   for (int n = 0; n < rules.count; n++) {
+    if (rules.programs[n].fromPolicy) continue;
     const char* kind = HoldOffKindText(rules.programs[n].kind);
     saved &= RegSetValueExA(key, rules.programs[n].name, 0, REG_SZ, reinterpret_cast<const BYTE*>(kind),
                             static_cast<DWORD>(strlen(kind) + 1)) == ERROR_SUCCESS;

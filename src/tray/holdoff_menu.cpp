@@ -84,6 +84,7 @@ bool RunHoldOffCommand(HWND window, int command) {
   switch (command) {
     case kCmdToggleFullScreenHoldOff:
     case kCmdToggleHoldOff: {
+      if (RefuseHoldOffByPolicy(command)) break;
       static HoldOffRules changed;  // 33 KB: kept off the stack
       GetHoldOffRules(&changed);
       int* setting = command == kCmdToggleHoldOff ? &changed.enabled : &changed.fullscreen;

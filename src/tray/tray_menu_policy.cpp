@@ -2,6 +2,7 @@
 // the policy sets it, and the text "(set by your organisation)" added to each fixed item.
 #include <cstdio>
 
+#include "holdoff/holdoff_state.h"
 #include "language/text.h"
 #include "settings/policy_store.h"
 #include "state/commands.h"
@@ -50,7 +51,9 @@ void MarkPolicyItems(HMENU menu) {
       continue;
     }
     UINT id = GetMenuItemID(menu, position);
-    if (id == static_cast<UINT>(-1) || id == 0 || !PolicyLockingCommand(static_cast<int>(id))) continue;
+    if (id == static_cast<UINT>(-1) || id == 0) continue;
+    int command = static_cast<int>(id);
+    if (!PolicyLockingCommand(command) && !HoldOffPolicyLocking(command)) continue;
     EnableMenuItem(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_GRAYED);
     if (IsFixedItem(static_cast<int>(id))) AddPolicyText(menu, static_cast<UINT>(position));
   }

@@ -65,6 +65,19 @@ TEST(DiagnosisTest, EdgesOfEachCheck) {
       {"own hold alone", [](F f) { f.ownHold = true; }, CheckId::kDisplayRequest, CheckState::kOk, FixKind::kNone, ""},
       {"hold-off reason", [](F f) { f.heldOff = true, strcpy(f.holdReason, "game.exe is running"); },
        CheckId::kHeldOff, CheckState::kProblem, FixKind::kOpenHoldOffSettings, "off: game.exe is running."},
+      {"a policy keeps the saver off: no fix, the value named",
+       [](F f) { f.saverActive = 0, f.machinePolicy.setMask = 1u; }, CheckId::kSaverOff, CheckState::kProblem,
+       FixKind::kNone, "itself. A policy sets ScreenSaveActive: only the organisation can change it."},
+      {"a policy of another value leaves the saver's fix",
+       [](F f) { f.saverActive = 0, f.userPolicy.setMask = 1u << 2; }, CheckId::kSaverOff, CheckState::kProblem,
+       FixKind::kSwitchSaverOn, "by itself."},
+      {"a policy sets the timeout the display outlasts",
+       [](F f) { f.timeoutSeconds = 600, f.displayOffAcSeconds = 300, f.userPolicy.setMask = 1u << 1; },
+       CheckId::kDisplayOffFirst, CheckState::kProblem, FixKind::kNone, "A policy sets ScreenSaveTimeOut"},
+      {"the organisation's rule holds, so the settings cannot help",
+       [](F f) { f.heldOff = true, f.heldByPolicy = true, strcpy(f.holdReason, "game.exe is running"); },
+       CheckId::kHeldOff, CheckState::kProblem, FixKind::kNone,
+       "running. The rule is set by your organisation: only its policy can change it."},
       {"an until time behind a full screen",
        [](F f) { f.heldOff = true, strcpy(f.holdReason, "a full-screen window is in front"), strcpy(f.holdUntil, "17:30"); },
        CheckId::kHeldOff, CheckState::kProblem, FixKind::kOpenHoldOffSettings,
@@ -155,7 +168,10 @@ TEST(DiagnosisTest, ReportHasOneLinePerCheckAndIsCutToItsBuffer) {
   char report[16384];
   ASSERT_EQ(FormatDiagnosisReport(diagnosis, report, sizeof(report)), 1);
   std::string text = report;
-  EXPECT_EQ(text.rfind("saver-off: problem: The screen saver is switched off, so it never starts by itself.\r\n", 0), 0u);
+  EXPECT_EQ(text.rfind("saver-off: problem: The screen saver is switched off, so it never starts by itself. A policy "
+                       "sets ScreenSaveActive: only the organisation can change it.\r\n",
+                       0),
+            0u);
   EXPECT_NE(text.find("ScreenSaverIsSecure (machine)"), std::string::npos);
   EXPECT_NE(text.find("\r\nsecure-without-saver: "), std::string::npos);
   size_t lines = 0;

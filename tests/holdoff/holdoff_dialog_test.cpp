@@ -63,6 +63,7 @@ class HoldOffDialogTest : public AppFixture {
   }
   void TearDown() override {
     DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kHoldOffPolicyKey);
     AppFixture::TearDown();
   }
 };
@@ -240,4 +241,40 @@ TEST_F(HoldOffDialogTest, AddProgramFileTakesAProgramFromAFolderPastTwoHundredSi
   EXPECT_TRUE(browsed);
   EXPECT_EQ(shown, (std::vector<std::string>{"player.exe\trunning"}));
   EXPECT_GE(FindHoldOffRule(rules, kHoldWhileRunning, "player.exe"), 0);
+}
+
+// The organisation's rule is listed and marked, Remove refuses it while the user's own
+// goes, and OK leaves it out of the user's key.
+TEST_F(HoldOffDialogTest, RemoveRefusesTheOrganisationsRuleAndOkLeavesItOutOfTheUsersKey) {
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kHoldOffPolicyKey, "given.exe", "front"));
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "mine.exe", "running"));
+  DispatchCommand(window_, kCmdReloadSettings);
+  const std::string given = "given.exe\tin front (set by your organisation)";
+  std::vector<std::string> afterGiven, afterMine;
+  DriveResult result = DriveDialog(
+      kTitle,
+      [&] {
+        DispatchCommand(window_, kCmdHoldOffPrograms);
+        return INT_PTR{0};
+      },
+      [&](HWND dialog) {
+        EXPECT_EQ(Lines(dialog), (std::vector<std::string>{given, "mine.exe\trunning"}));
+        Select(dialog, 0);
+        PressButton(dialog, IDC_HOLDOFF_RUNNING);
+        PressButton(dialog, IDC_HOLDOFF_REMOVE);
+        afterGiven = Lines(dialog);
+        Select(dialog, 1);
+        PressButton(dialog, IDC_HOLDOFF_REMOVE);
+        afterMine = Lines(dialog);
+        PressButton(dialog, IDOK);
+      });
+  ASSERT_TRUE(result.found);
+  EXPECT_EQ(afterGiven, (std::vector<std::string>{given, "mine.exe\trunning"})) << "Remove or Running changed it";
+  EXPECT_EQ(afterMine, (std::vector<std::string>{given}));
+  std::string value;
+  EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "mine.exe", &value));
+  EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kHoldOffKey, "given.exe", &value)) << "the policy rule leaked";
+  static HoldOffRules now;
+  GetHoldOffRules(&now);
+  EXPECT_GE(FindHoldOffRule(now, kHoldWhileInFront, "given.exe"), 0);
 }

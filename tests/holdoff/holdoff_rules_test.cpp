@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -212,4 +213,40 @@ TEST(ApplyHoldOffEdits, AnAdditionToAFullListIsReported) {
   EXPECT_FALSE(ApplyHoldOffEdits(Rules({}), Rules({Rule("one.exe", kHoldWhileRunning)}), &current));
   EXPECT_EQ(current.count, kMaxHoldOffPrograms);
   EXPECT_LT(FindHoldOffRule(current, kHoldWhileRunning, "one.exe"), 0);
+}
+
+// A rule the organisation gives survives every way the user's editing can reach it.
+TEST(HoldOffRules, ARuleGivenByPolicyCannotBeRemovedOrChanged) {
+  HoldOffRule given = Rule("slides.exe", kHoldWhileInFront);
+  given.fromPolicy = true;
+  struct Case {
+    const char* what;
+    void (*edit)(HoldOffRules* rules);
+  };
+  const Case cases[] = {
+      {"Remove", [](HoldOffRules* rules) { EXPECT_FALSE(RemoveHoldOffRule(rules, 0)); }},
+      {"a rule of the same name and another kind",
+       [](HoldOffRules* rules) { EXPECT_TRUE(PutHoldOffRule(rules, Rule("SLIDES.EXE", kHoldWhileRunning))); }},
+      {"an editor that dropped it",
+       [](HoldOffRules* rules) {
+         HoldOffRules after = *rules;
+         after.count = 1;  // the policy rule, second in the editor's copy, is gone
+         after.programs[0] = rules->programs[1];
+         HoldOffRules before = *rules;
+         EXPECT_TRUE(ApplyHoldOffEdits(before, after, rules));
+       }},
+  };
+  for (const Case& test : cases) {
+    HoldOffRules rules = Rules({Rule("mine.exe", kHoldWhileRunning)});
+    ASSERT_TRUE(PutHoldOffRule(&rules, given));
+    std::swap(rules.programs[0], rules.programs[1]);  // the policy's first, as loaded
+    test.edit(&rules);
+    int found = FindHoldOffRule(rules, kHoldWhileInFront, "slides.exe");
+    ASSERT_GE(found, 0) << test.what;
+    EXPECT_TRUE(rules.programs[found].fromPolicy) << test.what;
+    EXPECT_EQ(FindHoldOffRule(rules, kHoldWhileRunning, "slides.exe"), -1) << test.what;
+  }
+  HoldOffRules rules = Rules({Rule("mine.exe", kHoldWhileRunning)});
+  EXPECT_TRUE(RemoveHoldOffRule(&rules, 0)) << "the user's own rule goes";
+  EXPECT_EQ(rules.count, 0);
 }

@@ -9,6 +9,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "support/app_fixture.h"
 #include "support/test_program.h"
 #include "tray/holdoff_menu.h"
+#include "tray/tray_menu_parts.h"
 
 namespace {
 
@@ -109,6 +111,7 @@ class HoldOffStateTest : public AppFixture {
     ShellFullScreenEntry = RealShellFullScreen;
     ShellNotifyIconEntry = RealShellNotifyIcon;
     DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffPolicyKey);
     AppFixture::TearDown();
   }
   static void Rule(const char* name, const char* kind) {
@@ -429,4 +432,37 @@ TEST_F(HoldOffStateTest, TheSwitchesReleaseAtOnceAndTheMenuTellsWhy) {
   EXPECT_FALSE(IsChecked(menu, kCmdToggleHoldOff));
   DestroyMenu(menu);
   EXPECT_EQ(requests.size(), 6u) << "each change one request or release, never a repeat";
+}
+
+// The organisation's switch is read on the policy change's reload, holds against the
+// user's own and is refused from the menu, where it is greyed and says why.
+TEST_F(HoldOffStateTest, APolicySwitchOverridesTheUsersAndItsItemIsGreyed) {
+  Switch(kHoldOffEnabledValue, 1);
+  StartHoldOff(window_);
+  Window video("popup");
+  ASSERT_NE(video.Front(), nullptr);
+  ASSERT_TRUE(HeldFor(kFullScreen, 1000));
+
+  ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kHoldOffPolicyKey, kHoldOffEnabledValue, 0));
+  DispatchCommand(window_, kCmdReloadSettings);
+  EXPECT_EQ(Reason(), "") << "the policy's off did not win over the user's on";
+  DispatchCommand(window_, kCmdToggleHoldOff);
+  EXPECT_EQ(Reason(), "") << "the toggle went through the policy";
+  DWORD stored = 99;
+  ASSERT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kHoldOffKey, kHoldOffEnabledValue, &stored));
+  EXPECT_EQ(stored, 1u) << "the user's own switch was written";
+
+  HMENU menu = BuildHoldOffMenu();
+  MarkPolicyItems(menu);
+  EXPECT_FALSE(IsChecked(menu, kCmdToggleHoldOff));
+  EXPECT_TRUE(GetMenuState(menu, kCmdToggleHoldOff, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(GetMenuState(menu, kCmdToggleFullScreenHoldOff, MF_BYCOMMAND) & MF_GRAYED) << "the other switch";
+  char text[256] = "";
+  GetMenuStringA(menu, kCmdToggleHoldOff, text, sizeof(text), MF_BYCOMMAND);
+  EXPECT_NE(strstr(text, "(set by your organisation)"), nullptr) << text;
+  DestroyMenu(menu);
+
+  DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffPolicyKey);
+  DispatchCommand(window_, kCmdReloadSettings);
+  EXPECT_TRUE(HeldFor(kFullScreen, 1000)) << "the user's own switch is back with the policy gone";
 }
