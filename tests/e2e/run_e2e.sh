@@ -539,16 +539,16 @@ step_languages() {
   check "the timeout dialog's Cancel is German" dialog_shows "$(po_text de Cancel)"
   check "its field label is German" dialog_shows "$(po_text de '&minutes')"
   shot language-de-timeout
-  ctl postto "$(wine "$ctl_exe" texts 1000 </dev/null 2>/dev/null | head -n1 | tr -d '\r')" 0x0111 2 0
+  check "the dialog closes with Cancel" ctl canceldialog 5000
   for language in ja en; do
-    LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 timeout 60 wine "$exe_win" language=$language </dev/null >/dev/null 2>&1
+    LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 timeout 60 wine "$exe_win" kill language=$language </dev/null >/dev/null 2>&1
     check "language=$language is saved" test "$(reg_value "$settings_key" language)" = "$language"
     ctl command 40039
     local cancel=Cancel
     [ "$language" = en ] || cancel="$(po_text "$language" Cancel)"
     check "the timeout dialog's Cancel follows language=$language" dialog_shows "$cancel"
     shot "language-$language-timeout"
-    ctl postto "$(wine "$ctl_exe" texts 1000 </dev/null 2>/dev/null | head -n1 | tr -d '\r')" 0x0111 2 0
+    check "the dialog closes with Cancel" ctl canceldialog 5000
   done
   check "the log names the chosen language" log_has_since "$lines" "Language: en (chosen)"
   ctl close 10000  # it saves its settings as it ends: the test's values go after

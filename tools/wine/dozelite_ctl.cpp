@@ -13,6 +13,8 @@
 //   dozelite_ctl list                 print the visible top-level windows (class, title)
 //   dozelite_ctl texts <ms>           wait for a dialog of the running Dozelite and print its title
 //                                     and its controls' texts, one per line, as UTF-8
+//   dozelite_ctl canceldialog <ms>    cancel that dialog (whatever the language of its title) and
+//                                     wait until it is gone
 //   dozelite_ctl hold <ms>            keep a hidden window for that long (holds Wine's desktop open)
 //   dozelite_ctl keys <vk> <mods>     type a key with modifiers (MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4)
 //                                     as keyboard input of this desktop, as a hot key press is
@@ -156,8 +158,7 @@ static void PrintText(HWND window) {
   if (text[0]) printf("%s\n", text);
 }
 
-// Texts are printed as UTF-8 whatever the code page, so that any language can be compared.
-static int PrintDialogTexts(DWORD timeoutMs) {
+static HWND WaitForDozeliteDialog(DWORD timeoutMs) {
   DWORD start = GetTickCount();
   DialogQuery query = {0, nullptr};
   for (;;) {
@@ -166,10 +167,28 @@ static int PrintDialogTexts(DWORD timeoutMs) {
       GetWindowThreadProcessId(main, &query.process);
       EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&query));
     }
-    if (query.found) break;
+    if (query.found) return query.found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(50);
+  }
+}
+
+static int CancelDialog(DWORD timeoutMs) {
+  HWND dialog = WaitForDozeliteDialog(timeoutMs);
+  if (!dialog) return 1;
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  DWORD start = GetTickCount();
+  while (IsWindow(dialog)) {
     if (GetTickCount() - start > timeoutMs) return 1;
     Sleep(50);
   }
+  return 0;
+}
+
+// Texts are printed as UTF-8 whatever the code page, so that any language can be compared.
+static int PrintDialogTexts(DWORD timeoutMs) {
+  DialogQuery query = {0, WaitForDozeliteDialog(timeoutMs)};
+  if (!query.found) return 1;
   Sleep(300);  // the procedure's own texts are set during its first messages
   PrintText(query.found);
   for (HWND child = GetWindow(query.found, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) PrintText(child);
@@ -223,6 +242,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!strcmp(verb, "texts")) return PrintDialogTexts(static_cast<DWORD>(value));
+  if (!strcmp(verb, "canceldialog")) return CancelDialog(static_cast<DWORD>(value));
   if (!strcmp(verb, "wait")) return WaitForWindow(static_cast<DWORD>(value)) ? 0 : 1;
   HWND window = WaitForWindow(2000);
   if (!window) return 1;
