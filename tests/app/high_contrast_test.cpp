@@ -103,23 +103,9 @@ std::string StrayPixels(RECT area, const std::vector<RECT>& excluded) {
   int width = area.right - area.left;
   int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return "nothing on the screen";
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, previous);
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  std::vector<RGBQUAD> pixels(static_cast<size_t>(width) * height);
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  std::vector<uint8_t> bgra = ScreenPixels(area);
+  if (bgra.empty()) return "nothing read from the screen";
+  const RGBQUAD* pixels = reinterpret_cast<const RGBQUAD*>(bgra.data());
   int stray = 0;
   std::string first;
   for (int y = 0; y < height; y++) {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "shell/window_helpers.h"
 #include "support/test_support.h"
 
 namespace {
@@ -213,31 +214,31 @@ bool SaveScreenshot(HWND window, const char* name) {
   return SaveScreenArea(area, name);
 }
 
-bool SaveScreenAreaTo(RECT area, const std::string& path) {
+std::vector<uint8_t> ScreenPixels(RECT area) {
   int width = area.right - area.left;
   int height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return false;
-
+  if (width <= 0 || height <= 0) return {};
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ previous = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
   SelectObject(memory, previous);
-
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownFormat(width, height);
   std::vector<uint8_t> bgra(static_cast<size_t>(width) * height * 4);
   int rows = GetDIBits(memory, bitmap, 0, height, bgra.data(), &info, DIB_RGB_COLORS);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  if (rows != height) return false;
+  if (rows != height) bgra.clear();
+  return bgra;
+}
+
+bool SaveScreenAreaTo(RECT area, const std::string& path) {
+  int width = area.right - area.left;
+  int height = area.bottom - area.top;
+  std::vector<uint8_t> bgra = ScreenPixels(area);
+  if (bgra.empty()) return false;
 
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
   for (size_t i = 0, j = 0; i < bgra.size(); i += 4, j += 3) {

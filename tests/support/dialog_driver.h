@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 // Waits until a dialog window ("#32770") with exactly this title exists; with a null title,
@@ -37,6 +38,8 @@ bool WaitGone(HWND window, DWORD timeoutMs = 3000);
 bool SaveScreenshot(HWND window, const char* name);
 // Saves an area of the screen the same way.
 bool SaveScreenArea(RECT area, const char* name);
+// The screen's pixels in `area` as 32-bit BGRA rows, top-down; empty when none were read.
+std::vector<uint8_t> ScreenPixels(RECT area);
 // The same, written to `path` (its folder must exist).
 bool SaveScreenAreaTo(RECT area, const std::string& path);
 
