@@ -13,7 +13,8 @@ is wrong, when:
 - a registry value the templates write is not one the program reads with that type (the
   program reads the DWORD values named in src/settings/policy_store.cpp's table, and under
   HoldOff the two switches of src/holdoff/holdoff_store.h and one text value per program,
-  written by a list of explicit values), or one the program reads has no template.
+  written by a list of explicit values, and one text value per schedule under
+  HoldOff\\Schedules), or one the program reads has no template.
 This checks structure, not the published PolicyDefinitions schema (not available here).
 Usage: check_policy_templates.py [repository root]
 """
@@ -25,8 +26,12 @@ import xml.etree.ElementTree as ET
 NS = "{http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions}"
 KEY = "Software\\Policies\\Dozelite"
 HOLDOFF = "HoldOff"
-KEYS = {KEY: "", KEY + "\\" + HOLDOFF: HOLDOFF + "\\"}
+SCHEDULES_KEY = HOLDOFF + "\\Schedules"
+KEYS = {KEY: "", KEY + "\\" + HOLDOFF: HOLDOFF + "\\", KEY + "\\" + SCHEDULES_KEY: SCHEDULES_KEY + "\\"}
 PROGRAMS = HOLDOFF + "\\<program>"
+SCHEDULES = SCHEDULES_KEY + "\\<label>"
+# What a list writes, by the key it writes under.
+LISTS = {HOLDOFF + "\\": (PROGRAMS, "REG_SZ per program"), SCHEDULES_KEY + "\\": (SCHEDULES, "REG_SZ per schedule")}
 REFERENCE = re.compile(r"^\$\((string|presentation)\.([A-Za-z0-9_]+)\)$")
 PRESENTATION_ELEMENTS = {"decimalTextBox", "textBox", "checkBox", "dropdownList", "listBox", "longDecimalTextBox",
                          "multiTextBox", "text"}
@@ -45,6 +50,10 @@ def program_values(root):
     for switch in re.findall(r'kHoldOff(?:Enabled|FullScreen)Value = "([a-z]+)"', holdoff):
         values[HOLDOFF + "\\" + switch] = "REG_DWORD"
     values[PROGRAMS] = "REG_SZ per program"
+    clock = open(os.path.join(root, "src", "holdoff", "clock_store.h"), encoding="utf-8").read()
+    if 'kSchedulesPolicyKey = "Software\\\\Policies\\\\Dozelite\\\\HoldOff\\\\Schedules"' not in clock:
+        return None
+    values[SCHEDULES] = "REG_SZ per schedule"
     return values
 
 
@@ -67,9 +76,9 @@ def written_values(policy, faults):
         kind = element.tag[len(NS):]
         value_name = prefix + (element.get("valueName") or "")
         if kind == "list":
-            if element.get("explicitValue") != "true" or prefix != HOLDOFF + "\\":
+            if element.get("explicitValue") != "true" or prefix not in LISTS:
                 faults.append(f"{name}: list {element.get('id')} must give explicit values under HoldOff")
-            found.append((PROGRAMS, "REG_SZ per program"))
+            found.append(LISTS.get(prefix, (PROGRAMS, "REG_SZ per program")))
         elif kind == "decimal":
             found.append((value_name, "REG_DWORD"))
         elif kind == "boolean":

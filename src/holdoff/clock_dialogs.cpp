@@ -138,10 +138,18 @@ int SelectedSchedule(HWND dialog) {
   return selected == LB_ERR ? -1 : static_cast<int>(selected);
 }
 
+// The selected schedule when the user may change it (not the organisation's), else -1.
+int ChangeableSchedule(HWND dialog) {
+  int selected = SelectedSchedule(dialog);
+  const HoldSchedules* schedules = EditedSchedules(dialog);
+  if (selected < 0 || selected >= schedules->count || schedules->items[selected].fromPolicy) return -1;
+  return selected;
+}
+
 void ShowSelection(HWND dialog) {
-  bool any = SelectedSchedule(dialog) >= 0;
-  EnableWindow(GetDlgItem(dialog, IDC_SCHEDULES_EDIT), any);
-  EnableWindow(GetDlgItem(dialog, IDC_SCHEDULES_REMOVE), any);
+  bool changeable = ChangeableSchedule(dialog) >= 0;
+  EnableWindow(GetDlgItem(dialog, IDC_SCHEDULES_EDIT), changeable);
+  EnableWindow(GetDlgItem(dialog, IDC_SCHEDULES_REMOVE), changeable);
 }
 
 void FillSchedules(HWND dialog, int select) {
@@ -155,8 +163,14 @@ void FillSchedules(HWND dialog, int select) {
     FormatScheduleDaysText(schedule.days, days, sizeof(days));
     FormatClockText(start, sizeof(start), schedule.startMinute);
     FormatClockText(end, sizeof(end), schedule.endMinute);
-    char line[kScheduleLabelSize + sizeof(days) + sizeof(start) + sizeof(end)];
-    snprintf(line, sizeof(line), "%s\t%s\t%s-%s", schedule.label, days, start, end);
+    // A schedule the organisation gives is shown, not changed.
+    char label[kScheduleLabelSize + 256];
+    if (schedule.fromPolicy)
+      snprintf(label, sizeof(label), Tr("%s (set by your organisation)"), schedule.label);
+    else
+      CopyText(label, schedule.label, sizeof(label));
+    char line[sizeof(label) + sizeof(days) + sizeof(start) + sizeof(end)];
+    snprintf(line, sizeof(line), "%s\t%s\t%s-%s", label, days, start, end);
     SendList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
   }
   if (select >= schedules->count) select = schedules->count - 1;
@@ -176,7 +190,7 @@ void EditSchedule(HWND dialog, int index) {
   if (index >= 0)
     edit.schedule = schedules->items[index];
   else
-    edit.schedule = HoldSchedule{"", kWorkDays, 8 * 60, 17 * 60};
+    edit.schedule = HoldSchedule{"", kWorkDays, 8 * 60, 17 * 60, false};
   if (DialogBoxParamA(Module(), "SCHEDULEDIALOG", dialog, ScheduleDlgProc, reinterpret_cast<LPARAM>(&edit)) != IDOK)
     return;
   if (index >= 0) {
@@ -203,20 +217,18 @@ INT_PTR CALLBACK SchedulesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       switch (LOWORD(wParam)) {
         case IDC_SCHEDULES_LIST:
           if (HIWORD(wParam) == LBN_SELCHANGE) ShowSelection(dialog);
-          if (HIWORD(wParam) == LBN_DBLCLK && SelectedSchedule(dialog) >= 0)
-            EditSchedule(dialog, SelectedSchedule(dialog));
+          if (HIWORD(wParam) == LBN_DBLCLK && ChangeableSchedule(dialog) >= 0)
+            EditSchedule(dialog, ChangeableSchedule(dialog));
           return TRUE;
         case IDC_SCHEDULES_ADD:
           EditSchedule(dialog, -1);
           return TRUE;
         case IDC_SCHEDULES_EDIT:
-          if (SelectedSchedule(dialog) >= 0) EditSchedule(dialog, SelectedSchedule(dialog));
+          if (ChangeableSchedule(dialog) >= 0) EditSchedule(dialog, ChangeableSchedule(dialog));
           return TRUE;
         case IDC_SCHEDULES_REMOVE: {
-          int selected = SelectedSchedule(dialog);
-          if (selected < 0) return TRUE;
-          RemoveHoldSchedule(EditedSchedules(dialog), selected);
-          FillSchedules(dialog, selected);
+          int selected = ChangeableSchedule(dialog);
+          if (selected >= 0 && RemoveHoldSchedule(EditedSchedules(dialog), selected)) FillSchedules(dialog, selected);
           return TRUE;
         }
         case IDOK:

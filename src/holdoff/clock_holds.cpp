@@ -30,6 +30,7 @@ char clockReason[kHoldOffReasonSize] = "";
 int inForce = -1;
 char inForceLabel[kScheduleLabelSize] = "";  // its label as the last refresh found it
 int inForceEndMinute = 0;
+bool inForceFromPolicy = false;
 
 void ArmTimer(UtcMs now, UtcMs next) {
   if (!timerWindow) return;
@@ -63,6 +64,7 @@ void StopClockHolds() {
   timerWindow = nullptr;
   clockReason[0] = 0;
   inForce = -1;
+  inForceFromPolicy = false;
 }
 
 void RefreshClockHolds() {
@@ -84,6 +86,7 @@ void RefreshClockHolds() {
   ClockHolds holds = {untilMinute, inForce >= 0 ? schedules.items[inForce].label : nullptr, inForceEndMinute};
   ChooseClockReason(holds, clockReason, sizeof(clockReason));
   CopyText(inForceLabel, inForce >= 0 ? schedules.items[inForce].label : "", sizeof(inForceLabel));
+  inForceFromPolicy = inForce >= 0 && schedules.items[inForce].fromPolicy;
   UtcMs next = moment.nextChange;
   if (until && (next == 0 || until < next)) next = until;
   ArmTimer(now, next);
@@ -123,6 +126,8 @@ bool GetClockReason(char* reason, int size, bool shown) {
   ChooseClockReasonText(holds, untilClock, endClock, reason, size);
   return true;
 }
+
+bool ClockHoldIsPolicy() { return clockReason[0] && untilMinute < 0 && inForceFromPolicy; }
 
 bool GetBatteryPause(char* why, int size, bool shown) { return BatteryPausesHolds(battery, power, why, size, shown); }
 

@@ -30,6 +30,9 @@ void OnHoldOffPowerBroadcast(WPARAM event);
 // The reason the clock holds now ("" none), as the last refresh found it: in English for
 // the log, or with `shown` in the language in use with the user's clock format.
 bool GetClockReason(char* reason, int size, bool shown = false);
+// True when the clock holds by a schedule the organisation gives (an until hold, which
+// wins over schedules, is the user's).
+bool ClockHoldIsPolicy();
 // Why the battery pauses holds now ("" not), the same way.
 bool GetBatteryPause(char* why, int size, bool shown = false);
 

@@ -67,10 +67,18 @@ bool SaveHoldUntil(UtcMs until) {
   return status == ERROR_SUCCESS;
 }
 
-void LoadHoldSchedules(HoldSchedules* schedules) {
-  schedules->count = 0;
+namespace {
+
+// One key's schedules: the user's (policyHive null) or the organisation's of one hive.
+void ReadSchedules(HoldSchedules* schedules, HKEY hive, const char* path, const char* policyHive) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSchedulesKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  auto ignore = [policyHive](const char* name, const char* problem) {
+    if (policyHive)
+      LogMessage(kLogLogOnly, "Policy: schedule \"%.100s\" under %s ignored: %s", name, policyHive, problem);
+    else
+      IgnoreSchedule(name, problem);
+  };
   for (DWORD index = 0;; index++) {
     char name[kNameSize];
     DWORD nameSize = sizeof(name);
@@ -85,10 +93,10 @@ void LoadHoldSchedules(HoldSchedules* schedules) {
       // The name or the data did not fit: ask for the name alone to tell which.
       nameSize = sizeof(name);
       if (RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        IgnoreSchedule("", "a label cannot be that long");
+        ignore("", "a label cannot be that long");
         continue;
       }
-      IgnoreSchedule(name, "the schedule is too long");
+      ignore(name, "the schedule is too long");
       continue;
     }
     name[sizeof(name) - 1] = 0;
@@ -96,17 +104,32 @@ void LoadHoldSchedules(HoldSchedules* schedules) {
     HoldSchedule schedule = {};
     const char* problem = nullptr;
     if (type != REG_SZ) {
-      IgnoreSchedule(name, "a schedule must be a REG_SZ");
+      ignore(name, "a schedule must be a REG_SZ");
     } else if (name[0] == 0 || strlen(name) >= sizeof(schedule.label)) {
-      IgnoreSchedule(name, "a label must have 1 to 63 characters");
+      ignore(name, "a label must have 1 to 63 characters");
     } else if (!ParseHoldSchedule(text, &schedule, &problem)) {
-      IgnoreSchedule(name, problem);
+      ignore(name, problem);
     } else {
       CopyText(schedule.label, name, sizeof(schedule.label));
-      if (!PutHoldSchedule(schedules, schedule)) IgnoreSchedule(name, "more than 64 schedules");
+      schedule.fromPolicy = policyHive != nullptr;
+      int same = FindHoldSchedule(*schedules, schedule.label);
+      if (same >= 0 && schedules->items[same].fromPolicy)
+        ignore(name, "the organisation gives a schedule of that name");
+      else if (!PutHoldSchedule(schedules, schedule))
+        ignore(name, "more than 64 schedules");
     }
   }
   RegCloseKey(key);
+}
+
+}  // namespace
+
+void LoadHoldSchedules(HoldSchedules* schedules) {
+  schedules->count = 0;
+  // The strongest first: a label it gives, a weaker key cannot change.
+  ReadSchedules(schedules, HKEY_LOCAL_MACHINE, kSchedulesPolicyKey, "HKLM");
+  ReadSchedules(schedules, HKEY_CURRENT_USER, kSchedulesPolicyKey, "HKCU");
+  ReadSchedules(schedules, HKEY_CURRENT_USER, kSchedulesKey, nullptr);
 }
 
 bool SaveHoldSchedules(const HoldSchedules& previous, const HoldSchedules& schedules) {
@@ -116,10 +139,13 @@ bool SaveHoldSchedules(const HoldSchedules& previous, const HoldSchedules& sched
     LogMessage(kLogError, TrNoop("Error saving settings to registry"));
     return false;
   }
+  // The organisation's schedules are never the user's: a value of such a label is the user's to keep.
   for (int n = 0; n < previous.count; n++)
-    if (FindHoldSchedule(schedules, previous.items[n].label) < 0) RegDeleteValueA(key, previous.items[n].label);
+    if (!previous.items[n].fromPolicy && FindHoldSchedule(schedules, previous.items[n].label) < 0)
+      RegDeleteValueA(key, previous.items[n].label);
   bool saved = true;
   for (int n = 0; n < schedules.count; n++) {
+    if (schedules.items[n].fromPolicy) continue;
     char text[kScheduleTextSize];
     FormatHoldSchedule(schedules.items[n], text, sizeof(text));
     saved &= RegSetValueExA(key, schedules.items[n].label, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),

@@ -198,6 +198,8 @@ bool PutHoldSchedule(HoldSchedules* schedules, const HoldSchedule& schedule) {
   if (schedule.label[0] == 0) return false;
   int existing = FindHoldSchedule(*schedules, schedule.label);
   if (existing >= 0) {
+    // The strongest source is read first: what the organisation gives stays.
+    if (schedules->items[existing].fromPolicy) return false;
     schedules->items[existing] = schedule;
     return true;
   }
@@ -206,11 +208,12 @@ bool PutHoldSchedule(HoldSchedules* schedules, const HoldSchedule& schedule) {
   return true;
 }
 
-void RemoveHoldSchedule(HoldSchedules* schedules, int index) {
-  if (index < 0 || index >= schedules->count) return;
+bool RemoveHoldSchedule(HoldSchedules* schedules, int index) {
+  if (index < 0 || index >= schedules->count || schedules->items[index].fromPolicy) return false;
   memmove(&schedules->items[index], &schedules->items[index + 1],
           static_cast<size_t>(schedules->count - index - 1) * sizeof(HoldSchedule));
   schedules->count--;
+  return true;
 }
 
 // Windows from the day before today (a span past midnight) to eight days ahead (the next

@@ -16,6 +16,7 @@ struct HoldSchedule {
   unsigned days;    // the days a span starts on
   int startMinute;  // 0..1439
   int endMinute;    // 0..1439; not after the start: the span ends the next day
+  bool fromPolicy;  // given by the organisation: shown, never changed or saved with the user's
 };
 
 struct HoldSchedules {
@@ -40,10 +41,12 @@ void FormatHoldSchedule(const HoldSchedule& schedule, char* text, int size);
 void FormatScheduleSpan(const HoldSchedule& schedule, char* text, int size);
 
 // Adds a schedule or replaces the one with the same label (labels compared ignoring ASCII
-// case). False when the list is full or the label is empty.
+// case). False when the list is full, the label is empty, or the label is that of the
+// organisation's schedule (which only a stronger policy's schedule replaces).
 bool PutHoldSchedule(HoldSchedules* schedules, const HoldSchedule& schedule);
 int FindHoldSchedule(const HoldSchedules& schedules, const char* label);
-void RemoveHoldSchedule(HoldSchedules* schedules, int index);
+// False (and nothing removed) for an index out of range or the organisation's schedule.
+bool RemoveHoldSchedule(HoldSchedules* schedules, int index);
 
 // What the schedules do at `now`: the schedule in force (-1 for none; of several, the one
 // that holds longest), the instant its hold ends (spans that follow on without a gap are

@@ -275,11 +275,11 @@ void EvaluateHoldOff() {
   char reason[kHoldOffReasonSize];
   char reasonText[kHoldOffReasonTextSize];
   // The clock's holds come after every rule that looks at programs and windows.
-  if (!ChooseHoldOffReason(rules, scene, reason, sizeof(reason)) && rules.enabled)
-    GetClockReason(reason, sizeof(reason));
+  bool byRule = ChooseHoldOffReason(rules, scene, reason, sizeof(reason));
+  bool byClock = !byRule && rules.enabled && GetClockReason(reason, sizeof(reason));
   if (!ChooseHoldOffReason(rules, scene, reasonText, sizeof(reasonText), true) && rules.enabled)
     GetClockReason(reasonText, sizeof(reasonText), true);
-  heldByPolicy = HoldOffReasonIsPolicy(rules, scene);
+  heldByPolicy = byRule ? HoldOffReasonIsPolicy(rules, scene) : byClock && ClockHoldIsPolicy();
   char pause[kHoldOffReasonSize];
   char pauseText[kHoldOffReasonTextSize];
   GetBatteryPause(pause, sizeof(pause));

@@ -120,6 +120,8 @@ class ClockHoldsTest : public AppFixture {
     ClockEntry = RealClock;
     PowerStatusEntry = RealPowerStatus;
     DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffPolicyKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kHoldOffPolicyKey);
     AppFixture::TearDown();
   }
   static void Schedule(const char* label, const char* text) {
@@ -369,4 +371,51 @@ TEST_F(ClockHoldsTest, TheDialogsSetTheHoldAndTheSchedules) {
   EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kSchedulesKey, "Study", &text));
   EXPECT_EQ(text, "daily 09:30-10:15");
   EXPECT_EQ(Reason(), "the schedule \"Study\" runs until 10:15");
+}
+
+// The organisation's schedules: the machine's wins a label over the user policy's, both
+// over the user's own (which stays stored); they hold and say so, the dialog shows them
+// marked and will not edit or remove them, and saving writes none of them.
+TEST_F(ClockHoldsTest, TheOrganisationsSchedulesHoldAndStayTheirs) {
+  WriteRegistryString(HKEY_LOCAL_MACHINE, kSchedulesPolicyKey, "Office", "daily 08:00-12:00");
+  WriteRegistryString(HKEY_CURRENT_USER, kSchedulesPolicyKey, "office", "daily 08:00-08:30");
+  Schedule("OFFICE", "daily 13:00-14:00");
+  Schedule("Lunch", "daily 15:00-16:00");
+  StartHoldOff(window_);
+  EXPECT_EQ(Reason(), "the schedule \"Office\" runs until 12:00") << "the machine's span";
+  EXPECT_TRUE(IsHoldOffByPolicy());
+  std::string log = BufferedLog();
+  EXPECT_EQ(CountLines(log, "Policy: schedule \"office\" under HKCU ignored: the organisation gives"), 1) << log;
+  EXPECT_EQ(CountLines(log, "HoldOff: schedule \"OFFICE\" ignored: the organisation gives"), 1) << log;
+
+  DriveResult shown = DriveDialog(
+      "Hold Off Schedules", [&] { return static_cast<INT_PTR>(RunHoldOffCommand(window_, kCmdHoldOffSchedules)); },
+      [](HWND dialog) {
+        char line[256] = "";
+        SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_SETCURSEL, 0, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULES_LIST, LBN_SELCHANGE), 0);
+        SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+        bool locked = std::string(line).rfind("Office (set by your organisation)\t", 0) == 0 &&
+                      !IsWindowEnabled(GetDlgItem(dialog, IDC_SCHEDULES_REMOVE)) &&
+                      !IsWindowEnabled(GetDlgItem(dialog, IDC_SCHEDULES_EDIT));
+        SendMessageA(dialog, WM_COMMAND, IDC_SCHEDULES_REMOVE, 0);
+        bool kept = SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_GETCOUNT, 0, 0) == 2;
+        SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_SETCURSEL, 1, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULES_LIST, LBN_SELCHANGE), 0);
+        SendMessageA(dialog, WM_COMMAND, IDC_SCHEDULES_REMOVE, 0);
+        bool removed = SendDlgItemMessageA(dialog, IDC_SCHEDULES_LIST, LB_GETCOUNT, 0, 0) == 1;
+        if (locked && kept && removed) PressButton(dialog, IDOK);
+      });
+  EXPECT_TRUE(shown.found && shown.closed) << "the organisation's schedule was not shown locked";
+  std::string text;
+  EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kSchedulesKey, "Lunch", &text)) << "the user's removal was lost";
+  ASSERT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, kSchedulesKey, "OFFICE", &text)) << "the user's own was deleted";
+  EXPECT_EQ(text, "daily 13:00-14:00") << "the organisation's schedule was written over the user's";
+  EXPECT_EQ(Reason(), "the schedule \"Office\" runs until 12:00");
+
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kHoldOffPolicyKey);
+  DeleteRegistryTree(HKEY_CURRENT_USER, kHoldOffPolicyKey);
+  ReloadHoldOff();
+  EXPECT_EQ(Reason(), "") << "without the policy the user's own schedule is back, outside its hours";
+  EXPECT_FALSE(IsHoldOffByPolicy());
 }

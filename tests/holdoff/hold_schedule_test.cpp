@@ -196,7 +196,7 @@ TEST(HoldSchedules, LabelsAreUniqueIgnoringCase) {
   ASSERT_TRUE(PutHoldSchedule(&schedules, Parsed("work", "weekends 10:00-11:00")));
   EXPECT_EQ(schedules.count, 1);
   EXPECT_EQ(schedules.items[0].days, kWeekendDays);
-  EXPECT_FALSE(PutHoldSchedule(&schedules, HoldSchedule{"", kEveryDay, 0, 60}));
+  EXPECT_FALSE(PutHoldSchedule(&schedules, HoldSchedule{"", kEveryDay, 0, 60, false}));
   for (int n = 1; n < kMaxHoldSchedules; n++) {
     char label[16];
     snprintf(label, sizeof(label), "%d", n);
