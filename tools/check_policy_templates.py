@@ -15,7 +15,8 @@ is wrong, when:
   HoldOff the two switches of src/holdoff/holdoff_store.h and one text value per program,
   written by a list of explicit values, and one text value per schedule under
   HoldOff\\Schedules), or one the program reads has no template.
-This checks structure, not the published PolicyDefinitions schema (not available here).
+This checks structure and the agreement with the program; tools/check_policy_schema.sh
+validates the files against the published ADMX schema, given its files.
 Usage: check_policy_templates.py [repository root]
 """
 import os

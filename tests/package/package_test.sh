@@ -38,6 +38,11 @@ check "the README names the version" grep -q "Dozelite $version (portable)" <(un
 check "the README names every place the program writes to" \
   sh -c "unzip -p '$zip' README.txt | tr -d '\r' | tr '\n' ' ' | grep -F 'Software\Dozelite' | grep -F '%LOCALAPPDATA%\Dozelite' | grep -F '%TEMP%\Dozelite.log' | grep -qF '%TEMP%\Dozelite-'"
 check "the licence is the repository's" grep -q "MIT License" <(unzip -p "$zip" LICENSE.txt)
+templates="$out/Dozelite-$version-policy-templates.zip"
+check "the policy templates' zip holds the ADMX and the English ADML as an admin copies them" \
+  sh -c "unzip -Z1 '$templates' | grep -qx 'PolicyDefinitions/Dozelite.admx' && unzip -Z1 '$templates' | grep -qx 'PolicyDefinitions/en-US/Dozelite.adml'"
+check "and one ADML for each language of the program" \
+  test "$(unzip -Z1 "$templates" | grep -c '/Dozelite.adml$')" = "$(( $(ls "$root"/po/*.po | wc -l) + 1 ))"
 check "the manifests validate" validates "$manifests"
 check "the installer manifest names the setup program's SHA-256" names_sha "$manifests" "$setup"
 check "both scopes are offered" test "$(grep -c '^    Scope: \(user\|machine\)$' "$manifests/Dozelite.Dozelite.installer.yaml")" = 2
