@@ -3,7 +3,10 @@
 today, every po/<language>.po holds every text of it translated (nothing untranslated,
 fuzzy or left over), with the plural forms its language needs, and msgfmt's checks and
 pofilter's (access keys, printf directives, variables) report nothing. The pseudo-
-language made from the template passes the same checks.
+language made from the template passes the same checks. The Group Policy templates'
+texts are held to the same: po/policy/dozelite-policy.pot current with the English
+ADML, each po/policy/<language>.po complete, and each policy/<locale>/Dozelite.adml
+what that catalogue gives (tools/po/adml.py).
 Usage: check_translations.py <repository root>
 """
 import os
@@ -12,6 +15,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import adml  # noqa: E402
 import po_file  # noqa: E402
 
 # The number of plural forms of each language (CLDR's integer categories as gettext uses them).
@@ -68,6 +72,29 @@ def check_po(path, language, template_ids, problems):
                     problems.append('%s: "%s": %s' % (name, entry.msgid[:60], '; '.join(notes)))
 
 
+def check_policy_templates(root, problems):
+    folder = os.path.join(root, 'po', 'policy')
+    with tempfile.TemporaryDirectory() as scratch:
+        fresh = os.path.join(scratch, 'dozelite-policy.pot')
+        adml.write_pot(root, fresh)
+        committed = os.path.join(folder, 'dozelite-policy.pot')
+        if not os.path.exists(committed) or open(committed, encoding='utf-8').read() != open(fresh,
+                                                                                          encoding='utf-8').read():
+            problems.append('po/policy/dozelite-policy.pot differs from the English template: run ./dev po')
+        template_ids = {(e.msgctxt, e.msgid) for e in po_file.read(fresh) if e.msgid}
+        languages = adml.languages(root)
+        for language in languages:
+            check_po(os.path.join(folder, language + '.po'), language, template_ids, problems)
+        for path in adml.write_all(root, scratch):
+            shipped = os.path.join(root, 'policy', os.path.relpath(path, scratch))
+            if not os.path.exists(shipped) or open(shipped, encoding='utf-8').read() != open(path,
+                                                                                          encoding='utf-8').read():
+                problems.append('%s differs from its catalogue: run ./dev po' % os.path.relpath(shipped, root))
+        program = sorted(n[:-3] for n in os.listdir(os.path.join(root, 'po')) if n.endswith('.po'))
+        if languages != program:
+            problems.append('the templates are translated into %s, the program into %s' % (languages, program))
+
+
 def main():
     root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else '.')
     tools = os.path.join(root, 'tools', 'po')
@@ -87,6 +114,7 @@ def main():
         languages = sorted(n[:-3] for n in os.listdir(os.path.join(root, 'po')) if n.endswith('.po'))
         for language in languages:
             check_po(os.path.join(root, 'po', language + '.po'), language, template_ids, problems)
+    check_policy_templates(root, problems)
     for problem in problems:
         print(problem)
     print('%d languages checked, %d problems' % (len(languages) + 1, len(problems)))
