@@ -15,8 +15,22 @@ namespace {
 std::vector<POWER_REQUEST_TYPE> setTypes;
 std::vector<POWER_REQUEST_TYPE> clearTypes;
 std::map<HANDLE, int> setCounts;  // request -> sets less clears
+std::vector<HANDLE> created;
 
-HANDLE RecordCreate(REASON_CONTEXT*) { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+HANDLE RecordCreate(REASON_CONTEXT*) {
+  created.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  return created.back();
+}
+
+// The requests made that are still open (the emulator's process handle count says nothing).
+int OpenRequests() {
+  int open = 0;
+  for (HANDLE request : created) {
+    DWORD flags = 0;
+    if (GetHandleInformation(request, &flags)) open++;
+  }
+  return open;
+}
 
 BOOL RecordSet(HANDLE request, POWER_REQUEST_TYPE type) {
   setTypes.push_back(type);
@@ -58,6 +72,7 @@ TEST(RealDisplayRequest, HoldsChangesReasonAndReleases) {
   PowerSetRequestEntry = RealPowerSetRequest;
   PowerClearRequestEntry = RealPowerClearRequest;
   EXPECT_TRUE(flat) << "a request handle is left open on each change";
+  EXPECT_EQ(OpenRequests(), 0) << "a released request was never closed";
   EXPECT_EQ(setTypes.size(), 40u);
   EXPECT_EQ(clearTypes.size(), 40u) << "every request set is cleared";
   for (POWER_REQUEST_TYPE type : setTypes) EXPECT_EQ(type, PowerRequestDisplayRequired);

@@ -389,6 +389,9 @@ TEST_F(SettingsStoreTest, RunEntryAddAndRemove) {
   EXPECT_FALSE(LoadAtStartupStarts("DozeliteTest", "C:\\Program Files\\Dozelite\\Other.exe"));
   std::string deep = "C:\\" + std::string(400, 'd') + "\\Dozelite.exe";
   ASSERT_TRUE(SetLoadAtStartup("DozeliteTest", true, deep.c_str()));
+  EXPECT_TRUE(GetLoadAtStartup("DozeliteTest"));
+  // Written by another program, longer than any path the reader's buffer holds.
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, kRunKey, "DozeliteTest", "\"C:\\" + std::string(1000, 'd') + "\""));
   EXPECT_TRUE(GetLoadAtStartup("DozeliteTest")) << "an entry longer than the buffer exists all the same";
   EXPECT_TRUE(SetLoadAtStartup("DozeliteTest", false));
   EXPECT_FALSE(GetLoadAtStartup("DozeliteTest"));

@@ -59,7 +59,11 @@ TEST(AppendText, ReportsACut) {
   char buffer[8] = "abc";
   EXPECT_EQ(AppendText(buffer, "de", sizeof(buffer)), 1);
   EXPECT_STREQ(buffer, "abcde");
-  EXPECT_EQ(AppendText(buffer, "fghij", sizeof(buffer)), 0);
+  // At the boundary: "fg" fills the buffer to its last byte and is whole, "fgh" is cut.
+  char exact[8] = "abcde";
+  EXPECT_EQ(AppendText(exact, "fg", sizeof(exact)), 1);
+  EXPECT_STREQ(exact, "abcdefg");
+  EXPECT_EQ(AppendText(buffer, "fgh", sizeof(buffer)), 0);
   EXPECT_STREQ(buffer, "abcdefg");
 }
 

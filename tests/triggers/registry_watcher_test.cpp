@@ -107,6 +107,19 @@ TEST_F(RegistryWatcherTest, AnOutsideWriteChangesTheFieldsOnlyWhenTheMainWindowH
     EXPECT_EQ(TakePostedCommands(window_), std::vector<int>{kCmdAnimateIcon});
     before = timeout;
   }
+  // A write of another value of the key changes no setting, but its notification still
+  // reaches the main window, which plays the icon's animation.
+  WriteFromOutside("DozeliteWatcherProbe", "1");
+  ASSERT_TRUE(ReadingQueued(window_, 5000)) << "an unchanged reading after a notification was dropped";
+  EXPECT_GE(HandleReadings(window_), 1);
+  EXPECT_EQ(AppState.saverTimeout, before);
+  EXPECT_EQ(TakePostedCommands(window_), std::vector<int>{kCmdAnimateIcon});
+  HKEY desktop = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\desktop", 0, KEY_SET_VALUE, &desktop), ERROR_SUCCESS);
+  RegDeleteValueA(desktop, "DozeliteWatcherProbe");
+  RegCloseKey(desktop);
+  ASSERT_TRUE(ReadingQueued(window_, 5000));
+  HandleReadings(window_);
   // Nothing more comes while the key stays untouched.
   Sleep(1200);
   EXPECT_EQ(HandleReadings(window_), 0);
