@@ -116,6 +116,27 @@ TEST_F(CatalogLoaderTest, AChangedFileIsReadAgainAndTheCacheRewritten) {
   EXPECT_EQ(cached, 5);
 }
 
+// What went away since the cache was written leaves it too: a deleted saver's record,
+// and a search folder taken off the list (one without savers, so only the folder list differs).
+TEST_F(CatalogLoaderTest, ARemovedSaverOrFolderLeavesTheCache) {
+  std::string empty = MakeTempFolder("loader-empty-folder");
+  AppState.saverpath[1] = _strdup(empty.c_str());
+  Cold();
+  ASSERT_NE(ReadTextFile(CachePath()).find("loader-empty-folder"), std::string::npos);
+  ASSERT_TRUE(DeleteFileA((savers_ + "\\plasma.scr").c_str()));
+  int cached = -1;
+  Build(&cached);
+  EXPECT_EQ(cached, 4);
+  EXPECT_EQ(ReadTextFile(CachePath()).find("plasma.scr"), std::string::npos) << "the deleted saver's record stayed";
+
+  free(AppState.saverpath[1]);
+  AppState.saverpath[1] = nullptr;
+  Build(&cached);
+  EXPECT_EQ(cached, 4);
+  EXPECT_EQ(ReadTextFile(CachePath()).find("loader-empty-folder"), std::string::npos) << "the dropped folder stayed";
+  RemoveTree(empty);
+}
+
 TEST_F(CatalogLoaderTest, ABadCacheIsIgnoredAndReplaced) {
   std::string cold = Cold();
   std::string sound = ReadTextFile(CachePath());
